@@ -1,0 +1,275 @@
+#include "app/Appearance.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/CreditsForm.h"
+#include "app/ErrorForm.h"
+#include "app/MainForm.h"
+#include "dialogue/AlignmentForm.h"
+#include "dialogue/RestartForm.h"
+#include "schedule/Schedule.h"
+#include "sheets/NumberText.h"
+
+namespace orvane {
+
+namespace {
+constexpr double kNightMinimumFactor = 0.4;
+constexpr int kBlinkSteps = 6;
+constexpr int kBlinkInterval = 200;
+}  // namespace
+
+ui::Color GetBrightness(ui::Color color, double factor) {
+  if (factor == 1) return color;
+  auto scale = [factor](int channel) { return static_cast<int>(channel * factor) & 0xFF; };
+  return ui::makeColor(scale(ui::redOf(color)), scale(ui::greenOf(color)), scale(ui::blueOf(color)));
+}
+
+double BrightnessFactorOf(const std::string& entry) {
+  size_t start = entry.find_first_not_of(' ');
+  if (start == std::string::npos) return 0;
+  std::string text = entry.substr(start);
+  size_t cut = text.find(' ');
+  if (cut == std::string::npos) cut = text.find('%');
+  if (cut != std::string::npos) text.resize(cut);
+  return StrToFloatDef(text, 0) / 100;
+}
+
+ui::Image ColorizeImage(const ui::Image& picture, ui::Color tint, double factor) {
+  ui::Image result = picture;
+  for (ui::Color& pixel : result.pixels) {
+    if ((pixel & ui::Image::kTransparent) == ui::Image::kTransparent) continue;
+    double level =
+        std::sqrt((ui::redOf(pixel) + ui::greenOf(pixel) + ui::blueOf(pixel)) / 768.0);
+    pixel = GetBrightness(tint, level * factor);
+  }
+  return result;
+}
+
+Palette DerivePalette(const ColorTable& table, bool night, double factor) {
+  ColorTable t = table;
+  if (night) {
+    for (ui::Color& c : t) c = GetBrightness(c, factor);
+  }
+  Palette p{};
+  p.frameFill = t[0];
+  p.framePen = t[1];
+  p.text = t[2];
+  p.sheetFrameFill = t[3];
+  p.pageText = t[4];
+  p.accent = t[5];
+  p.labelText = t[6];
+  p.entry8 = t[7];
+  p.fieldBackground = night ? t[0] : t[2];
+  p.fieldText = night ? t[6] : ui::kBlack;
+  p.hint = night ? t[2] : t[5];
+  return p;
+}
+
+Appearance::Appearance(ui::Backend& backend, TMainForm& main)
+    : backend_(backend), main_(main), blinker_(backend, kBlinkInterval, false) {
+  registry_.reserve(kRegistrySize);
+  blinker_.onTimer = [this](ui::Timer&) { BlinkerTick(); };
+}
+
+bool Appearance::nightVision() const {
+  return main_.NightVision != nullptr && main_.NightVision->tag() == 1;
+}
+
+double Appearance::brightnessFactor() const {
+  if (main_.DimDisplay == nullptr) return 1;
+  return BrightnessFactorOf(main_.DimDisplay->text());
+}
+
+double Appearance::colorFactor() const {
+  if (!nightVision()) return 1;
+  return std::max(brightnessFactor(), kNightMinimumFactor);
+}
+
+ui::Color Appearance::activeColor(int entry) const {
+  if (nightVision()) return GetBrightness(nightColors[static_cast<size_t>(entry - 1)], colorFactor());
+  return dayColors[static_cast<size_t>(entry - 1)];
+}
+
+Palette Appearance::palette() const {
+  return DerivePalette(nightVision() ? nightColors : dayColors, nightVision(), colorFactor());
+}
+
+bool Appearance::registerControl(ui::Widget* control) {
+  if (control == nullptr || registry_.size() >= kRegistrySize) return false;
+  registry_.push_back(control);
+  return true;
+}
+
+void Appearance::unregisterControl(const ui::Widget* control) {
+  registry_.erase(std::remove(registry_.begin(), registry_.end(), control), registry_.end());
+}
+
+void Appearance::SetVisionMode() {
+  const Palette p = palette();
+  TMainForm& m = main_;
+  backend_.setHintColor(p.hint);
+  m.setFontColor(p.text);
+  m.setColor(ui::kBlack);
+
+  m.Frame->setBrushColor(p.frameFill);
+  m.Frame->setPenColor(p.framePen);
+  m.SheetFrame->setBrushColor(p.sheetFrameFill);
+  m.SheetFrame->setPenColor(p.framePen);
+  m.SheetPanel->setFontColor(p.pageText);
+  m.SheetPanel->setColor(p.sheetFrameFill);
+  m.StaticControlsPanel->setColor(p.accent);
+  m.StaticControlsPanel->setFontColor(p.text);
+  m.StaticControlsFrame->setBrushColor(p.accent);
+  m.StaticControlsFrame->setPenColor(p.framePen);
+  m.ProfileMenu->setColor(p.accent);
+  m.DimDisplay->setColor(p.fieldBackground);
+  m.DimDisplay->setFontColor(p.fieldText);
+
+  Windows& w = m.windows();
+  if (w.schedule != nullptr) w.schedule->SetVisionMode(p.frameFill, p.framePen, p.text, p.accent);
+  auto frame = [&](ui::Shape* shape) {
+    if (shape == nullptr) return;
+    shape->setBrushColor(p.frameFill);
+    shape->setPenColor(p.framePen);
+  };
+  if (w.restart != nullptr) frame(w.restart->Frame.get());
+  if (w.alignment != nullptr) frame(w.alignment->Frame.get());
+  if (w.credits != nullptr) frame(w.credits->Frame.get());
+  if (w.error != nullptr) frame(w.error->Frame.get());
+
+  applyToRegistry(p);
+  applyToSheets(p);
+  colorizeButtons(p);
+
+  m.repaint();
+  ui::SystemPalette system{};
+  const bool night = nightVision();
+  system[static_cast<int>(ui::SystemColor::ButtonFace)] = night ? p.text : p.accent;
+  system[static_cast<int>(ui::SystemColor::ButtonShadow)] = night ? p.framePen : p.frameFill;
+  system[static_cast<int>(ui::SystemColor::ButtonHighlight)] = night ? p.text : p.accent;
+  system[static_cast<int>(ui::SystemColor::Light3D)] = night ? p.text : p.accent;
+  system[static_cast<int>(ui::SystemColor::Highlight)] = night ? p.text : p.frameFill;
+  system[static_cast<int>(ui::SystemColor::HighlightText)] = p.entry8;
+  system[static_cast<int>(ui::SystemColor::Menu)] = night ? p.entry8 : p.accent;
+  system[static_cast<int>(ui::SystemColor::ButtonText)] = p.sheetFrameFill;
+  system[static_cast<int>(ui::SystemColor::DarkShadow3D)] = p.sheetFrameFill;
+  backend_.setSystemColors(system);
+  m.repaint();
+}
+
+void Appearance::applyToRegistry(const Palette& p) {
+  for (ui::Widget* w : registry_) {
+    switch (w->kind()) {
+      case ui::WidgetKind::Panel:
+        w->setColor(p.frameFill);
+        break;
+      case ui::WidgetKind::Label:
+        w->setFontColor(p.labelText);
+        break;
+      case ui::WidgetKind::Shape: {
+        auto* shape = static_cast<ui::Shape*>(w);
+        shape->setBrushColor(p.accent);
+        shape->setPenColor(p.text);
+        break;
+      }
+      case ui::WidgetKind::ComboBox:
+        w->setColor(p.fieldBackground);
+        w->setFontColor(p.fieldText);
+        static_cast<ui::ComboBox*>(w)->setSelection(0, 0);
+        break;
+      case ui::WidgetKind::MaskEdit:
+        w->setColor(p.fieldBackground);
+        w->setFontColor(p.fieldText);
+        static_cast<ui::MaskEdit*>(w)->setSelection(0, 0);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void Appearance::applyToSheets(const Palette& p) {
+  for (const auto& sheet : main_.sheets.sheets()) {
+    sheet->menuShape->setBrushColor(p.accent);
+    sheet->menuShape->setPenColor(p.text);
+    sheet->menuPanel->setColor(main_.ProfileMenuPanel->color());
+    sheet->menuLabel->setColor(p.accent);
+    sheet->menuLabel->setFontColor(p.labelText);
+    for (const auto& list : sheet->lists) {
+      list->setColor(p.fieldBackground);
+      list->setFontColor(p.fieldText);
+    }
+    for (const auto& field : sheet->fields) {
+      field->setColor(p.fieldBackground);
+      field->setFontColor(p.fieldText);
+    }
+  }
+  for (const auto& binding : main_.sheets.bindings()) {
+    if (binding->synchroniserLabel) binding->synchroniserLabel->setFontColor(p.labelText);
+    if (binding->synchroniserShape) {
+      binding->synchroniserShape->setBrushColor(p.accent);
+      binding->synchroniserShape->setPenColor(p.text);
+    }
+  }
+}
+
+void Appearance::colorizeButtons(const Palette& p) {
+  TMainForm& m = main_;
+  const std::pair<ui::ImageButton*, ui::ImageButton*> pairs[] = {
+      {m.BtnCredits.get(), m.BtnCredits_Ref.get()},   {m.BtnExit.get(), m.BtnExit_Ref.get()},
+      {m.BtnMinimize.get(), m.BtnMinimize_Ref.get()}, {m.BtnSchedule.get(), m.BtnSchedule_Ref.get()},
+      {m.BtnZoom.get(), m.BtnZoom_Ref.get()},         {m.BtnBackground.get(), m.BtnBackground_Ref.get()},
+      {m.NightVision.get(), m.NightVision_Ref.get()},
+  };
+  // The tint is the title's font colour: the label-text colour set above.
+  const ui::Color tint = m.Title->font().color;
+  (void)p;
+  for (const auto& [button, twin] : pairs) {
+    button->setPicture(ColorizeImage(twin->picture(), tint, colorFactor()));
+  }
+  if (TSchedule* schedule = m.windows().schedule) {
+    schedule->BtnExit->setPicture(ColorizeImage(m.BtnExit_Ref->picture(), tint, colorFactor()));
+  }
+}
+
+void Appearance::VisionModeClick() {
+  main_.NightVision->setTag(nightVision() ? 0 : 1);
+  SetVisionMode();
+}
+
+void Appearance::DimDisplayChange() {
+  main_.setActiveControl(nullptr);
+  // The controller's own display follows through the cache manager once the link exists.
+  if (nightVision()) SetVisionMode();
+}
+
+void Appearance::Blink(ui::Label& label) {
+  if (!label.visible()) return;
+  while (blinker_.enabled()) BlinkerTick();
+  blinker_.setTag(0);
+  blinkTarget_ = &label;
+  blinker_.setEnabled(true);
+}
+
+void Appearance::BlinkerTick() {
+  blinker_.setTag(blinker_.tag() + 1);
+  if (blinkTarget_ != nullptr) blinkTarget_->setVisible((blinker_.tag() - 1) % 2 == 1);
+  if (blinker_.tag() >= kBlinkSteps) blinker_.setEnabled(false);
+}
+
+void Appearance::Defocus() { main_.setActiveControl(nullptr); }
+
+void Appearance::SaveSystemColors() { savedSystemColors_ = backend_.systemColors(); }
+
+void Appearance::ResetPalette() {
+  backend_.restoreDisplayMode();
+  backend_.setSystemColors(savedSystemColors_);
+}
+
+void Appearance::ResetPaletteIfNecessary() {
+  bool scheduleVisible = main_.windows().schedule != nullptr && main_.windows().schedule->visible();
+  if (!main_.visible() && !scheduleVisible) ResetPalette();
+}
+
+}  // namespace orvane

@@ -1,0 +1,107 @@
+// Appearance: the day and night colour schemes, the brightness factor, the colour-scheme
+// registry of fixed controls, the system colours saved at start, blinking status labels
+// and taking the keyboard focus away from a control.
+// Owned by the main window; called by the profile reader, start-up, zoom, the tray, the
+// night-vision button and the brightness choice.
+// Thread: user-interface thread only.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "ui/Backend.h"
+#include "ui/Timer.h"
+#include "ui/Types.h"
+
+namespace orvane::ui {
+class Widget;
+class Label;
+}  // namespace orvane::ui
+
+namespace orvane {
+
+class TMainForm;
+
+using ColorTable = std::array<ui::Color, 8>;
+
+// Tables before any "Colors " line of a profile.
+constexpr ColorTable kDefaultDayColors{0x96550C, 0xFFFFFF, 0xFFFFFF, 0x000000,
+                                       0xFFFFFF, 0xEE932D, 0xFFFFFF, 0xFFFFFF};
+constexpr ColorTable kDefaultNightColors{0x000000, 0x00008C, 0x0000B2, 0x000000,
+                                         0x0000B2, 0x000000, 0x0000FF, 0x000000};
+
+// Scales each 8-bit channel by factor, truncating; the colour itself when factor is 1.
+ui::Color GetBrightness(ui::Color color, double factor);
+
+// The brightness factor of a brightness entry ("  27   %" -> 0.27); 0 when not a number.
+double BrightnessFactorOf(const std::string& entry);
+
+// Tints a picture: each pixel becomes tint scaled by sqrt((r+g+b)/768) x factor;
+// transparent pixels stay transparent.
+ui::Image ColorizeImage(const ui::Image& picture, ui::Color tint, double factor);
+
+// The colours of every role, derived from the active table.
+struct Palette {
+  ui::Color frameFill;
+  ui::Color framePen;
+  ui::Color text;
+  ui::Color sheetFrameFill;
+  ui::Color pageText;
+  ui::Color accent;
+  ui::Color labelText;
+  ui::Color fieldBackground;
+  ui::Color fieldText;
+  ui::Color hint;
+  ui::Color entry8;
+};
+Palette DerivePalette(const ColorTable& table, bool night, double factor);
+
+class Appearance {
+ public:
+  static constexpr int kRegistrySize = 140;
+
+  Appearance(ui::Backend& backend, TMainForm& main);
+
+  ColorTable dayColors = kDefaultDayColors;
+  ColorTable nightColors = kDefaultNightColors;
+
+  bool nightVision() const;
+  // The brightness factor of the brightness choice (1 in day mode for colours).
+  double brightnessFactor() const;
+  // The factor colours use now: at least 0.4 in night vision, 1 by day.
+  double colorFactor() const;
+  // Colour entry (1-8) of the active table, dimmed as the current mode asks.
+  ui::Color activeColor(int entry) const;
+  Palette palette() const;
+
+  // Adds a fixed control to the colour-scheme registry; false when it is full.
+  bool registerControl(ui::Widget* control);
+  void unregisterControl(const ui::Widget* control);
+
+  void SetVisionMode();
+  void VisionModeClick();
+  void DimDisplayChange();
+  void Blink(ui::Label& label);
+  void Defocus();
+  // Saved system colours: taken at start, put back when the program hides or ends.
+  void SaveSystemColors();
+  void ResetPalette();
+  void ResetPaletteIfNecessary();
+
+  ui::Timer& blinker() { return blinker_; }
+
+ private:
+  void BlinkerTick();
+  void applyToRegistry(const Palette& p);
+  void applyToSheets(const Palette& p);
+  void colorizeButtons(const Palette& p);
+
+  ui::Backend& backend_;
+  TMainForm& main_;
+  std::vector<ui::Widget*> registry_;
+  ui::SystemPalette savedSystemColors_{};
+  ui::Timer blinker_;
+  ui::Label* blinkTarget_ = nullptr;
+};
+
+}  // namespace orvane

@@ -1,0 +1,49 @@
+// Application: the one owner of the program's windows. Creates the ten windows once, in
+// their fixed order, hands each the set of windows, runs the message loop and shuts the
+// program down in order (the main window's shutdown first, then the windows in reverse).
+// Thread: user-interface thread only.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "app/Windows.h"
+
+namespace orvane {
+
+class SettingsStore;
+
+class Application {
+ public:
+  Application(ui::Backend& backend, SettingsStore& settings,
+              std::filesystem::path programFolder);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Creates the windows and brings the main window to the front.
+  void CreateWindows();
+  // Runs the message loop until the program is asked to end, then shuts down.
+  void Run();
+  // Orderly shutdown; safe to call more than once.
+  void Shutdown();
+
+  Windows& windows() { return windows_; }
+  AppContext& context() { return context_; }
+
+ private:
+  Windows windows_;
+  AppContext context_;
+  std::unique_ptr<TMainForm> main_;
+  std::unique_ptr<TTraceForm> trace_;
+  std::unique_ptr<TCache> cache_;
+  std::unique_ptr<TObserver> observer_;
+  std::unique_ptr<TRestartForm> restart_;
+  std::unique_ptr<TErrorForm> error_;
+  std::unique_ptr<TDummyForm> dummy_;
+  std::unique_ptr<TAlignmentForm> alignment_;
+  std::unique_ptr<TCreditsForm> credits_;
+  std::unique_ptr<TSchedule> schedule_;
+};
+
+}  // namespace orvane

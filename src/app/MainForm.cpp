@@ -1,0 +1,368 @@
+#include "app/MainForm.h"
+
+#include <filesystem>
+
+#include "app/CreditsForm.h"
+#include "app/DummyForm.h"
+#include "link/Cache.h"
+#include "schedule/Schedule.h"
+#include "sheets/NumberText.h"
+#include "ui/Backend.h"
+
+namespace orvane {
+
+namespace {
+constexpr int kStartupInterval = 10;
+constexpr int kDefaultUpdateInterval = 2000;
+constexpr int kTaskBarReserve = 24;
+constexpr int kZoomAttempts = 26;
+}  // namespace
+
+TMainForm::TMainForm(AppContext& context)
+    : ui::Form(context.backend, "MainForm"),
+      StartupTimer(context.backend, kStartupInterval, false),
+      UpdateTimer(context.backend, kDefaultUpdateInterval, false),
+      TrayIcon(context.backend),
+      appearance(context.backend, *this),
+      sheets(*this),
+      reader(*this),
+      profilePage(*this),
+      context_(context) {
+  appearance.SaveSystemColors();
+  BuildLayout();
+  LoadedProfile.clear();
+
+  ui::Size screen = backend().screenSize();
+  StartScreenWidth = screen.width;
+  StartScreenHeight = screen.height;
+  if (StartScreenWidth == 800 && StartScreenHeight == 600) BtnZoom->setTag(-1);
+  setTop(-1000);
+
+  std::error_code ignored;
+  if (!context_.programFolder.empty()) std::filesystem::current_path(context_.programFolder, ignored);
+  // No desktop icon list to restore on this platform.
+  TransparentDesktopText = false;
+
+  RegisterStaticControls();
+  Initialize();
+
+  TrayIcon.setHint("Orvane Control");
+  TrayIcon.setIcon(BtnSchedule_Ref->picture());
+  TrayIcon.onLeftClick = [this] { TrayShowMainClick(); };
+  TrayIcon.menu().add("Show Mainscreen", [this] { TrayShowMainClick(); }, true);
+  TrayIcon.menu().add("Show Manual Control", [this] { TrayShowManualClick(); });
+  TrayIcon.menu().add("Exit OrvaneControl", [this] { ExitClick(); });
+  TrayIcon.setVisible(TrayIcon.available());
+
+  UpdateInterval->onChange = [this](ui::Widget&) { UpdateIntervalChange(); };
+  onShow = [this](ui::Widget&) { FormShow(); };
+  onCloseRequest = [this](ui::Widget&) { ExitClick(); };
+  onKeyDown = [this](ui::Widget&, int& key, ui::ShiftState shift) { FormKeyDown(key, shift); };
+  onKeyPress = [this](ui::Widget&, char& key) { FormKeyPress(key); };
+  StartupTimer.onTimer = [this](ui::Timer&) { StartUp(); };
+  StartupTimer.setEnabled(true);
+}
+
+TMainForm::~TMainForm() { FormDestroy(); }
+
+void TMainForm::RegisterStaticControls() {
+  for (ui::Widget* w : std::initializer_list<ui::Widget*>{
+           LoadProfile.get(), LoadProfileShape.get(), ReloadProfile.get(),
+           ReloadProfileShape.get(), SaveProfile.get(), SaveProfileShape.get(),
+           DeleteProfile.get(), DeleteProfileShape.get(), LocalTimeLabel.get(),
+           ComputerTimeLabel.get(), UTCTimeLabel.get(), ProfileMenuShape.get(), ProfileMenu.get(),
+           ProfileMenuPanel.get(), SheetPanel.get(), Title.get(), Subtitle.get(), SendAll.get(),
+           SendAllShape.get(), ReceiveAll.get(), ReceiveAllShape.get(), TogglePrecision.get(),
+           TogglePrecisionShape.get(), ProfileFiles.get(), AutoSaveMode.get(), SerialPort.get(),
+           CacheDelay.get(), TimeOut.get(), UpdateInterval.get()}) {
+    appearance.registerControl(w);
+  }
+}
+
+void TMainForm::Initialize() {
+  setBounds(left(), top(), 800, 600);
+  sheets.RemoveAllComponents();
+  DimDisplay->setItemIndex(0);
+  profilePage.ProfilesChange();
+  AutoSaveMode->setItemIndex(1);
+  ConnectedPort = -1;
+  ControllerLevel = 1;
+  for (ui::Label* label : {LocalTime.get(), ComputerTime.get(), Startime.get(), RA.get(), Dec.get()}) {
+    label->setTransparent(false);
+  }
+}
+
+void TMainForm::StartUp() {
+  if (windows().schedule == nullptr) return;
+  StartupTimer.setEnabled(false);
+  if (StartupTimer.tag() == startup_phase::kBeforeStart) {
+    if (!reader.ReadIniFile(profilePage.IdentifyLastLoadedProfile())) appearance.SetVisionMode();
+    CenterOnScreen();
+    show();
+    repaint();
+    StartupTimer.setTag(startup_phase::kStarted);
+    repaint();
+    RevealButtons();
+  }
+  if (shuttingDown()) return;
+  FadeInMenus();
+  if (serialPortSelect) serialPortSelect(&StartupTimer);
+  GrowStatusStrip();
+}
+
+void TMainForm::RevealButtons() {
+  const int steps = 107 + 15 * static_cast<int>(BtnZoom->tag());
+  for (int i = 1; i < steps && !shuttingDown(); ++i) {
+    ui::Widget* reveal = nullptr;
+    switch (i) {
+      case 1: reveal = NightVision.get(); break;
+      case 30: reveal = BtnCredits.get(); break;
+      case 45: reveal = BtnExit.get(); break;
+      case 57: reveal = BtnMinimize.get(); break;
+      case 59: SheetPanel->show(); break;
+      case 66: reveal = BtnBackground.get(); break;
+      case 75: reveal = BtnSchedule.get(); break;
+      case 84: reveal = BtnZoom.get(); break;
+      default: break;
+    }
+    if (reveal != nullptr) {
+      reveal->show();
+      repaint();
+    }
+    backend().sleep(1);
+    backend().processMessages();
+  }
+}
+
+void TMainForm::GrowStatusStrip() {
+  StaticControlsFrame->setWidth(0);
+  StaticControlsPanel->setWidth(16);
+  StaticControlsFrame->show();
+  for (int i = 1; i <= 16; ++i) {
+    int width = static_cast<int>(i * 41.5625);
+    StaticControlsPanel->setWidth(width);
+    StaticControlsFrame->setWidth(width + 16);
+    repaint();
+    backend().sleep(1);
+  }
+  StaticControlsPanel->show();
+}
+
+void TMainForm::FadeInMenus() {
+  FadeInMenu(*ProfileMenuPanel, *ProfileMenu);
+  for (const auto& sheet : sheets.sheets()) {
+    backend().sleep(10);
+    FadeInMenu(*sheet->menuPanel, *sheet->menuLabel);
+  }
+}
+
+void TMainForm::FadeInMenu(ui::Panel& panel, ui::Label& label) {
+  panel.show();
+  for (int i = 1; i <= 20; ++i) {
+    panel.setWidth(static_cast<int>(i * 7.5));
+    label.setWidth(panel.width() - 6);
+    repaint();
+    backend().sleep(1);
+  }
+}
+
+void TMainForm::FormShow() {
+  setRegion(ui::RoundRegion{width() + 1, height() + 1, height() / 4, height() / 4});
+  if (windows().dummy != nullptr) windows().dummy->show();
+}
+
+void TMainForm::CenterOnScreen() {
+  ui::Size screen = backend().screenSize();
+  setBounds((screen.width - width()) / 2, (screen.height - height()) / 2, width(), height());
+}
+
+void TMainForm::MakeDraggable(ui::Widget& widget) {
+  widget.onMouseDown = [this](ui::Widget& sender, ui::MouseButton, ui::ShiftState, int x, int y) {
+    DefocusAndMove(&sender, x, y);
+  };
+  widget.onMouseMove = [this](ui::Widget&, ui::MouseButton, ui::ShiftState, int x, int y) {
+    MoveForm(x, y);
+  };
+  widget.onMouseUp = [this](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) {
+    FrameMouseUp();
+  };
+}
+
+void TMainForm::DefocusAndMove(ui::Widget* sender, int x, int y) {
+  appearance.Defocus();
+  if (sender != nullptr) {
+    DragOriginX = x;
+    DragOriginY = y;
+    DragActive = true;
+  }
+}
+
+void TMainForm::MoveForm(int x, int y) {
+  if (!DragActive || DragMoving) return;
+  DragMoving = true;
+  setBounds(left() + x - DragOriginX, top() + y - DragOriginY, width(), height());
+  if (windows().schedule != nullptr) windows().schedule->repaint();
+  repaint();
+  DragMoving = false;
+}
+
+void TMainForm::FrameMouseUp() {
+  DragActive = false;
+  clampToScreen();
+}
+
+void TMainForm::clampToScreen() {
+  ui::Size screen = backend().screenSize();
+  int x = left();
+  int y = top();
+  if (x < 0) x = 0;
+  if (x > screen.width - width()) x = screen.width - width();
+  if (y > screen.height - height() - kTaskBarReserve) y = screen.height - height() - kTaskBarReserve;
+  if (y < 0) y = 0;
+  setBounds(x, y, width(), height());
+}
+
+void TMainForm::FormKeyDown(int& key, ui::ShiftState shift) {
+  if (!shift.onlyAlt()) return;
+  if (key == 'P' && !ProfileMenu->font().italic) {
+    sheets.Callback(*ProfileMenu);
+    key = 0;
+    return;
+  }
+  for (const auto& sheet : sheets.sheets()) {
+    const std::string& caption = sheet->menuLabel->text();
+    if (!caption.empty() && static_cast<unsigned char>(caption[0]) == key &&
+        !sheet->menuLabel->font().italic) {
+      sheets.Callback(*sheet->menuLabel);
+      key = 0;
+      return;
+    }
+  }
+}
+
+void TMainForm::FormKeyPress(char& key) {
+  if (key == ui::keys::kEscape && DragActive) {
+    FrameMouseUp();
+    return;
+  }
+  ui::Widget* focused = activeControl();
+  if (focused == nullptr || focused->kind() == ui::WidgetKind::Memo) return;
+  if (key == ui::keys::kReturn) {
+    key = 0;
+    sheets.Callback(*focused);
+    // The commit may have rebuilt or hidden the control; only move on from a live one.
+    if (activeControl() != focused || !selectNext(focused)) appearance.Defocus();
+    return;
+  }
+  if (focused->kind() == ui::WidgetKind::MaskEdit) {
+    auto& field = static_cast<ui::MaskEdit&>(*focused);
+    const std::string& mask = field.editMask();
+    bool signFirst = !mask.empty() && (mask[0] == '#' || (mask.size() > 1 && mask[1] == '#'));
+    if (field.selStart() == 0 && signFirst && key != '+' && key != '-') key = 0;
+  }
+}
+
+void TMainForm::BtnZoomClick() {
+  ui::Size screen = backend().screenSize();
+  if (screen.width == 800 || screen.height == 600) {
+    for (int attempt = 0; attempt < kZoomAttempts; ++attempt) {
+      if (backend().setScreenDimensions(StartScreenWidth, StartScreenHeight)) break;
+    }
+    screen = backend().screenSize();
+    if (screen.width == StartScreenWidth && screen.height == StartScreenHeight) {
+      setBounds((StartScreenWidth - 800) / 2, (StartScreenHeight - 600) / 2, width(), height());
+    }
+  } else {
+    for (int attempt = 0; attempt < kZoomAttempts; ++attempt) {
+      if (backend().setScreenDimensions(800, 600)) break;
+    }
+    screen = backend().screenSize();
+    if (screen.width == 800 && screen.height == 600) setBounds(0, 0, width(), height());
+  }
+  appearance.SetVisionMode();
+}
+
+void TMainForm::BtnBackgroundClick() {
+  if (TDummyForm* dummy = windows().dummy) dummy->setVisible(!dummy->visible());
+  if (TSchedule* schedule = windows().schedule; schedule != nullptr && schedule->visible()) {
+    schedule->bringToFront();
+  }
+  bringToFront();
+}
+
+void TMainForm::BtnMinimizeClick() {
+  // Without a notification area the window goes to the task bar instead, so that it can
+  // always be brought back.
+  if (TrayIcon.available()) {
+    hide();
+  } else {
+    minimize();
+  }
+  if (TCache* cache = windows().cache) cache->setTop(cache->top() + 2000);
+  if (TSchedule* schedule = windows().schedule) schedule->setActiveControl(nullptr);
+  if (TDummyForm* dummy = windows().dummy) dummy->hide();
+  appearance.ResetPaletteIfNecessary();
+}
+
+void TMainForm::BtnExitMouseDown() { ExitClick(); }
+
+void TMainForm::BtnScheduleClick() {
+  if (TSchedule* schedule = windows().schedule) schedule->ShowUp();
+}
+
+void TMainForm::ShowCredits() {
+  if (TCreditsForm* credits = windows().credits) credits->showModal();
+}
+
+void TMainForm::ExitClick() {
+  if (TDummyForm* dummy = windows().dummy) dummy->show();
+  repaint();
+  minimize();
+  backend().terminate();
+}
+
+void TMainForm::TrayShowMainClick() {
+  restore();
+  show();
+  bringToFront();
+  appearance.SetVisionMode();
+}
+
+void TMainForm::TrayShowManualClick() {
+  appearance.SetVisionMode();
+  BtnScheduleClick();
+}
+
+void TMainForm::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  StartupTimer.setTag(startup_phase::kShuttingDown);
+  StartupTimer.setEnabled(false);
+  UpdateTimer.setEnabled(false);
+  profilePage.SaveLoadedProfileToRegistry();
+  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty() && saveProfileClick) {
+    ProfileFiles->setText(LoadedProfile);
+    saveProfileClick();
+  }
+  sheets.RemoveAllComponents();
+  appearance.ResetPalette();
+}
+
+void TMainForm::UpdateIntervalChange() {
+  std::string text = UpdateInterval->text();
+  if (text.empty()) text = "1000";
+  for (char& ch : text) {
+    if (ch == ' ') ch = '0';
+  }
+  long long interval = 0;
+  UpdateTimer.setInterval(TryParseInteger(text, interval) ? static_cast<int>(interval) : 0);
+}
+
+int TMainForm::FindInProfile(std::string_view prefix, int fallback) const {
+  for (int i = static_cast<int>(Profile.size()) - 1; i >= 0; --i) {
+    if (std::string_view(Profile[static_cast<size_t>(i)]).substr(0, prefix.size()) == prefix) return i;
+  }
+  return fallback;
+}
+
+}  // namespace orvane

@@ -1,0 +1,280 @@
+// The fixed layout of the main window: frame, title, image buttons, sheet menu entry
+// "Profile", the profile page on SheetPanel and the status strip.
+#include "app/ButtonGlyphs.h"
+#include "app/MainForm.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr ui::Color kFrameFill = 9852172;  // the design-time fill of the frame
+
+template <typename T>
+std::unique_ptr<T> make(ui::Backend& backend, ui::Widget* parent, const char* name) {
+  return std::make_unique<T>(backend, parent, name);
+}
+
+std::unique_ptr<ui::Label> makeLabel(ui::Backend& backend, ui::Widget* parent, const char* name,
+                                     const char* caption, int left, int top) {
+  auto label = make<ui::Label>(backend, parent, name);
+  label->setParentFont(true);
+  label->setBounds(left, top, 0, 0);
+  label->setText(caption);
+  return label;
+}
+
+// A clickable caption on a rounded shape: the program's flat buttons.
+void makeShapeButton(ui::Backend& backend, ui::Widget* parent, std::unique_ptr<ui::Shape>& shape,
+                     std::unique_ptr<ui::Label>& label, const char* name, const char* caption,
+                     int left, int top, int width) {
+  shape = make<ui::Shape>(backend, parent, (std::string(name) + "Shape").c_str());
+  shape->setBounds(left, top, width, 25);
+  label = make<ui::Label>(backend, parent, name);
+  label->setAutoSize(false);
+  label->setParentFont(true);
+  label->setAlignment(ui::HorizontalAlign::Center);
+  label->setVerticalCenter(true);
+  label->setBounds(left, top, width, 25);
+  label->setText(caption);
+}
+
+std::unique_ptr<ui::MaskEdit> makeMillisecondField(ui::Backend& backend, ui::Widget* parent,
+                                                    const char* name, const char* start,
+                                                    int left, int top) {
+  auto field = make<ui::MaskEdit>(backend, parent, name);
+  field->setBounds(left, top, 140, 21);
+  field->setEditMask("!9999 mi\\l\\lise\\conds;0;0");
+  field->setText(start);
+  return field;
+}
+
+}  // namespace
+
+void TMainForm::BuildLayout() {
+  ui::Backend& b = backend();
+  setText("Orvane Control");
+  setBorderStyle(ui::BorderStyle::None);
+  setColor(ui::kBlack);
+  setKeyPreview(true);
+  ui::Font windowFont = font();
+  windowFont.name = "Times New Roman";
+  windowFont.pointSize = 10;
+  windowFont.color = ui::kWhite;
+  setFont(windowFont);
+  setBounds(0, 0, 790, 545);
+
+  Frame = make<ui::Shape>(b, this, "Frame");
+  Frame->setBounds(0, 0, 800, 600);
+  Frame->setBrushColor(kFrameFill);
+  Frame->setPenColor(ui::kWhite);
+  Frame->setPenWidth(2);
+
+  Title = makeLabel(b, this, "Title", "Orvane Control", 200, 18);
+  ui::Font titleFont = windowFont;
+  titleFont.pointSize = 24;
+  titleFont.bold = true;
+  Title->setFont(titleFont);
+  Title->setText("Orvane Control");
+  Subtitle = makeLabel(b, this, "Subtitle", "Version 1.24", 204, 58);
+  ui::Font subtitleFont = windowFont;
+  subtitleFont.pointSize = 12;
+  subtitleFont.italic = true;
+  Subtitle->setFont(subtitleFont);
+  Subtitle->setText("Version 1.24");
+
+  BuildImageButtons();
+
+  SheetFrame = make<ui::Shape>(b, this, "SheetFrame");
+  SheetFrame->setBounds(190, 80, 560, 420);
+  SheetFrame->setPenWidth(2);
+  SheetPanel = make<ui::Panel>(b, this, "SheetPanel");
+  SheetPanel->setBounds(200, 90, 540, 400);
+  SheetPanel->setVisible(false);
+  ui::Font pageFont = windowFont;
+  pageFont.pointSize = 11;
+  SheetPanel->setFont(pageFont);
+
+  ProfileMenuPanel = make<ui::Panel>(b, this, "ProfileMenuPanel");
+  ProfileMenuPanel->setBounds(25, 120, 0, 35);
+  ProfileMenuPanel->setVisible(false);
+  ProfileMenuShape = make<ui::Shape>(b, ProfileMenuPanel.get(), "ProfileMenuShape");
+  ProfileMenuShape->setBounds(0, 0, 150, 35);
+  ProfileMenu = make<ui::Label>(b, ProfileMenuPanel.get(), "ProfileMenu");
+  ProfileMenu->setAutoSize(false);
+  ProfileMenu->setTransparent(false);
+  ProfileMenu->setAlignment(ui::HorizontalAlign::Center);
+  ProfileMenu->setVerticalCenter(true);
+  ui::Font menuFont = windowFont;
+  menuFont.pointSize = 16;
+  menuFont.italic = true;
+  ProfileMenu->setFont(menuFont);
+  ProfileMenu->setBounds(3, 3, 0, 29);
+  ProfileMenu->setText("Profile");
+  ProfileMenu->setTag(kProfileMenuTag);
+  ProfileMenu->onClick = [this](ui::Widget& sender) { sheets.Callback(sender); };
+
+  BuildProfilePage();
+  BuildStatusStrip();
+
+  for (ui::Widget* w : {static_cast<ui::Widget*>(Frame.get()), static_cast<ui::Widget*>(Title.get()),
+                        static_cast<ui::Widget*>(Subtitle.get()),
+                        static_cast<ui::Widget*>(SheetFrame.get()),
+                        static_cast<ui::Widget*>(SheetPanel.get()),
+                        static_cast<ui::Widget*>(StaticControlsFrame.get()),
+                        static_cast<ui::Widget*>(StaticControlsPanel.get())}) {
+    MakeDraggable(*w);
+  }
+}
+
+void TMainForm::BuildImageButtons() {
+  ui::Backend& b = backend();
+  struct Spec {
+    std::unique_ptr<ui::ImageButton>* button;
+    std::unique_ptr<ui::ImageButton>* twin;
+    const char* name;
+    Glyph glyph;
+    int left;
+  };
+  const Spec specs[] = {
+      {&NightVision, &NightVision_Ref, "NightVision", Glyph::NightVision, 30},
+      {&BtnCredits, &BtnCredits_Ref, "BtnCredits", Glyph::Credits, 70},
+      {&BtnBackground, &BtnBackground_Ref, "BtnBackground", Glyph::Background, 560},
+      {&BtnSchedule, &BtnSchedule_Ref, "BtnSchedule", Glyph::Schedule, 600},
+      {&BtnZoom, &BtnZoom_Ref, "BtnZoom", Glyph::Zoom, 640},
+      {&BtnMinimize, &BtnMinimize_Ref, "BtnMinimize", Glyph::Minimize, 680},
+      {&BtnExit, &BtnExit_Ref, "BtnExit", Glyph::Exit, 720},
+  };
+  for (const Spec& spec : specs) {
+    *spec.twin = make<ui::ImageButton>(b, this, (std::string(spec.name) + "_Ref").c_str());
+    (*spec.twin)->setVisible(false);
+    (*spec.twin)->setPicture(DrawGlyph(spec.glyph, 32));
+    *spec.button = make<ui::ImageButton>(b, this, spec.name);
+    (*spec.button)->setBounds(spec.left, 24, 32, 32);
+    (*spec.button)->setVisible(false);
+    (*spec.button)->setShowHint(true);
+  }
+  NightVision->setHint("Night vision");
+  BtnCredits->setHint("Credits");
+  BtnBackground->setHint("Black background");
+  BtnSchedule->setHint("Manual control and schedule");
+  BtnZoom->setHint("Switch the screen to 800 x 600");
+  BtnMinimize->setHint("Minimise to the notification area");
+  BtnExit->setHint("Exit");
+
+  NightVision->onClick = [this](ui::Widget&) { appearance.VisionModeClick(); };
+  BtnCredits->onClick = [this](ui::Widget&) { ShowCredits(); };
+  BtnBackground->onClick = [this](ui::Widget&) { BtnBackgroundClick(); };
+  BtnSchedule->onClick = [this](ui::Widget&) { BtnScheduleClick(); };
+  BtnZoom->onClick = [this](ui::Widget&) { BtnZoomClick(); };
+  BtnMinimize->onClick = [this](ui::Widget&) { BtnMinimizeClick(); };
+  BtnExit->onMouseDown = [this](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) {
+    BtnExitMouseDown();
+  };
+}
+
+void TMainForm::BuildProfilePage() {
+  ui::Backend& b = backend();
+  ui::Widget* page = SheetPanel.get();
+
+  ProfileFilesLabel = makeLabel(b, page, "ProfileFilesLabel", "Profile:", 20, 22);
+  ProfileFiles = make<ui::ComboBox>(b, page, "ProfileFiles");
+  ProfileFiles->setStyle(ui::ComboStyle::DropDown);
+  ProfileFiles->setSorted(true);
+  ProfileFiles->setBounds(160, 18, 260, 24);
+  ProfileFiles->setTabOrder(0);
+  ProfileFiles->onChange = [this](ui::Widget& sender) { profilePage.ProfileFilesChange(&sender); };
+
+  makeShapeButton(b, page, LoadProfileShape, LoadProfile, "LoadProfile", "Load", 160, 52, 60);
+  makeShapeButton(b, page, ReloadProfileShape, ReloadProfile, "ReloadProfile", "Reload", 227, 52,
+                  60);
+  makeShapeButton(b, page, SaveProfileShape, SaveProfile, "SaveProfile", "Save", 294, 52, 60);
+  makeShapeButton(b, page, DeleteProfileShape, DeleteProfile, "DeleteProfile", "Delete", 361, 52,
+                  60);
+  SaveProfile->setVisible(false);
+  SaveProfileShape->setVisible(false);
+  LoadProfile->onClick = [this](ui::Widget&) { profilePage.LoadProfileClick(); };
+  ReloadProfile->onClick = [this](ui::Widget&) { profilePage.ReloadProfileNow(); };
+  DeleteProfile->onClick = [this](ui::Widget&) { profilePage.DeleteProfileClick(); };
+
+  CurrentProfileStatus = makeLabel(b, page, "CurrentProfileStatus", "Status: No profile loaded",
+                                   20, 88);
+  ProfileVersionLabel = makeLabel(b, page, "ProfileVersionLabel", "Written for:", 20, 114);
+  ProfileVersion = makeLabel(b, page, "ProfileVersion", "Detection failed", 160, 114);
+
+  AutoSaveModeLabel = makeLabel(b, page, "AutoSaveModeLabel", "Auto-save:", 20, 144);
+  AutoSaveMode = make<ui::ComboBox>(b, page, "AutoSaveMode");
+  AutoSaveMode->setBounds(160, 140, 145, 24);
+  AutoSaveMode->setItems({"Auto-save on", "Auto-save off"});
+  AutoSaveMode->setTabOrder(1);
+  AutoSaveMode->onChange = [this](ui::Widget&) { appearance.Defocus(); };
+
+  SerialPortLabel = makeLabel(b, page, "SerialPortLabel", "Serial port:", 20, 184);
+  SerialPort = make<ui::ComboBox>(b, page, "SerialPort");
+  SerialPort->setBounds(160, 180, 145, 24);
+  SerialPort->setItems({"Auto-detect", "COM1", "COM2", "COM3", "COM4", "COM5", "Offline"});
+  SerialPort->setTabOrder(2);
+  CurrentOrvaneStatus = makeLabel(b, page, "CurrentOrvaneStatus",
+                                  "Status: Orvane control not found", 20, 212);
+  OrvaneVersionLabel = makeLabel(b, page, "OrvaneVersionLabel", "Controller:", 20, 238);
+  OrvaneVersion = makeLabel(b, page, "OrvaneVersion", "Detection failed", 160, 238);
+
+  CacheDelayLabel = makeLabel(b, page, "CacheDelayLabel", "Cache delay:", 20, 274);
+  CacheDelay = makeMillisecondField(b, page, "CacheDelay", "1   ", 160, 270);
+  CacheDelay->setTabOrder(3);
+  TimeOutLabel = makeLabel(b, page, "TimeOutLabel", "Reply time-out:", 20, 304);
+  TimeOut = makeMillisecondField(b, page, "TimeOut", "1   ", 160, 300);
+  TimeOut->setTabOrder(4);
+  UpdateIntervalLabel = makeLabel(b, page, "UpdateIntervalLabel", "Update interval:", 20, 334);
+  UpdateInterval = makeMillisecondField(b, page, "UpdateInterval", "2   ", 160, 330);
+  UpdateInterval->setTabOrder(5);
+
+  makeShapeButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180,
+                  190);
+  makeShapeButton(b, page, ReceiveAllShape, ReceiveAll, "ReceiveAll", "Receive current settings",
+                  330, 215, 190);
+  makeShapeButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
+                  "Toggle Low Precision", 330, 250, 190);
+}
+
+void TMainForm::BuildStatusStrip() {
+  ui::Backend& b = backend();
+  StaticControlsFrame = make<ui::Shape>(b, this, "StaticControlsFrame");
+  StaticControlsFrame->setBounds(60, 512, 681, 74);
+  StaticControlsFrame->setPenWidth(2);
+  StaticControlsFrame->setVisible(false);
+  StaticControlsPanel = make<ui::Panel>(b, this, "StaticControlsPanel");
+  StaticControlsPanel->setBounds(68, 517, 665, 64);
+  StaticControlsPanel->setVisible(false);
+  ui::Font stripFont = font();
+  stripFont.pointSize = 9;
+  StaticControlsPanel->setFont(stripFont);
+  ui::Widget* strip = StaticControlsPanel.get();
+
+  // Three columns: the clocks, the position, the display.
+  LocalTimeLabel = makeLabel(b, strip, "LocalTimeLabel", "Orvane Local Time:", 8, 4);
+  ComputerTimeLabel = makeLabel(b, strip, "ComputerTimeLabel", "Computer Local Time:", 8, 22);
+  UTCTimeLabel = makeLabel(b, strip, "UTCTimeLabel", "Computer UTC Time:", 8, 40);
+  LocalTime = makeLabel(b, strip, "LocalTime", "", 145, 4);
+  ComputerTime = makeLabel(b, strip, "ComputerTime", "", 145, 22);
+  UTCTime = makeLabel(b, strip, "UTCTime", "", 145, 40);
+
+  RALabel = makeLabel(b, strip, "RALabel", "Right Ascension:", 225, 4);
+  DecLabel = makeLabel(b, strip, "DecLabel", "Declination:", 225, 22);
+  StartimeLabel = makeLabel(b, strip, "StartimeLabel", "Startime:", 225, 40);
+  RA = makeLabel(b, strip, "RA", "0", 340, 4);
+  Dec = makeLabel(b, strip, "Dec", "0", 340, 22);
+  Startime = makeLabel(b, strip, "Startime", "", 340, 40);
+
+  DimDisplayLabel = makeLabel(b, strip, "DimDisplayLabel", "Brightness:", 460, 4);
+  DimDisplay = make<ui::ComboBox>(b, strip, "DimDisplay");
+  DimDisplay->setBounds(560, 1, 95, 22);
+  DimDisplay->setItems(
+      {"100   %", "  53   %", "  40   %", "  27   %", "  20   %", "  13   %", "    6.6%"});
+  DimDisplay->onChange = [this](ui::Widget&) { appearance.DimDisplayChange(); };
+  InitialAlignLabel = makeLabel(b, strip, "InitialAlignLabel", "Initial Alignment:", 460, 40);
+  InitialAlign = makeLabel(b, strip, "InitialAlign", "", 580, 40);
+  InitialAlignLabel->setVisible(false);
+  InitialAlign->setVisible(false);
+}
+
+}  // namespace orvane

@@ -1,0 +1,34 @@
+// TObserver: the small always-on-top strip that shows right ascension and declination
+// while the main window is hidden. It can be dragged; a double click shows the main window.
+// Thread: user-interface thread only.
+#pragma once
+
+#include <memory>
+
+#include "app/Windows.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+namespace orvane {
+
+class TObserver : public ui::Form {
+ public:
+  explicit TObserver(AppContext& context);
+
+  std::unique_ptr<ui::Label> RALabel, RA, DECLabel, DEC;
+
+  void MouseDown(int x, int y);
+  void MouseMove(int x, int y);
+  void MouseUp();
+  void FormShow();
+
+ private:
+  void hookDrag(ui::Widget& widget);
+  AppContext& context_;
+  bool dragging_ = false;
+  bool moving_ = false;
+  int pressX_ = 0;
+  int pressY_ = 0;
+};
+
+}  // namespace orvane

@@ -1,0 +1,49 @@
+// The ten windows of the program, created once at start in this order and living until
+// exit. The Application owns them; each window gets this set so it can reach the others.
+// A pointer stays null until its window has been created (start-up waits for the last).
+// Thread: user-interface thread only.
+#pragma once
+
+#include <filesystem>
+
+#include "ui/Backend.h"
+
+namespace orvane {
+
+class TMainForm;
+class TTraceForm;
+class TCache;
+class TObserver;
+class TRestartForm;
+class TErrorForm;
+class TDummyForm;
+class TAlignmentForm;
+class TCreditsForm;
+class TSchedule;
+class SettingsStore;
+
+struct Windows {
+  TMainForm* main = nullptr;
+  TTraceForm* trace = nullptr;
+  TCache* cache = nullptr;
+  TObserver* observer = nullptr;
+  TRestartForm* restart = nullptr;
+  TErrorForm* error = nullptr;
+  TDummyForm* dummy = nullptr;
+  TAlignmentForm* alignment = nullptr;
+  TCreditsForm* credits = nullptr;
+  TSchedule* schedule = nullptr;
+};
+
+// What every window may use: the backend, the window set, the settings store and the
+// program's folder.
+struct AppContext {
+  ui::Backend& backend;
+  Windows& windows;
+  SettingsStore& settings;
+  std::filesystem::path programFolder;
+  // The application object's tag word; bit 2 shows the cache manager's window.
+  int applicationTag = 0;
+};
+
+}  // namespace orvane

@@ -1,0 +1,145 @@
+#include "persistence/ProfileFolder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <system_error>
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kProfilePattern = "*.ocf";
+constexpr const char* kFolderName = "OrvaneControl";
+
+// Lower case of a Latin-1 character: A-Z and the accented capitals (not the sign x).
+unsigned char Fold(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) return u + 0x20;
+  return u;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return Fold(x) == Fold(y); });
+}
+
+// Alphabetical ignoring case; names that differ only in case are kept in byte order so
+// the listing is the same on every run.
+bool ListsBefore(const std::string& a, const std::string& b) {
+  const bool less = std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Fold(x) < Fold(y); });
+  if (less) return true;
+  if (EqualIgnoringCase(a, b)) return a < b;
+  return false;
+}
+
+fs::path HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return home;
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+    return entry->pw_dir;
+  return ".";
+}
+
+// Copies source to target unless target exists. The copy is made under a hidden temporary
+// name and renamed into place, so an interrupted copy (disk full, crash) never leaves a
+// truncated file that would then be kept for good.
+void CopyIfMissing(const fs::path& source, const fs::path& target) {
+  std::error_code error;
+  if (fs::exists(fs::symlink_status(target, error))) return;
+  std::string temporary = (target.parent_path() / ".seed-XXXXXX").string();
+  const int descriptor = ::mkstemp(temporary.data());
+  if (descriptor < 0) return;
+  ::close(descriptor);
+  const bool copied = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
+  if (copied && !fs::exists(fs::symlink_status(target, error))) {
+    fs::rename(temporary, target, error);
+    if (!error) return;
+  }
+  fs::remove(temporary, error);
+}
+
+// Copies the files of the first existing seed folder that the target does not have yet.
+void Seed(const fs::path& target, const std::vector<fs::path>& seedFolders) {
+  std::error_code error;
+  const auto seed = std::find_if(seedFolders.begin(), seedFolders.end(), [&](const fs::path& f) {
+    return !f.empty() && fs::is_directory(f, error);
+  });
+  if (seed == seedFolders.end()) return;
+  for (const std::string& name : GetFiles(*seed, "*")) CopyIfMissing(*seed / name, target / name);
+}
+
+}  // namespace
+
+std::string AddEndingIfNeeded(std::string_view name, std::string_view ending) {
+  // The whole ending is compared (four characters for ".ocf" and ".txt"), so a longer or
+  // shorter ending such as ".json" or ".c" is not appended a second time either.
+  if (name.size() >= ending.size() &&
+      EqualIgnoringCase(name.substr(name.size() - ending.size()), ending))
+    return std::string(name);
+  return std::string(name) + std::string(ending);
+}
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+  // Greedy match that goes back to the last '*' on a mismatch: linear memory, no recursion.
+  std::size_t n = 0;
+  std::size_t p = 0;
+  std::size_t star = std::string_view::npos;
+  std::size_t resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+      ++n;
+      ++p;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::vector<std::string> GetFiles(const std::filesystem::path& folder, std::string_view pattern) {
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator entries(folder, error);
+  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+    std::string name = entries->path().filename().string();
+    std::error_code typeError;
+    if (name.empty() || name.front() == '.' || !entries->is_regular_file(typeError)) continue;
+    if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end(), ListsBefore);
+  return names;
+}
+
+std::filesystem::path UserDataFolder() {
+  // Relative values of XDG_DATA_HOME are invalid by the XDG rules and are ignored.
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const fs::path base = (data != nullptr && *data == '/') ? fs::path(data)
+                                                          : HomeFolder() / ".local" / "share";
+  return base / kFolderName;
+}
+
+std::filesystem::path ResolveProgramFolder(const std::filesystem::path& executableDir,
+                                           const std::vector<std::filesystem::path>& seedFolders) {
+  if (!GetFiles(executableDir, kProfilePattern).empty()) return executableDir;
+  const fs::path folder = UserDataFolder();
+  std::error_code error;
+  fs::create_directories(folder, error);
+  // Seeded on first start, recognised by the absence of any profile: a shipped file the
+  // user has deleted later does not come back while other profiles are there.
+  if (GetFiles(folder, kProfilePattern).empty()) Seed(folder, seedFolders);
+  return folder;
+}
+
+}  // namespace orvane

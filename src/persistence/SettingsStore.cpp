@@ -1,0 +1,143 @@
+#include "persistence/SettingsStore.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kFolderName = "OrvaneControl";
+constexpr const char* kFileName = "OrvaneControl.conf";
+
+// The user's home folder: $HOME, else the password database entry.
+fs::path HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return home;
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+    return entry->pw_dir;
+  return ".";
+}
+
+// Lines of the file without their line feed; nothing when it exists but cannot be read.
+std::optional<std::vector<std::string>> ReadLines(const fs::path& file) {
+  std::vector<std::string> lines;
+  std::error_code error;
+  const fs::file_status status = fs::status(file, error);
+  if (!fs::exists(status)) return lines;
+  if (!fs::is_regular_file(status)) return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
+  if (in.bad()) return std::nullopt;
+  return lines;
+}
+
+// The value of a "key=value" line for key; a CR before the line end is not part of it.
+std::optional<std::string_view> ValueOf(std::string_view line, std::string_view key) {
+  if (line.empty() || line.front() == '#') return std::nullopt;
+  const auto equals = line.find('=');
+  if (equals == std::string_view::npos || line.substr(0, equals) != key) return std::nullopt;
+  std::string_view value = line.substr(equals + 1);
+  if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+  return value;
+}
+
+bool WriteAll(int descriptor, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Replaces file by text: a temporary file in the same folder is written, flushed to disk
+// and renamed over it, so a crash leaves either the old or the new file, never a mix.
+bool ReplaceAtomically(const fs::path& file, const std::string& text) {
+  std::string temporary =
+      (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+  const int descriptor = ::mkstemp(temporary.data());
+  if (descriptor < 0) return false;
+  struct stat old {};
+  if (::stat(file.c_str(), &old) == 0) ::fchmod(descriptor, old.st_mode & 07777);
+  bool ok = WriteAll(descriptor, text) && ::fsync(descriptor) == 0;
+  ok = (::close(descriptor) == 0) && ok;
+  ok = ok && ::rename(temporary.c_str(), file.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  // Make the rename itself durable.
+  const int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+std::filesystem::path SettingsStore::DefaultLocation() {
+  // Relative values of XDG_CONFIG_HOME are invalid by the XDG rules and are ignored.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  fs::path base = (config != nullptr && *config == '/') ? fs::path(config)
+                                                         : HomeFolder() / ".config";
+  return base / kFolderName / kFileName;
+}
+
+std::optional<std::string> SettingsStore::read(std::string_view key) const {
+  const auto lines = ReadLines(file_);
+  if (!lines) return std::nullopt;
+  for (const std::string& line : *lines) {
+    if (auto value = ValueOf(line, key)) return std::string(*value);
+  }
+  return std::nullopt;
+}
+
+bool SettingsStore::write(std::string_view key, std::string_view value) {
+  // A key with '=' could never be read back, and a line break in either would smuggle
+  // further lines into the file.
+  if (key.empty() || key.front() == '#' || key.find_first_of("=\r\n") != std::string_view::npos ||
+      value.find_first_of("\r\n") != std::string_view::npos)
+    return false;
+
+  std::error_code error;
+  const fs::path folder = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
+  fs::create_directories(folder, error);
+  if (error) return false;
+  const auto lines = ReadLines(file_);
+  if (!lines) return false;
+
+  const std::string newLine = std::string(key) + "=" + std::string(value);
+  std::string text;
+  bool stored = false;
+  for (const std::string& line : *lines) {
+    if (ValueOf(line, key)) {
+      if (stored) continue;  // drop repeats: the key appears once after a write
+      text += newLine;
+      stored = true;
+    } else {
+      text += line;
+    }
+    text += '\n';
+  }
+  if (!stored) text += newLine + '\n';
+  return ReplaceAtomically(folder / file_.filename(), text);
+}
+
+}  // namespace orvane

@@ -1,0 +1,143 @@
+// Control events: the one handler of every profile-built control, native writes for the
+// queue, and removing everything a profile built.
+#include "app/ErrorForm.h"
+#include "app/MainForm.h"
+#include "dialogue/Checksum.h"
+#include "link/Cache.h"
+#include "sheets/NumberText.h"
+#include "sheets/Sheets.h"
+
+namespace orvane {
+
+std::string NativeWritePrefix(const std::string& number) {
+  return ">" + std::string(number.size() < 3 ? "0" : "") + number + ":";
+}
+
+void Sheets::Callback(ui::Widget& sender) {
+  if (sender.kind() == ui::WidgetKind::ComboBox) {
+    auto& list = static_cast<ui::ComboBox&>(sender);
+    if (list.niteCombo() && list.editable() && !sendingAll) {
+      if (!main_.ProfileLoading && selectDatabaseEntry) selectDatabaseEntry(list);
+      return;
+    }
+  }
+  if (sender.tag() < 0) {
+    showSheet(sender);
+    return;
+  }
+  handleValueControl(sender);
+}
+
+void Sheets::showSheet(ui::Widget& sender) {
+  SheetRecord* leaving = nullptr;
+  for (const auto& sheet : sheets_) {
+    if (sheet->number == -sender.tag()) {
+      sheet->contentPanel->show();
+      sheet->menuLabel->setFontStyle(false, true);
+    } else if (sheet->contentPanel->visible()) {
+      leaving = sheet.get();
+      sheet->menuLabel->setFontStyle(false, false);
+    }
+  }
+  if (leaving != nullptr) leaving->contentPanel->hide();
+  main_.ProfileMenu->setFontStyle(false, &sender == main_.ProfileMenu.get());
+  main_.profilePage.ProfileFilesChange(nullptr);
+  if (main_.activeControl() == main_.ProfileFiles.get()) main_.appearance.Defocus();
+}
+
+void Sheets::handleValueControl(ui::Widget& sender) {
+  if (main_.ProfileLoading || receivingAll) return;
+  bool bindingRan = false;
+  for (size_t i = 0; i < bindings_.size(); ++i) {
+    if (bindings_[i]->control != &sender) continue;
+    bindingRan = true;
+    if (executeBinding) executeBinding(*bindings_[i]);
+  }
+  const long long tag = sender.tag();
+  for (size_t i = 0; i < events_.size(); ++i) {
+    ControlEvent& event = *events_[i];
+    long long number = 0;
+    long long group = 0;
+    bool numberMatches = TryParseInteger(event.number, number) && number == tag;
+    bool optionMatches = TryParseInteger(event.group, group) && group + 1000 == tag &&
+                         event.text == sender.text();
+    if (!numberMatches && !optionMatches) continue;
+    if (!bindingRan && !FireEvent(sender, event, false)) return;
+    long long mirrored = numberMatches ? tag % 1000 : number % 1000;
+    SetControlValue(&sender, mirrored, true, sender.text(), false);
+    if (sender.kind() == ui::WidgetKind::ComboBox && main_.activeControl() == &sender) {
+      main_.appearance.Defocus();
+    }
+  }
+}
+
+bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
+  const std::string prefix = NativeWritePrefix(event.number);
+  // The number as the queue holds it (with the added "0"), so withdrawing matches.
+  const std::string queuedNumber = prefix.substr(1, prefix.size() - 2);
+  std::string command = prefix;
+  auto withdrawAndReport = [&](double value) {
+    if (TCache* cache = main_.windows().cache) cache->ClearEvents(queuedNumber);
+    if (TErrorForm* error = main_.windows().error) {
+      error->RangeError(&control, event.high, event.low, value);
+    }
+  };
+  if (control.kind() == ui::WidgetKind::MaskEdit) {
+    auto& field = static_cast<ui::MaskEdit&>(control);
+    std::string text = field.text();
+    if (field.hasActiveMask()) {
+      const char blank = field.editMask().back();
+      for (char& ch : text) {
+        if (ch == blank || ch == ' ') ch = '0';
+      }
+    } else if (text.empty()) {
+      if (TCache* cache = main_.windows().cache) cache->ClearEvents(queuedNumber);
+      return false;
+    }
+    double value = StrToFloatDef(text, event.low - 1);
+    if (value == event.lastValue && !force) return false;
+    if (event.low != event.high && (value < event.low || value > event.high)) {
+      withdrawAndReport(value);
+      return false;
+    }
+    command += text;
+    event.lastValue = value;
+  }
+  command += CalculateChecksum(command);
+  command += '#';
+  if (TCache* cache = main_.windows().cache) cache->AddToCache(command);
+  return true;
+}
+
+void Sheets::RemoveAllComponents() {
+  LocalTimeBinding = nullptr;
+  DateBinding = nullptr;
+  if (removeDatabases) removeDatabases();
+  if (removeFileTransferPanels) removeFileTransferPanels();
+  bindings_.clear();
+  for (auto& sheet : sheets_) {
+    sheet->labels.clear();
+    sheet->lists.clear();
+    sheet->fields.clear();
+    sheet->buttons.clear();
+    sheet->menuLabel.reset();
+    sheet->menuShape.reset();
+    sheet->menuPanel.reset();
+    sheet->contentPanel.reset();
+  }
+  sheets_.clear();
+  events_.clear();
+  LongitudeBinding = nullptr;
+  UtcOffsetBinding = nullptr;
+  SlewSpeedControl = nullptr;
+  SlewSpeedEvent = nullptr;
+}
+
+ControlBinding* Sheets::findBinding(std::string_view command) const {
+  for (const auto& binding : bindings_) {
+    if (binding->command == command) return binding.get();
+  }
+  return nullptr;
+}
+
+}  // namespace orvane

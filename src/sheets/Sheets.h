@@ -1,0 +1,121 @@
+// Sheets: everything the settings sheets of a profile are built from and how they behave.
+// Builds sheets and their controls from profile lines, binds controller commands to
+// controls, registers control events, puts values into and reads them from controls by
+// setting number, handles every change of a profile-built control (Callback), builds native
+// write commands for the queue (FireEvent), and removes everything again.
+// Owned by the main window; called by the profile reader and by control events.
+// Thread: user-interface thread only.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sheets/ControlLine.h"
+#include "sheets/SheetTypes.h"
+
+namespace orvane {
+
+class TMainForm;
+
+class Sheets {
+ public:
+  explicit Sheets(TMainForm& main);
+  ~Sheets();
+
+  // ---- building (profile lines) ----
+  void CreateSheet(std::string_view line);
+  // A control definition line; throws ProfileLineError when the line cannot be built.
+  void CreateControl(std::string_view line);
+  ui::Label& CreateLabel(long long number, const std::string& text);
+  ui::MaskEdit& CreateStaticSlider(long long number, const std::string& text,
+                                   const std::string& command, const std::string& mask,
+                                   double low, double high);
+  ui::MaskEdit& CreateSlider(long long number, const std::string& text,
+                             const std::string& command, const std::string& mask, double low,
+                             double high);
+  void CreateBox(long long number, const std::string& text, const std::string& command,
+                 bool editable, bool withoutEvent);
+  void CreateButton(long long number, const std::string& text, const std::string& command,
+                    const std::string& caption);
+  void AssociateCommand(ui::Widget& control, std::string_view commands);
+  ControlEvent& RegisterEvent(long long number, std::string group, double low, double high,
+                              std::string text);
+
+  // Builders of the file-transfer panels and object databases; until those are installed a
+  // line of either kind shows its row label only.
+  std::function<void(const ControlLine&)> createFileTransferArray;
+  std::function<void(const ControlLine&)> createDatabase;
+
+  // ---- values ----
+  void SetControlValue(ui::Widget* excluded, long long number, bool quiet,
+                       const std::string& text, bool exact);
+  std::string GetControlValue(long long number) const;
+  void MaskEditChange(ui::MaskEdit& field);
+  void AutoComplete(ui::ComboBox& list);
+
+  // ---- events ----
+  void Callback(ui::Widget& sender);
+  bool FireEvent(ui::Widget& control, ControlEvent& event, bool force);
+  // Runs one bound command of a control (the command engine); until it is installed a
+  // binding runs nothing.
+  std::function<void(ControlBinding&)> executeBinding;
+  // Handed the editable selectors of object databases.
+  std::function<void(ui::ComboBox&)> selectDatabaseEntry;
+  // A click on "Synchronize to PC": sets the controller's time or date from the computer.
+  std::function<void(ControlBinding&)> synchronise;
+  // Free the object databases and file-transfer panels (before the bindings and sheets).
+  std::function<void()> removeDatabases;
+  std::function<void()> removeFileTransferPanels;
+
+  void RemoveAllComponents();
+
+  // ---- state ----
+  const std::vector<std::unique_ptr<SheetRecord>>& sheets() const { return sheets_; }
+  SheetRecord* currentSheet() const { return sheets_.empty() ? nullptr : sheets_.back().get(); }
+  const std::vector<std::unique_ptr<ControlBinding>>& bindings() const { return bindings_; }
+  const std::vector<std::unique_ptr<ControlEvent>>& events() const { return events_; }
+  // The first binding whose command text equals command, or null.
+  ControlBinding* findBinding(std::string_view command) const;
+
+  int RowCounter = 0;
+  int TabCounter = 0;
+  int ColumnOffset = 0;
+  ControlBinding* LocalTimeBinding = nullptr;
+  ControlBinding* DateBinding = nullptr;
+  ControlBinding* LongitudeBinding = nullptr;
+  ControlBinding* UtcOffsetBinding = nullptr;
+  ui::MaskEdit* SlewSpeedControl = nullptr;
+  ControlEvent* SlewSpeedEvent = nullptr;
+  // Set while all settings are received or sent (the bulk transfer).
+  bool receivingAll = false;
+  bool sendingAll = false;
+
+ private:
+  SheetRecord& requireSheet();
+  void AddSynchronizer(ControlBinding& binding);
+  void buildValueRow(const ControlLine& line);
+  void showSheet(ui::Widget& sender);
+  void handleValueControl(ui::Widget& sender);
+
+  TMainForm& main_;
+  std::vector<std::unique_ptr<SheetRecord>> sheets_;
+  std::vector<std::unique_ptr<ControlBinding>> bindings_;
+  std::vector<std::unique_ptr<ControlEvent>> events_;
+};
+
+// Label indent of a row: 0 for headings (multiples of 10 below 100, and multiples of 10
+// from 200 up), else 20.
+int LabelIndent(long long number);
+
+// Group number text of a value field: the number without its last digit when it is at
+// most 200 and not a multiple of 10, otherwise the number itself.
+std::string FieldGroupText(long long number);
+
+// The native write command for a setting number and value text, without the check
+// character: ">" + number (one "0" in front when shorter than three characters) + ":" + value.
+std::string NativeWritePrefix(const std::string& number);
+
+}  // namespace orvane

@@ -1,0 +1,202 @@
+// Text-entry and list controls: masked edit, option list (combo box), list box, memo and
+// string grid. All editing rules live here so that both backends and tests share them; a
+// backend only draws and forwards keys (typeChar, pressKey).
+// Thread: user-interface thread only.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/EditMask.h"
+#include "ui/Widget.h"
+
+namespace orvane::ui {
+
+// Masked edit field (also a plain edit line when the mask is empty).
+class MaskEdit : public Widget {
+ public:
+  MaskEdit(Backend& backend, Widget* parent, std::string name = {});
+
+  const std::string& editMask() const { return mask_.specification(); }
+  const EditMask& mask() const { return mask_; }
+  void setEditMask(std::string specification);
+  bool hasActiveMask() const { return mask_.active(); }
+
+  // Text: the value text (see EditMask). Setting it formats it into the mask.
+  void setText(std::string text) override;
+  // What the field shows.
+  const std::string& displayText() const { return display_; }
+  void clear() { setText({}); }
+
+  int maxLength() const { return maxLength_; }
+  void setMaxLength(int length) { maxLength_ = length; }
+  bool autoSelect() const { return autoSelect_; }
+  void setAutoSelect(bool autoSelect) { autoSelect_ = autoSelect; }
+  bool readOnly() const { return readOnly_; }
+  void setReadOnly(bool readOnly);
+
+  size_t selStart() const { return caret_; }
+  size_t selLength() const { return selLength_; }
+  void setSelection(size_t start, size_t length);
+
+  // User input: a printable character typed at the caret (after the form's key preview).
+  void typeChar(char ch);
+  // Editing keys: backspace, delete, left, right, home, end.
+  void pressKey(int key);
+  // The toolkit edited the text freely (unmasked fields only).
+  void userSetText(std::string text, size_t caret);
+
+ private:
+  void setDisplay(std::string display, size_t caret, bool byUser);
+  EditMask mask_;
+  std::string display_;
+  size_t caret_ = 0;
+  size_t selLength_ = 0;
+  int maxLength_ = 0;
+  bool autoSelect_ = true;
+  bool readOnly_ = false;
+};
+
+enum class ComboStyle { DropDownList, DropDown };
+
+// Option list. The program's TNiteCombo is this class; its drop-down list pages on a click
+// in the scroll bar track, which the Qt backend provides.
+class ComboBox : public Widget {
+ public:
+  ComboBox(Backend& backend, Widget* parent, std::string name = {});
+
+  ComboStyle style() const { return style_; }
+  void setStyle(ComboStyle style);
+  // An editable combo box has an edit line (style DropDown).
+  bool editable() const { return style_ == ComboStyle::DropDown; }
+  bool sorted() const { return sorted_; }
+  void setSorted(bool sorted);
+  // The program's own option list (TNiteCombo) rather than a plain combo box.
+  bool niteCombo() const { return niteCombo_; }
+  void setNiteCombo(bool nite) { niteCombo_ = nite; }
+
+  const std::vector<std::string>& items() const { return items_; }
+  // Adds an item (in sorted place when sorted); returns its index.
+  int addItem(std::string item);
+  void clearItems();
+  void setItems(std::vector<std::string> items);
+  int indexOf(std::string_view item) const;
+  // Case-insensitive search, as list look-ups of the program do.
+  int indexOfIgnoringCase(std::string_view item) const;
+
+  int itemIndex() const { return itemIndex_; }
+  // Selects an item (-1: none) and shows its text; fires no change event.
+  void setItemIndex(int index);
+  // Setting the text selects the matching item, or none (drop-down lists show no text then).
+  void setText(std::string text) override;
+
+  size_t selStart() const { return selStart_; }
+  size_t selLength() const { return selLength_; }
+  void setSelection(size_t start, size_t length);
+
+  // User input: picks an item from the drop-down list (fires change).
+  void userSelect(int index);
+  // User input: edit line changed (editable lists; fires change).
+  void userEdit(std::string text, size_t caret);
+
+ private:
+  ComboStyle style_ = ComboStyle::DropDownList;
+  bool sorted_ = false;
+  bool niteCombo_ = false;
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+  size_t selStart_ = 0;
+  size_t selLength_ = 0;
+};
+
+class ListBox : public Widget {
+ public:
+  ListBox(Backend& backend, Widget* parent, std::string name = {});
+  const std::vector<std::string>& items() const { return items_; }
+  void addItem(std::string item);
+  void clearItems();
+  void removeItem(int index);
+  void setItems(std::vector<std::string> items);
+  int itemIndex() const { return itemIndex_; }
+  void setItemIndex(int index);
+  void userSelect(int index);
+  // Oldest lines are dropped beyond this count (0: no limit).
+  void setLineLimit(size_t limit) { lineLimit_ = limit; }
+
+ private:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+  size_t lineLimit_ = 0;
+};
+
+// Multi-line text area.
+class Memo : public Widget {
+ public:
+  Memo(Backend& backend, Widget* parent, std::string name = {});
+  const std::vector<std::string>& lines() const { return lines_; }
+  void setLines(std::vector<std::string> lines);
+  void addLine(std::string line);
+  void clearLines();
+  bool readOnly() const { return readOnly_; }
+  void setReadOnly(bool readOnly);
+  bool wordWrap() const { return wordWrap_; }
+  void setWordWrap(bool wrap);
+  bool verticalScrollBar() const { return verticalScrollBar_; }
+  void setVerticalScrollBar(bool on);
+  // Caret as (line, column); selecting a whole line is how list memos mark a line.
+  int caretLine() const { return caretLine_; }
+  void setCaretLine(int line);
+  // Oldest lines are dropped beyond this count (0: no limit).
+  void setLineLimit(size_t limit) { lineLimit_ = limit; }
+  // User input: the toolkit changed the text.
+  void userSetLines(std::vector<std::string> lines, int caretLine);
+
+ private:
+  std::vector<std::string> lines_;
+  bool readOnly_ = false;
+  bool wordWrap_ = true;
+  bool verticalScrollBar_ = false;
+  int caretLine_ = 0;
+  size_t lineLimit_ = 0;
+};
+
+// Grid of texts with fixed header rows; cells are addressed (column, row).
+class StringGrid : public Widget {
+ public:
+  StringGrid(Backend& backend, Widget* parent, std::string name = {});
+  int colCount() const { return colCount_; }
+  int rowCount() const { return rowCount_; }
+  void setColCount(int count);
+  void setRowCount(int count);
+  int fixedRows() const { return fixedRows_; }
+  void setFixedRows(int rows);
+  int defaultRowHeight() const { return defaultRowHeight_; }
+  void setDefaultRowHeight(int height);
+  int colWidth(int col) const;
+  void setColWidth(int col, int width);
+  const std::string& cell(int col, int row) const;
+  void setCell(int col, int row, std::string text);
+  // Removes one data row, moving the rows below it up.
+  void deleteRow(int row);
+  Color fixedColor() const { return fixedColor_; }
+  void setFixedColor(Color color);
+  // Selected row (the grid selects whole rows); -1 when none.
+  int row() const { return row_; }
+  void setRow(int row);
+  // User input: a cell was clicked. Handlers may refuse the selection.
+  std::function<void(StringGrid&, int col, int row, bool& canSelect)> onSelectCell;
+  void userSelectCell(int col, int row);
+
+ private:
+  int colCount_ = 5;
+  int rowCount_ = 5;
+  int fixedRows_ = 1;
+  int defaultRowHeight_ = 24;
+  std::vector<int> colWidths_;
+  std::vector<std::vector<std::string>> cells_;  // [row][col]
+  Color fixedColor_ = 0xF0F0F0;
+  int row_ = 1;
+};
+
+}  // namespace orvane::ui

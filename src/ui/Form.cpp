@@ -1,0 +1,156 @@
+#include "ui/Form.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "ui/Backend.h"
+#include "ui/Edits.h"
+
+namespace orvane::ui {
+
+Form::Form(Backend& backend, std::string name)
+    : Widget(backend, WidgetKind::Form, nullptr, std::move(name)) {
+  Widget::setVisible(false);
+  attachPeer();
+}
+
+Form::~Form() = default;
+
+void Form::setVisible(bool visible) {
+  bool wasVisible = this->visible();
+  Widget::setVisible(visible);
+  if (visible && !wasVisible) raiseShow();
+}
+
+void Form::setBorderStyle(BorderStyle style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  changed(Prop::Style);
+}
+
+void Form::setStayOnTop(bool onTop) {
+  if (onTop == stayOnTop_) return;
+  stayOnTop_ = onTop;
+  changed(Prop::Style);
+}
+
+void Form::setMaximized(bool maximized) {
+  if (maximized == maximized_) return;
+  maximized_ = maximized;
+  changed(Prop::Style);
+}
+
+void Form::setRegion(std::optional<RoundRegion> region) {
+  if (region == region_) return;
+  region_ = region;
+  changed(Prop::Style);
+}
+
+void Form::minimize() {
+  if (minimized_) return;
+  minimized_ = true;
+  changed(Prop::Visible);
+}
+
+void Form::restore() {
+  if (!minimized_) return;
+  minimized_ = false;
+  changed(Prop::Visible);
+}
+
+void Form::setActiveControl(Widget* control) {
+  if (control == activeControl_) return;
+  Widget* previous = activeControl_;
+  activeControl_ = control;
+  changed(Prop::Focus);
+  if (previous != nullptr && previous->onExit) previous->onExit(*previous);
+}
+
+void Form::noteFocus(Widget* control) {
+  if (control == activeControl_) return;
+  Widget* previous = activeControl_;
+  activeControl_ = control;
+  if (previous != nullptr && previous->onExit) previous->onExit(*previous);
+}
+
+void Form::forgetControl(Widget* control) {
+  if (activeControl_ == control) activeControl_ = nullptr;
+}
+
+bool Form::selectNext(Widget* current, bool forward) {
+  // Tab order: controls of the same parent by tab position, parents in their own order;
+  // flattened depth-first so that the walk crosses panels as the toolkit's does.
+  std::vector<Widget*> order;
+  std::function<void(Widget*)> collect = [&](Widget* parent) {
+    std::vector<Widget*> kids = parent->children();
+    std::stable_sort(kids.begin(), kids.end(),
+                     [](Widget* a, Widget* b) { return a->tabOrder() < b->tabOrder(); });
+    for (Widget* kid : kids) {
+      if (!kid->showing() || !kid->enabled()) continue;
+      if (kid->canFocus() && kid->tabStop()) order.push_back(kid);
+      collect(kid);
+    }
+  };
+  collect(this);
+  if (order.empty()) return false;
+  auto at = std::find(order.begin(), order.end(), current);
+  Widget* next = nullptr;
+  if (at == order.end()) {
+    next = forward ? order.front() : order.back();
+  } else if (forward) {
+    next = (at + 1 == order.end()) ? order.front() : *(at + 1);
+  } else {
+    next = (at == order.begin()) ? order.back() : *(at - 1);
+  }
+  if (next == nullptr || next == current) return false;
+  setActiveControl(next);
+  return true;
+}
+
+int Form::showModal() {
+  modalResult_ = modal::kNone;
+  return backend().showModal(*this);
+}
+
+void Form::setModalResult(int result) {
+  modalResult_ = result;
+  if (result != modal::kNone) close();
+}
+
+void Form::close() { setVisible(false); }
+
+bool Form::previewKeyDown(Widget& target, int key, ShiftState shift) {
+  if (!keyPreview_ || !onKeyDown) return false;
+  onKeyDown(target, key, shift);
+  return key == 0;
+}
+
+bool Form::previewKeyPress(Widget& target, char key) {
+  if (!keyPreview_ || !onKeyPress) return false;
+  onKeyPress(target, key);
+  return key == 0;
+}
+
+void Form::keyDown(Widget& target, int key, ShiftState shift) {
+  if (previewKeyDown(target, key, shift)) return;
+  if (&target != this && target.onKeyDown) target.onKeyDown(target, key, shift);
+}
+
+void Form::keyPress(Widget& target, char key) {
+  if (previewKeyPress(target, key)) return;
+  if (&target == this) return;
+  if (target.onKeyPress) {
+    target.onKeyPress(target, key);
+    if (key == 0) return;
+  }
+  if (target.kind() == WidgetKind::MaskEdit && key >= 32) {
+    static_cast<MaskEdit&>(target).typeChar(key);
+  }
+}
+
+void Form::raiseShow() {
+  if (onShow) onShow(*this);
+}
+
+}  // namespace orvane::ui

@@ -1,0 +1,91 @@
+// Form: a top-level window. Tracks the focused control, runs modally, and carries the
+// window styles the program uses (borderless, stay-on-top, tool window, rounded region).
+// Thread: user-interface thread only.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "ui/Widget.h"
+
+namespace orvane::ui {
+
+enum class BorderStyle { None, Single, ToolWindow };
+
+struct RoundRegion {
+  int width = 0;
+  int height = 0;
+  int ellipseWidth = 0;
+  int ellipseHeight = 0;
+  bool operator==(const RoundRegion&) const = default;
+};
+
+class Form : public Widget {
+ public:
+  Form(Backend& backend, std::string name);
+  ~Form() override;
+
+  // Becoming visible raises onShow, as a window's show event does.
+  void setVisible(bool visible) override;
+
+  BorderStyle borderStyle() const { return borderStyle_; }
+  void setBorderStyle(BorderStyle style);
+  bool stayOnTop() const { return stayOnTop_; }
+  void setStayOnTop(bool onTop);
+  // A full-screen window behind the others (the black backdrop).
+  bool maximized() const { return maximized_; }
+  void setMaximized(bool maximized);
+  const std::optional<RoundRegion>& region() const { return region_; }
+  void setRegion(std::optional<RoundRegion> region);
+  bool minimized() const { return minimized_; }
+  // Minimise to the task bar (used when no notification area is available).
+  void minimize();
+  void restore();
+
+  // The form sees keys before its controls (key preview).
+  bool keyPreview() const { return keyPreview_; }
+  void setKeyPreview(bool preview) { keyPreview_ = preview; }
+
+  Widget* activeControl() const { return activeControl_; }
+  // Moves the focus to control (or away from every control when null); the control
+  // that loses it gets its exit event.
+  void setActiveControl(Widget* control);
+  // Called by a backend when the toolkit moved the focus itself.
+  void noteFocus(Widget* control);
+  // Focus the next focusable control in tab order after current; false when none.
+  bool selectNext(Widget* current, bool forward = true);
+
+  // Modal run: returns the modal result that closed the form.
+  int showModal();
+  int modalResult() const { return modalResult_; }
+  void setModalResult(int result);
+  // Hides the form; a modal run ends.
+  void close();
+
+  // Called before the form is shown (after it became visible) and when the user closes it.
+  NotifyHandler onShow;
+  NotifyHandler onCloseRequest;
+  // Key events seen by the form before its controls (when key preview is on).
+  // Returns whether the key was consumed (set to 0).
+  bool previewKeyDown(Widget& target, int key, ShiftState shift);
+  bool previewKeyPress(Widget& target, char key);
+  // A key typed on target as the toolkit delivers it: first the form's preview, then the
+  // control's own handler; a character that survives reaches a masked field's text.
+  void keyDown(Widget& target, int key, ShiftState shift);
+  void keyPress(Widget& target, char key);
+
+  void raiseShow();
+  void forgetControl(Widget* control);
+
+ private:
+  BorderStyle borderStyle_ = BorderStyle::Single;
+  bool stayOnTop_ = false;
+  bool maximized_ = false;
+  bool minimized_ = false;
+  bool keyPreview_ = false;
+  std::optional<RoundRegion> region_;
+  Widget* activeControl_ = nullptr;
+  int modalResult_ = modal::kNone;
+};
+
+}  // namespace orvane::ui

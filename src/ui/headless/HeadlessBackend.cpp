@@ -1,0 +1,263 @@
+#include "ui/headless/HeadlessBackend.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "ui/Form.h"
+#include "ui/Timer.h"
+#include "ui/TrayIcon.h"
+#include "ui/Widget.h"
+
+namespace orvane::ui {
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long long daysFromCivil(int year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const long long yearOfEra = year - era * 400;
+  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+DateTime civilFromMs(long long epochMs) {
+  long long seconds = epochMs / 1000;
+  int millis = static_cast<int>(epochMs % 1000);
+  if (millis < 0) {
+    millis += 1000;
+    --seconds;
+  }
+  long long days = seconds / 86400;
+  long long secondOfDay = seconds % 86400;
+  if (secondOfDay < 0) {
+    secondOfDay += 86400;
+    --days;
+  }
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long mp = (5 * dayOfYear + 2) / 153;
+  DateTime result;
+  result.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+  result.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  result.year = static_cast<int>(yearOfEra + era * 400 + (result.month <= 2 ? 1 : 0));
+  result.hour = static_cast<int>(secondOfDay / 3600);
+  result.minute = static_cast<int>(secondOfDay / 60 % 60);
+  result.second = static_cast<int>(secondOfDay % 60);
+  result.millisecond = millis;
+  return result;
+}
+
+class HeadlessTimerPeer : public TimerPeer {
+ public:
+  HeadlessTimerPeer(HeadlessBackend& backend, Timer& timer) : backend_(backend), timer_(timer) {}
+  ~HeadlessTimerPeer() override { backend_.unscheduleTimer(&timer_); }
+  void update() override {
+    if (timer_.running()) {
+      backend_.scheduleTimer(&timer_);
+    } else {
+      backend_.unscheduleTimer(&timer_);
+    }
+  }
+
+ private:
+  HeadlessBackend& backend_;
+  Timer& timer_;
+};
+
+}  // namespace
+
+HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size screen)
+    : utcOffsetMinutes_(utcOffsetMinutes),
+      screen_(screen),
+      startScreen_(screen),
+      guiThread_(std::this_thread::get_id()) {
+  startEpochSeconds_ = daysFromCivil(startLocal.year, startLocal.month, startLocal.day) * 86400 +
+                       startLocal.hour * 3600 + startLocal.minute * 60 + startLocal.second;
+  // A neutral grey scheme stands in for the system colours of a fresh desktop.
+  palette_ = SystemPalette{0xF0F0F0, 0xA0A0A0, 0xFFFFFF, 0xE3E3E3, 0xD77800,
+                           0xFFFFFF, 0xF0F0F0, 0x000000, 0x696969};
+}
+
+HeadlessBackend::~HeadlessBackend() { terminate(); }
+
+std::unique_ptr<WidgetPeer> HeadlessBackend::createPeer(Widget&) { return nullptr; }
+
+std::unique_ptr<TimerPeer> HeadlessBackend::createTimerPeer(Timer& timer) {
+  return std::make_unique<HeadlessTimerPeer>(*this, timer);
+}
+
+std::unique_ptr<TrayIconPeer> HeadlessBackend::createTrayIconPeer(TrayIcon&) { return nullptr; }
+
+void HeadlessBackend::scheduleTimer(Timer* timer) {
+  timers_[timer] = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
+}
+
+void HeadlessBackend::unscheduleTimer(Timer* timer) { timers_.erase(timer); }
+
+bool HeadlessBackend::fireOneDueTimer(long long upTo) {
+  Timer* due = nullptr;
+  TimerEntry best{std::numeric_limits<long long>::max(), 0};
+  for (const auto& [timer, entry] : timers_) {
+    if (entry.dueMs > upTo) continue;
+    if (entry.dueMs < best.dueMs || (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
+      best = entry;
+      due = timer;
+    }
+  }
+  if (due == nullptr) return false;
+  nowMs_ = std::max(nowMs_, best.dueMs);
+  // The next period starts now, as a window timer's does; missed periods are not caught up.
+  timers_[due] = TimerEntry{nowMs_ + due->interval(), ++timerSequence_};
+  due->tick();
+  return true;
+}
+
+void HeadlessBackend::runHandedOverCalls() {
+  for (;;) {
+    HandedOverCall* next = nullptr;
+    {
+      std::lock_guard lock(callMutex_);
+      if (calls_.empty()) return;
+      next = calls_.front();
+      calls_.pop_front();
+    }
+    next->call();
+    std::lock_guard lock(callMutex_);
+    next->done = true;
+    callDone_.notify_all();
+  }
+}
+
+void HeadlessBackend::processMessages() {
+  ++processDepth_;
+  runHandedOverCalls();
+  // Each timer that is due ticks once; a timer re-armed by its tick waits for its period.
+  std::vector<Timer*> fired;
+  for (;;) {
+    Timer* due = nullptr;
+    TimerEntry best{std::numeric_limits<long long>::max(), 0};
+    for (const auto& [timer, entry] : timers_) {
+      if (entry.dueMs > nowMs_) continue;
+      if (std::find(fired.begin(), fired.end(), timer) != fired.end()) continue;
+      if (entry.dueMs < best.dueMs ||
+          (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
+        best = entry;
+        due = timer;
+      }
+    }
+    if (due == nullptr) break;
+    fired.push_back(due);
+    timers_[due] = TimerEntry{nowMs_ + due->interval(), ++timerSequence_};
+    due->tick();
+  }
+  --processDepth_;
+}
+
+void HeadlessBackend::sleep(int milliseconds) {
+  if (milliseconds > 0) nowMs_ += milliseconds;
+}
+
+void HeadlessBackend::run() {
+  while (!terminated_) {
+    runHandedOverCalls();
+    long long next = std::numeric_limits<long long>::max();
+    for (const auto& [timer, entry] : timers_) next = std::min(next, entry.dueMs);
+    if (next == std::numeric_limits<long long>::max()) break;
+    fireOneDueTimer(next);
+  }
+}
+
+void HeadlessBackend::terminate() {
+  std::lock_guard lock(callMutex_);
+  terminated_ = true;
+  // Threads waiting to hand over a call are released without it running.
+  for (HandedOverCall* pending : calls_) pending->done = true;
+  calls_.clear();
+  callDone_.notify_all();
+}
+
+void HeadlessBackend::advance(long long milliseconds) {
+  const long long target = nowMs_ + milliseconds;
+  for (;;) {
+    runHandedOverCalls();
+    if (!fireOneDueTimer(target)) break;
+  }
+  nowMs_ = std::max(nowMs_, target);
+}
+
+bool HeadlessBackend::runUntil(const std::function<bool()>& condition, long long limitMs) {
+  const long long limit = nowMs_ + limitMs;
+  while (!condition()) {
+    if (nowMs_ >= limit) return false;
+    advance(std::min<long long>(10, limit - nowMs_));
+  }
+  return true;
+}
+
+DateTime HeadlessBackend::localNow() { return civilFromMs(startEpochSeconds_ * 1000 + nowMs_); }
+
+DateTime HeadlessBackend::utcNow() {
+  return civilFromMs((startEpochSeconds_ - utcOffsetMinutes_ * 60LL) * 1000 + nowMs_);
+}
+
+bool HeadlessBackend::setScreenDimensions(int width, int height) {
+  bool supported = (width == startScreen_.width && height == startScreen_.height) ||
+                   std::any_of(supportedModes_.begin(), supportedModes_.end(), [&](Size mode) {
+                     return mode.width == width && mode.height == height;
+                   });
+  if (!supported) return false;
+  screen_ = Size{width, height};
+  return true;
+}
+
+void HeadlessBackend::restoreDisplayMode() { screen_ = startScreen_; }
+
+void HeadlessBackend::tone(int frequencyHz, int durationMs) {
+  tones.push_back(ToneRecord{frequencyHz, durationMs, nowMs_});
+  nowMs_ += durationMs;
+}
+
+int HeadlessBackend::messageBox(const std::string& text, const std::string& caption,
+                                MessageButtons buttons) {
+  MessageBoxRecord record{text, caption};
+  messageBoxes.push_back(record);
+  if (messageBoxHandler) return messageBoxHandler(record);
+  return buttons == MessageButtons::YesNo ? modal::kYes : modal::kOk;
+}
+
+int HeadlessBackend::showModal(Form& form) {
+  modalForms.push_back(form.name());
+  form.setVisible(true);
+  form.raiseShow();
+  int result = modal::kOk;
+  if (modalHandler) {
+    result = modalHandler(form);
+    if (form.modalResult() != modal::kNone) result = form.modalResult();
+  }
+  form.setVisible(false);
+  return result;
+}
+
+void HeadlessBackend::popupMenu(PopupMenu& menu) {
+  popupMenus.push_back(menu.items.empty() ? std::string() : menu.items.front().caption);
+}
+
+void HeadlessBackend::runOnGuiThread(std::function<void()> call) {
+  if (std::this_thread::get_id() == guiThread_) {
+    call();
+    return;
+  }
+  HandedOverCall pending{std::move(call), false};
+  std::unique_lock lock(callMutex_);
+  if (terminated_) return;
+  calls_.push_back(&pending);
+  callDone_.wait(lock, [&] { return pending.done; });
+}
+
+}  // namespace orvane::ui

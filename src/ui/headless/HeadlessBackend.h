@@ -1,0 +1,132 @@
+// HeadlessBackend: runs the whole program without a display, in virtual time.
+//
+// The virtual clock only advances when the program sleeps or waits, or when a test advances
+// it; timers tick when their period has elapsed on that clock and the program processes
+// pending events. Modal windows and message boxes are answered by handlers a test installs
+// and are recorded; tones are recorded. Calls handed over from other threads run at the next
+// processMessages().
+//
+// Thread: user-interface thread, except runOnGuiThread.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/Backend.h"
+
+namespace orvane::ui {
+
+class HeadlessBackend : public Backend {
+ public:
+  struct MessageBoxRecord {
+    std::string text;
+    std::string caption;
+  };
+  struct ToneRecord {
+    int frequencyHz;
+    int durationMs;
+    long long atMs;
+  };
+
+  // startLocal: the local clock at virtual time 0; utcOffsetMinutes: local minus UTC.
+  explicit HeadlessBackend(DateTime startLocal = DateTime{2026, 12, 7, 21, 0, 0, 0},
+                           int utcOffsetMinutes = 60, Size screen = Size{1024, 768});
+  ~HeadlessBackend() override;
+
+  std::unique_ptr<WidgetPeer> createPeer(Widget& widget) override;
+  std::unique_ptr<TimerPeer> createTimerPeer(Timer& timer) override;
+  std::unique_ptr<TrayIconPeer> createTrayIconPeer(TrayIcon& tray) override;
+
+  void processMessages() override;
+  void sleep(int milliseconds) override;
+  void run() override;
+  void terminate() override;
+  bool terminated() const override { return terminated_; }
+
+  DateTime localNow() override;
+  DateTime utcNow() override;
+  long long ticksMs() override { return nowMs_; }
+
+  Size screenSize() override { return screen_; }
+  bool setScreenDimensions(int width, int height) override;
+  void restoreDisplayMode() override;
+
+  SystemPalette systemColors() override { return palette_; }
+  void setSystemColors(const SystemPalette& colors) override { palette_ = colors; }
+  void setHintColor(Color color) override { hintColor_ = color; }
+
+  void tone(int frequencyHz, int durationMs) override;
+  int messageBox(const std::string& text, const std::string& caption,
+                 MessageButtons buttons) override;
+  int showModal(Form& form) override;
+  void popupMenu(PopupMenu& menu) override;
+  bool trayAvailable() override { return trayAvailable_; }
+  void runOnGuiThread(std::function<void()> call) override;
+
+  // ---- test controls ----
+  // Advances the virtual clock by milliseconds, ticking due timers in time order.
+  void advance(long long milliseconds);
+  // Advances in steps until condition holds or limitMs of virtual time have passed.
+  bool runUntil(const std::function<bool()>& condition, long long limitMs);
+  long long nowMs() const { return nowMs_; }
+  void setScreen(Size screen) { screen_ = screen; }
+  // Display modes the virtual display accepts (besides the start size).
+  void setSupportedModes(std::vector<Size> modes) { supportedModes_ = std::move(modes); }
+  void setTrayAvailable(bool available) { trayAvailable_ = available; }
+  Color hintColor() const { return hintColor_; }
+
+  // Modal forms: the handler may click buttons of the form and returns its result; without
+  // a handler the form closes at once with the OK result.
+  std::function<int(Form&)> modalHandler;
+  std::vector<std::string> modalForms;  // names of the forms shown modally, in order
+  // Message boxes: answered by this handler (default: OK / Yes).
+  std::function<int(const MessageBoxRecord&)> messageBoxHandler;
+  std::vector<MessageBoxRecord> messageBoxes;
+  std::vector<ToneRecord> tones;
+  std::vector<std::string> popupMenus;  // captions of the first item of each opened menu
+
+  // Internal: timer bookkeeping used by the timer peers.
+  void scheduleTimer(Timer* timer);
+  void unscheduleTimer(Timer* timer);
+
+ private:
+  bool fireOneDueTimer(long long upTo);
+  void runHandedOverCalls();
+
+  long long nowMs_ = 0;
+  long long startEpochSeconds_ = 0;  // local start as seconds since 1970 (UTC-based arithmetic)
+  int utcOffsetMinutes_ = 0;
+  Size screen_;
+  Size startScreen_;
+  std::vector<Size> supportedModes_;
+  SystemPalette palette_{};
+  Color hintColor_ = 0;
+  bool trayAvailable_ = true;
+  std::atomic<bool> terminated_ = false;
+  int processDepth_ = 0;
+
+  struct TimerEntry {
+    long long dueMs;
+    long long sequence;
+  };
+  std::map<Timer*, TimerEntry> timers_;
+  long long timerSequence_ = 0;
+
+  std::thread::id guiThread_;
+  std::mutex callMutex_;
+  std::condition_variable callDone_;
+  struct HandedOverCall {
+    std::function<void()> call;
+    bool done = false;
+  };
+  std::deque<HandedOverCall*> calls_;
+};
+
+}  // namespace orvane::ui
