@@ -12,6 +12,14 @@ namespace {
 constexpr std::string_view kForbiddenCharacters = "\\/:*?\"<>|";
 }  // namespace
 
+// File names on the profile page ignore letter case, as the listing does: a typed name that
+// matches a listed file in another case means that file.
+std::string ProfilePage::ListedName(const std::string& typed) const {
+  const std::string name = AddEndingIfNeeded(typed, kProfileEnding);
+  const int index = main_.ProfileFiles->indexOfIgnoringCase(name);
+  return index >= 0 ? main_.ProfileFiles->items()[static_cast<size_t>(index)] : name;
+}
+
 ProfilePage::ProfilePage(TMainForm& main) : main_(main) {}
 
 void ProfilePage::ProfilesChange() {
@@ -50,8 +58,9 @@ void ProfilePage::ProfileFilesChange(const void* sender) {
 
 void ProfilePage::LoadProfileClick() {
   main_.sheets.RemoveAllComponents();
-  main_.ProfileFiles->setText(AddEndingIfNeeded(main_.ProfileFiles->text(), kProfileEnding));
-  main_.reader.ReadIniFile(main_.ProfileFiles->text());
+  const std::string name = ListedName(main_.ProfileFiles->text());
+  main_.ProfileFiles->setText(name);
+  main_.reader.ReadIniFile(name);
 }
 
 void ProfilePage::ReloadProfileNow() {
@@ -61,7 +70,7 @@ void ProfilePage::ReloadProfileNow() {
 
 void ProfilePage::DeleteProfileClick() {
   TMainForm& m = main_;
-  const std::string name = AddEndingIfNeeded(m.ProfileFiles->text(), kProfileEnding);
+  const std::string name = ListedName(m.ProfileFiles->text());
   m.ProfileFiles->setText(name);
   std::error_code error;
   const bool deleted = std::filesystem::is_regular_file(name, error) &&

@@ -30,6 +30,7 @@ class ProfilePage {
   void SaveLoadedProfileToRegistry();
 
  private:
+  std::string ListedName(const std::string& typed) const;
   TMainForm& main_;
   bool listing_ = false;
 };

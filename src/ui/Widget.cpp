@@ -19,7 +19,9 @@ Widget::~Widget() {
   // The peer goes first, while parent and children still exist for it to look at.
   peer_.reset();
   for (Widget* child : children_) child->parent_ = nullptr;
-  if (Form* owner = form(); owner != nullptr && owner != this) owner->forgetControl(this);
+  if (kind_ != WidgetKind::Form) {
+    if (Form* owner = form()) owner->forgetControl(this);
+  }
   if (parent_ != nullptr) parent_->detachChild(this);
 }
 
