@@ -18,6 +18,8 @@
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "persistence/ProfileFolder.h"
+#include "link/DeviceMap.h"
+#include "link/PosixSerialDeviceFactory.h"
 #include "persistence/SettingsStore.h"
 #include "ui/qt/QtBackend.h"
 
@@ -91,7 +93,8 @@ int main(int argc, char* argv[]) {
 
   orvane::ui::QtBackend backend(qtApplication);
   orvane::SettingsStore settings(orvane::SettingsStore::DefaultLocation());
-  orvane::Application application(backend, settings, programFolder);
+  orvane::PosixSerialDeviceFactory devices(backend, orvane::DeviceMap(settings));
+  orvane::Application application(backend, settings, devices, programFolder);
   installTerminationHandlers(backend, &qtApplication);
   application.CreateWindows();
   if (!screenshotPath.isEmpty()) scheduleScreenshot(application, screenshotPath);

@@ -8,6 +8,7 @@
 #include "app/MainForm.h"
 #include "dialogue/AlignmentForm.h"
 #include "dialogue/RestartForm.h"
+#include "link/Cache.h"
 #include "schedule/Schedule.h"
 #include "sheets/NumberText.h"
 
@@ -121,6 +122,10 @@ void Appearance::SetVisionMode() {
   m.StaticControlsPanel->setColor(p.accent);
   m.StaticControlsPanel->setFontColor(p.text);
   m.StaticControlsFrame->setBrushColor(p.accent);
+  // Opaque value labels take the strip's colour, as labels take their parent's.
+  for (ui::Widget* label : m.StaticControlsPanel->children()) {
+    if (label->kind() == ui::WidgetKind::Label) label->setColor(p.accent);
+  }
   m.StaticControlsFrame->setPenColor(p.framePen);
   m.ProfileMenu->setColor(p.accent);
   m.DimDisplay->setColor(p.fieldBackground);
@@ -240,7 +245,9 @@ void Appearance::VisionModeClick() {
 
 void Appearance::DimDisplayChange() {
   main_.setActiveControl(nullptr);
-  // The controller's own display follows through the cache manager once the link exists.
+  if (TCache* cache = main_.windows().cache) {
+    cache->SendCommand(":SB" + std::to_string(main_.DimDisplay->itemIndex()) + "#", true);
+  }
   if (nightVision()) SetVisionMode();
 }
 

@@ -15,8 +15,8 @@
 namespace orvane {
 
 Application::Application(ui::Backend& backend, SettingsStore& settings,
-                         std::filesystem::path programFolder)
-    : context_{backend, windows_, settings, std::move(programFolder), 0} {}
+                         SerialDeviceFactory& devices, std::filesystem::path programFolder)
+    : context_{backend, windows_, settings, devices, std::move(programFolder), 0} {}
 
 Application::~Application() { Shutdown(); }
 
@@ -27,7 +27,7 @@ void Application::CreateWindows() {
   windows_.trace = trace_.get();
   cache_ = std::make_unique<TCache>(context_);
   windows_.cache = cache_.get();
-  main_->CacheDelay->onChange = [this](ui::Widget&) { cache_->SetCacheDelay(); };
+  cache_->onLinkLost = [this] { main_->connection.LinkLost(); };
   observer_ = std::make_unique<TObserver>(context_);
   windows_.observer = observer_.get();
   restart_ = std::make_unique<TRestartForm>(context_);

@@ -12,10 +12,11 @@
 namespace orvane {
 
 class SettingsStore;
+class SerialDeviceFactory;
 
 class Application {
  public:
-  Application(ui::Backend& backend, SettingsStore& settings,
+  Application(ui::Backend& backend, SettingsStore& settings, SerialDeviceFactory& devices,
               std::filesystem::path programFolder);
   ~Application();
   Application(const Application&) = delete;

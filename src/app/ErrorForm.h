@@ -21,6 +21,9 @@ class TErrorForm : public ui::Form {
   std::unique_ptr<ui::Button> OK;
 
   void RangeError(const ui::Widget* control, double maximum, double minimum, double value);
+  // The controls of the last report are gone (a profile was removed): a new control at the
+  // same address must not be taken for the old one.
+  void ForgetLastReport() { lastControl_ = nullptr; }
 
  private:
   AppContext& context_;

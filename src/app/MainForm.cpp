@@ -27,6 +27,7 @@ TMainForm::TMainForm(AppContext& context)
       sheets(*this),
       reader(*this),
       profilePage(*this),
+      connection(*this),
       context_(context) {
   appearance.SaveSystemColors();
   BuildLayout();
@@ -55,6 +56,9 @@ TMainForm::TMainForm(AppContext& context)
   TrayIcon.setVisible(TrayIcon.available());
 
   UpdateInterval->onChange = [this](ui::Widget&) { UpdateIntervalChange(); };
+  CacheDelay->onChange = [this](ui::Widget&) { connection.CacheDelayChange(); };
+  SerialPort->onChange = [this](ui::Widget& sender) { connection.SerialPortSelect(&sender); };
+  reader.compareVersions = [this] { connection.CompareVersions(); };
   onShow = [this](ui::Widget&) { FormShow(); };
   onCloseRequest = [this](ui::Widget&) { ExitClick(); };
   onKeyDown = [this](ui::Widget&, int& key, ui::ShiftState shift) { FormKeyDown(key, shift); };
@@ -106,7 +110,7 @@ void TMainForm::StartUp() {
   }
   if (shuttingDown()) return;
   FadeInMenus();
-  if (serialPortSelect) serialPortSelect(&StartupTimer);
+  connection.SerialPortSelect(&StartupTimer);
   GrowStatusStrip();
 }
 
@@ -125,9 +129,10 @@ void TMainForm::RevealButtons() {
       case 84: reveal = BtnZoom.get(); break;
       default: break;
     }
+    // Only the part that changed is painted again, so each step stays cheap.
     if (reveal != nullptr) {
       reveal->show();
-      repaint();
+      reveal->repaint();
     }
     backend().sleep(1);
     backend().processMessages();
@@ -142,7 +147,7 @@ void TMainForm::GrowStatusStrip() {
     int width = static_cast<int>(i * 41.5625);
     StaticControlsPanel->setWidth(width);
     StaticControlsFrame->setWidth(width + 16);
-    repaint();
+    StaticControlsFrame->repaint();
     backend().sleep(1);
   }
   StaticControlsPanel->show();
@@ -161,7 +166,7 @@ void TMainForm::FadeInMenu(ui::Panel& panel, ui::Label& label) {
   for (int i = 1; i <= 20; ++i) {
     panel.setWidth(static_cast<int>(i * 7.5));
     label.setWidth(panel.width() - 6);
-    repaint();
+    panel.repaint();
     backend().sleep(1);
   }
 }
@@ -350,7 +355,8 @@ void TMainForm::FormDestroy() {
 
 void TMainForm::UpdateIntervalChange() {
   std::string text = UpdateInterval->text();
-  if (text.empty()) text = "1000";
+  // A field left empty shows only blanks; it counts as empty, not as 0.
+  if (text.find_first_not_of(' ') == std::string::npos) text = "1000";
   for (char& ch : text) {
     if (ch == ' ') ch = '0';
   }

@@ -14,6 +14,7 @@
 
 #include "app/Appearance.h"
 #include "app/Windows.h"
+#include "link/Connection.h"
 #include "persistence/ProfilePage.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
@@ -105,17 +106,19 @@ class TMainForm : public ui::Form {
   bool TransparentDesktopText = false;
   int ConnectedPort = -1;
   int ControllerLevel = 1;
+  // The initial-alignment check runs for controllers of level 2 and up.
+  bool InitialAlignmentCheck = false;
+  // The alignment dialog may open after a restart.
+  bool AlignmentPrompt = false;
 
   // ---- collaborators ----
   Appearance appearance;
   Sheets sheets;
   ProfileReader reader;
   ProfilePage profilePage;
+  Connection connection;
 
-  // Operations of later subsystems that start-up and shutdown call when installed: opening
-  // the serial connection (sender: the start-up timer or the port selector) and saving the
-  // settings into the loaded profile.
-  std::function<void(void* sender)> serialPortSelect;
+  // Saving the settings into the loaded profile at exit, when installed.
   std::function<void()> saveProfileClick;
 
   // ---- behaviour ----

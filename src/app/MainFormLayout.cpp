@@ -128,14 +128,14 @@ void TMainForm::BuildLayout() {
 
 void TMainForm::BuildImageButtons() {
   ui::Backend& b = backend();
-  struct Spec {
+  struct ButtonPicture {
     std::unique_ptr<ui::ImageButton>* button;
     std::unique_ptr<ui::ImageButton>* twin;
     const char* name;
     Glyph glyph;
     int left;
   };
-  const Spec specs[] = {
+  const ButtonPicture buttons[] = {
       {&NightVision, &NightVision_Ref, "NightVision", Glyph::NightVision, 30},
       {&BtnCredits, &BtnCredits_Ref, "BtnCredits", Glyph::Credits, 70},
       {&BtnBackground, &BtnBackground_Ref, "BtnBackground", Glyph::Background, 560},
@@ -144,14 +144,14 @@ void TMainForm::BuildImageButtons() {
       {&BtnMinimize, &BtnMinimize_Ref, "BtnMinimize", Glyph::Minimize, 680},
       {&BtnExit, &BtnExit_Ref, "BtnExit", Glyph::Exit, 720},
   };
-  for (const Spec& spec : specs) {
-    *spec.twin = make<ui::ImageButton>(b, this, (std::string(spec.name) + "_Ref").c_str());
-    (*spec.twin)->setVisible(false);
-    (*spec.twin)->setPicture(DrawGlyph(spec.glyph, 32));
-    *spec.button = make<ui::ImageButton>(b, this, spec.name);
-    (*spec.button)->setBounds(spec.left, 24, 32, 32);
-    (*spec.button)->setVisible(false);
-    (*spec.button)->setShowHint(true);
+  for (const ButtonPicture& entry : buttons) {
+    *entry.twin = make<ui::ImageButton>(b, this, (std::string(entry.name) + "_Ref").c_str());
+    (*entry.twin)->setVisible(false);
+    (*entry.twin)->setPicture(DrawGlyph(entry.glyph, 32));
+    *entry.button = make<ui::ImageButton>(b, this, entry.name);
+    (*entry.button)->setBounds(entry.left, 24, 32, 32);
+    (*entry.button)->setVisible(false);
+    (*entry.button)->setShowHint(true);
   }
   NightVision->setHint("Night vision");
   BtnCredits->setHint("Credits");

@@ -21,6 +21,7 @@ class TAlignmentForm;
 class TCreditsForm;
 class TSchedule;
 class SettingsStore;
+class SerialDeviceFactory;
 
 struct Windows {
   TMainForm* main = nullptr;
@@ -35,12 +36,14 @@ struct Windows {
   TSchedule* schedule = nullptr;
 };
 
-// What every window may use: the backend, the window set, the settings store and the
-// program's folder.
+// What every window may use: the backend, the window set, the settings store, the serial
+// devices and the program's folder.
 struct AppContext {
   ui::Backend& backend;
   Windows& windows;
   SettingsStore& settings;
+  // Opens the serial devices behind "Com1" ... "Com5".
+  SerialDeviceFactory& devices;
   std::filesystem::path programFolder;
   // The application object's tag word; bit 2 shows the cache manager's window.
   int applicationTag = 0;

@@ -1,9 +1,37 @@
 #include "dialogue/RestartForm.h"
 
+#include "app/MainForm.h"
+#include "link/Cache.h"
+
 namespace orvane {
 
-TRestartForm::TRestartForm(AppContext& context) : ui::Form(context.backend, "RestartForm") {
+namespace {
+
+constexpr int kWidth = 300;
+constexpr int kHeight = 170;
+constexpr int kPauseBeforeVersionMs = 30;
+constexpr char kAcknowledge[] = "\x06";
+
+void makeShapeButton(ui::Backend& b, ui::Widget* parent, std::unique_ptr<ui::Shape>& shape,
+                     std::unique_ptr<ui::Label>& label, const char* name, const char* caption,
+                     int left, int top) {
+  shape = std::make_unique<ui::Shape>(b, parent, (std::string(name) + "Shape").c_str());
+  shape->setBounds(left, top, 120, 25);
+  label = std::make_unique<ui::Label>(b, parent, name);
+  label->setAutoSize(false);
+  label->setParentFont(true);
+  label->setAlignment(ui::HorizontalAlign::Center);
+  label->setVerticalCenter(true);
+  label->setBounds(left, top, 120, 25);
+  label->setText(caption);
+}
+
+}  // namespace
+
+TRestartForm::TRestartForm(AppContext& context)
+    : ui::Form(context.backend, "RestartForm"), context_(context) {
   ui::Backend& b = context.backend;
+  setText("Restarting Orvane");
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);
   ui::Font font;
@@ -11,21 +39,73 @@ TRestartForm::TRestartForm(AppContext& context) : ui::Form(context.backend, "Res
   font.pointSize = 10;
   font.color = ui::kWhite;
   setFont(font);
-  setBounds(0, 0, 260, 150);
-  setRegion(ui::RoundRegion{width() + 1, height() + 1, height() / 4, height() / 4});
+  ui::Size screen = b.screenSize();
+  setBounds((screen.width - kWidth) / 2, (screen.height - kHeight) / 2, kWidth, kHeight);
+  setRegion(ui::RoundRegion{kWidth + 1, kHeight + 1, kHeight / 4, kHeight / 4});
   Frame = std::make_unique<ui::Shape>(b, this, "Frame");
-  Frame->setBounds(0, 0, 260, 150);
+  Frame->setBounds(0, 0, kWidth, kHeight);
   Frame->setBrushColor(9852172);
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
   Title = std::make_unique<ui::Label>(b, this, "Title");
-  Title->setParentFont(true);
-  Title->setBounds(20, 16, 0, 0);
-  Title->setText("Controller restart");
-  Question = std::make_unique<ui::Label>(b, this, "Question");
-  Question->setParentFont(true);
-  Question->setBounds(20, 44, 0, 0);
-  Question->setText("The controller waits for its start-up mode.");
+  ui::Font titleFont = font;
+  titleFont.pointSize = 14;
+  titleFont.bold = true;
+  Title->setFont(titleFont);
+  Title->setBounds(20, 14, 0, 0);
+  Title->setText("Restarting Orvane");
+  Message = std::make_unique<ui::Label>(b, this, "Message");
+  Message->setParentFont(true);
+  Message->setAutoSize(false);
+  Message->setWordWrap(true);
+  Message->setBounds(20, 44, kWidth - 40, 40);
+  Message->setText("Orvane has been restarted. Please choose a startup mode or quit.");
+  makeShapeButton(b, this, ColdShape, Cold, "Cold", "Cold Start", 20, 92);
+  makeShapeButton(b, this, WarmShape, Warm, "Warm", "Warm Start", 160, 92);
+  makeShapeButton(b, this, RestartShape, Restart, "Restart", "Warm Restart", 20, 126);
+  makeShapeButton(b, this, QuitShape, Quit, "Quit", "Quit", 160, 126);
+  Cold->onClick = [this](ui::Widget&) { ColdClick(); };
+  Warm->onClick = [this](ui::Widget&) { WarmClick(); };
+  Restart->onClick = [this](ui::Widget&) { RestartClick(); };
+  Quit->onClick = [this](ui::Widget&) { QuitClick(); };
+  if (TMainForm* main = context.windows.main) {
+    for (ui::Widget* w : {static_cast<ui::Widget*>(Cold.get()), static_cast<ui::Widget*>(Warm.get()),
+                          static_cast<ui::Widget*>(Restart.get()), static_cast<ui::Widget*>(Quit.get()),
+                          static_cast<ui::Widget*>(ColdShape.get()),
+                          static_cast<ui::Widget*>(WarmShape.get()),
+                          static_cast<ui::Widget*>(RestartShape.get()),
+                          static_cast<ui::Widget*>(QuitShape.get())}) {
+      main->appearance.registerControl(w);
+    }
+  }
+}
+
+std::string TRestartForm::TryRestart() {
+  TCache* cache = context_.windows.cache;
+  TMainForm* main = context_.windows.main;
+  if (cache == nullptr || main == nullptr) return {};
+  const std::string reply = cache->SendCommand(kAcknowledge, true);
+  if (reply != "b#") {
+    if (visible()) close();
+    return {};
+  }
+  if (visible()) return {};
+  main->AlignmentPrompt = main->ControllerLevel > 1;
+  const int choice = showModal();
+  if (choice == ui::modal::kCancel || main->shuttingDown() || backend().terminated()) return {};
+  backend().sleep(kPauseBeforeVersionMs);
+  return cache->SendCommand(":GV#", true);
+}
+
+void TRestartForm::chooseStartMode(const char* command) {
+  if (TCache* cache = context_.windows.cache) cache->SendCommand(command, false);
+  if (TMainForm* main = context_.windows.main) main->AlignmentPrompt = true;
+  setModalResult(ui::modal::kOk);
+}
+
+void TRestartForm::QuitClick() {
+  setModalResult(ui::modal::kCancel);
+  if (TMainForm* main = context_.windows.main) main->ExitClick();
 }
 
 }  // namespace orvane

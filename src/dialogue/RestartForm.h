@@ -1,9 +1,12 @@
-// TRestartForm: the dialog offered when the controller waits to be told its start-up mode
-// (cold start, warm start, warm restart).
+// TRestartForm: the dialog "Restarting Orvane", shown when a power-cycled controller waits
+// to be told how to start (it answers the single byte 6 with "b#"). The user picks cold
+// start, warm start or warm restart, which goes to the controller, or quits the program.
+// TryRestart runs the whole exchange for callers whose command got no reply.
 // Thread: user-interface thread only.
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "app/Windows.h"
 #include "ui/Controls.h"
@@ -16,7 +19,21 @@ class TRestartForm : public ui::Form {
   explicit TRestartForm(AppContext& context);
 
   std::unique_ptr<ui::Shape> Frame;
-  std::unique_ptr<ui::Label> Title, Question;
+  std::unique_ptr<ui::Label> Title, Message;
+  std::unique_ptr<ui::Shape> ColdShape, WarmShape, RestartShape, QuitShape;
+  std::unique_ptr<ui::Label> Cold, Warm, Restart, Quit;
+
+  // The controller's version reply when the dialog was shown and answered, else empty.
+  std::string TryRestart();
+
+  void ColdClick() { chooseStartMode("bC#"); }
+  void WarmClick() { chooseStartMode("bW#"); }
+  void RestartClick() { chooseStartMode("bR#"); }
+  void QuitClick();
+
+ private:
+  void chooseStartMode(const char* command);
+  AppContext& context_;
 };
 
 }  // namespace orvane

@@ -14,6 +14,21 @@ constexpr int kWindowWidth = 212;
 constexpr int kWindowHeight = 314;
 constexpr size_t kReceivedLogLimit = 500;
 constexpr int kShowCacheWindowBit = 2;
+constexpr int kPortBufferSize = 60;
+constexpr int kReceiveBufferSize = 500;
+constexpr int kPollStepMs = 5;
+constexpr int kSettleAfterWriteMs = 40;
+constexpr int kAnnouncementPauseMs = 50;
+// A reply time-out of 0 would wait for ever; such a wait is bounded to this.
+constexpr int kShortestReplyTimeoutMs = 50;
+// Quiet time after which a reply without "#" counts as complete: longer than the gaps a
+// USB serial adapter leaves inside one reply (its latency timer, 16 ms by default).
+constexpr int kReplyQuietMs = 20;
+
+bool writableWhileNotConnected(const std::string& command) {
+  return command == ":GV#" || command == "\x06" || command == "bW#" || command == "bC#" ||
+         command == "bR#";
+}
 
 std::string blanksToZeros(std::string text) {
   std::replace(text.begin(), text.end(), ' ', '0');
@@ -34,7 +49,8 @@ std::string clockText(const ui::DateTime& time) {
 }  // namespace
 
 int ReplyTimeoutMs(std::string_view fieldText) {
-  if (fieldText.empty()) return 1000;
+  // A field left empty shows only blanks; it counts as empty, not as 0.
+  if (fieldText.find_first_not_of(' ') == std::string_view::npos) return 1000;
   return readInteger(blanksToZeros(std::string(fieldText)));
 }
 
@@ -48,6 +64,7 @@ TCache::TCache(AppContext& context)
     : ui::Form(context.backend, "Cache"),
       Timer(context.backend, 1000, true),
       TimeOutTimer(context.backend, 1000, false),
+      Comm1(context.backend, context.devices),
       context_(context) {
   ui::Backend& b = context.backend;
   setText("Cache Manager");
@@ -62,10 +79,140 @@ TCache::TCache(AppContext& context)
   InCache->setLineLimit(kReceivedLogLimit);
   Timer.onTimer = [this](ui::Timer&) { TimerClick(); };
   TimeOutTimer.onTimer = [this](ui::Timer&) { TimeOutTimer.stop(); };
+  Comm1.SetDeviceName("Com1");
+  Comm1.SetReadBufSize(kPortBufferSize);
+  Comm1.SetWriteBufSize(kPortBufferSize);
+  Comm1.SetMonitorEvents(TCommEventTypes{TCommEventType::evRxChar});
+  Comm1.SetFlowControl(TFlowControl::fcNone);
+  Comm1.OnRxChar = [this](TThreadComm&, std::uint32_t count) { Read(count); };
+  Comm1.OnError = [this](TThreadComm&, int errors) { Comm1Error(errors); };
+  Comm1.OnLost = [this](TThreadComm&) {
+    if (onLinkLost) onLinkLost();
+  };
   setVisible((context.applicationTag & kShowCacheWindowBit) != 0);
 }
 
-TCache::~TCache() = default;
+TCache::~TCache() {
+  Comm1.OnLost = nullptr;
+  Comm1.Close();
+}
+
+std::string TCache::SendCommand(const std::string& command, bool wait) {
+  TMainForm* main = context_.windows.main;
+  int timeout = main != nullptr ? ReplyTimeoutMs(main->TimeOut->text()) : 1000;
+  if (timeout <= 0) timeout = kShortestReplyTimeoutMs;
+  ui::Backend& b = backend();
+  while (ReceiveBusy) {
+    b.sleep(kPollStepMs);
+    b.processMessages();
+  }
+  TimeOutTimer.setInterval(timeout);
+  Flush();
+  WriteCommand(command);
+  b.sleep(kSettleAfterWriteMs);
+  if (wait) {
+    AwaitingReply = true;
+    TimeOutTimer.start();
+    ReplyText.clear();
+    partialReply_.clear();
+    for (;;) {
+      if (!ReplyText.empty()) break;
+      if (!partialReply_.empty() && b.ticksMs() - partialSinceMs_ >= kReplyQuietMs) {
+        finishPartialReply();
+        break;
+      }
+      if (!TimeOutTimer.enabled()) {
+        finishPartialReply();
+        break;
+      }
+      b.sleep(kPollStepMs);
+      b.processMessages();
+    }
+    AwaitingReply = false;
+    TimeOutTimer.stop();
+  }
+  return ReplyText;
+}
+
+void TCache::finishPartialReply() {
+  if (ReplyText.empty()) ReplyText = partialReply_;
+  partialReply_.clear();
+}
+
+void TCache::Flush() {
+  Comm1.PurgeIn();
+  Comm1.PurgeOut();
+  ReplyText.clear();
+  partialReply_.clear();
+}
+
+void TCache::WriteCommand(const std::string& command) {
+  if (!Comm1.Enabled()) return;
+  TMainForm* main = context_.windows.main;
+  const int connected = main != nullptr ? main->ConnectedPort : -1;
+  if (connected <= 0 && !writableWhileNotConnected(command)) return;
+  Comm1.Write(command.data(), static_cast<int>(command.size()));
+  Comm1.FlushBuffers();
+}
+
+void TCache::SendOutAll() {
+  TMainForm* main = context_.windows.main;
+  if (main == nullptr || main->ConnectedPort <= 0) return;
+  while (!OutCache->items().empty()) {
+    const std::string command = OutCache->items().front();
+    WriteCommand(command);
+    OutCache->removeItem(0);
+  }
+}
+
+bool TCache::SetPort(int port) {
+  if (Comm1.Enabled()) ClosePort();
+  if (Comm1.Enabled()) return false;
+  Comm1.SetDeviceName("Com" + std::to_string(port));
+  Comm1.Open();
+  if (Comm1.Enabled()) {
+    Comm1.SetRTSState(true);
+    Comm1.SetDTRState(true);
+  }
+  return Comm1.Enabled();
+}
+
+bool TCache::ClosePort() {
+  if (!Comm1.Enabled()) return false;
+  Comm1.Close();
+  return !Comm1.Enabled();
+}
+
+void TCache::Read(std::uint32_t count) {
+  ReceiveBusy = true;
+  char buffer[kReceiveBufferSize];
+  const int wanted = static_cast<int>(std::min<std::uint32_t>(count, kReceiveBufferSize));
+  const int got = Comm1.Read(buffer, wanted);
+  if (got > 0) Received(std::string(buffer, static_cast<size_t>(got)));
+  ReceiveBusy = false;
+}
+
+void TCache::Received(const std::string& chunk) {
+  if (chunk.find("Updati") != std::string::npos ||
+      chunk.find("Planetary Data") != std::string::npos) {
+    AwaitingReply = false;
+    partialReply_.clear();
+    if (chunk.find(" #") == std::string::npos) backend().sleep(kAnnouncementPauseMs);
+    return;
+  }
+  if (AwaitingReply && chunk[0] != '<') {
+    // Pieces of one reply are joined; a reply ending in "#" is complete at once.
+    partialReply_ += chunk;
+    partialSinceMs_ = backend().ticksMs();
+    if (partialReply_.back() == '#') finishPartialReply();
+    return;
+  }
+  InCache->addItem(chunk);
+}
+
+void TCache::Comm1Error(int errors) {
+  backend().messageBox("Orvane", std::to_string(errors), ui::MessageButtons::Ok);
+}
 
 void TCache::AddToCache(const std::string& command) {
   size_t colon = command.find(':');
@@ -79,7 +226,9 @@ void TCache::AddToCache(const std::string& command) {
 }
 
 void TCache::ClearEvents(const std::string& number) {
-  const std::string prefix = ">" + number;
+  // Only commands for this very setting go: ">12:" must not take ">123:" with it, or a
+  // queued write of another setting would be lost. An empty number withdraws every write.
+  const std::string prefix = number.empty() ? std::string(">") : ">" + number + ":";
   std::vector<std::string> kept;
   for (const std::string& line : OutCache->items()) {
     if (line.compare(0, prefix.size(), prefix) != 0) kept.push_back(line);
@@ -105,7 +254,10 @@ void TCache::TimerClick() {
     ControlBinding* longitude = main->sheets.LongitudeBinding;
     main->Startime->setText(longitude != nullptr ? Stardate(longitude->control->text(), utc) : "");
   }
-  if (Timer.tag() < 1) SetCacheDelay();
+  if (Timer.tag() < 1) {
+    SendOutAll();
+    SetCacheDelay();
+  }
 }
 
 }  // namespace orvane

@@ -1,14 +1,26 @@
 // TCache: the command cache manager, the program's only way to the controller, and its
-// one-second clock tick. This unit holds the window (a diagnostic view of the outgoing
-// queue and the received log), the queue of native writes and the clock labels' tick.
-// Thread: user-interface thread only.
+// one-second clock tick. It owns the serial port component and offers two paths to the
+// wire: the queue of native writes (one per setting number, written out once per cache
+// delay without waiting for replies) and the direct path (SendCommand writes one command
+// at once and, when asked, waits for the reply up to the reply time-out). Its window is a
+// diagnostic view of the queue and of received text nobody waited for.
+//
+// Replies. A reply is what arrives while a command waits. Pieces are joined until the text
+// ends in "#" or the line has been quiet for a few character times, so a reply that
+// arrives whole ends at once and one split over several receive events is not cut short.
+//
+// Thread: user-interface thread only. The port's receive events reach Read on this
+// thread whenever it processes pending events (also inside the waits of SendCommand).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/Windows.h"
+#include "link/Comm.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
@@ -28,17 +40,40 @@ class TCache : public ui::Form {
   std::unique_ptr<ui::ListBox> InCache;
   ui::Timer Timer;
   ui::Timer TimeOutTimer;
+  TComm Comm1;
+
+  bool ReceiveBusy = false;
+  bool AwaitingReply = false;
+  std::string ReplyText;
+
+  // Writes command at once; with wait, returns the reply (empty after the time-out).
+  std::string SendCommand(const std::string& command, bool wait);
+  void WriteCommand(const std::string& command);
+  void SendOutAll();
+  void Flush();
+  // Opens "Com" + port; true when the port is open afterwards.
+  bool SetPort(int port);
+  // True when the port was open and is closed now.
+  bool ClosePort();
+  void Read(std::uint32_t count);
+  void Received(const std::string& chunk);
+  void Comm1Error(int errors);
+  // The device behind the open port failed; the connection logic takes it from here.
+  std::function<void()> onLinkLost;
 
   // Queues a native write, replacing a queued one for the same setting number.
   void AddToCache(const std::string& command);
-  // Withdraws queued commands whose text begins with ">" + number.
+  // Withdraws the queued commands for setting number (every write when it is empty).
   void ClearEvents(const std::string& number);
   // Reloads the flush countdown from the main window's cache delay field.
   void SetCacheDelay();
   void TimerClick();
 
  private:
+  void finishPartialReply();
   AppContext& context_;
+  std::string partialReply_;
+  long long partialSinceMs_ = 0;
 };
 
 }  // namespace orvane

@@ -18,6 +18,9 @@ constexpr std::string_view kStatusInvalidFormat = "Error: Invalid file format";
 constexpr std::string_view kStatusErrors = "Status: Errors found in Profile";
 constexpr std::string_view kStatusLoaded = "Status: Profile loaded";
 constexpr size_t kReadLimit = 256;
+// Value ids address 32-bit control numbers; larger ones would overflow the list tags and
+// option numbers derived from them.
+constexpr long long kLargestValueId = 2147483647;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -73,20 +76,28 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
   m.ProfileVersion->setText("Detection failed");
   m.CurrentProfileStatus->setText(std::string(kStatusLoading));
 
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
+  // A file that cannot be opened, or cannot be read (a folder opens but never reaches its
+  // end), is reported alike.
+  auto unableToLoad = [&m] {
+    m.LoadedProfile.clear();
     m.CenterOnScreen();
     m.show();
     m.CurrentProfileStatus->setText(std::string(kStatusUnable));
     m.appearance.Blink(*m.CurrentProfileStatus);
     m.ProfileLoading = false;
     return false;
-  }
+  };
+  File file(std::fopen(path.c_str(), "rb"));
+  if (!file) return unableToLoad();
   m.LoadedProfile = path;
 
   while (!std::feof(file.get())) {
     size_t count = 0;
     std::string line = readLine(file.get(), count);
+    if (std::ferror(file.get())) {
+      file.reset();
+      return unableToLoad();
+    }
     if (count >= kReadLimit) {
       file.reset();
       m.backend().messageBox("Profile corrupted !", "Orvane", ui::MessageButtons::Ok);
@@ -204,7 +215,9 @@ void ProfileReader::SetVersion(std::string_view line) {
 
 void ProfileReader::SetSavedValue(std::string_view line) {
   std::optional<ValueLine> value = ParseValueLine(line);
-  if (!value) throw ProfileLineError("the id of a value line is not a number");
+  if (!value || value->id > kLargestValueId || value->id < -kLargestValueId - 1) {
+    throw ProfileLineError("the id of a value line is not a control number");
+  }
   main_.sheets.SetControlValue(nullptr, value->id, false, value->text, true);
 }
 

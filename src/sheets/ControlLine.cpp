@@ -7,6 +7,9 @@ namespace orvane {
 namespace {
 
 constexpr std::string_view kDatabaseWord = "DataBase";
+// Control numbers are 32-bit integers, as the controller's setting numbers are; larger ones
+// would overflow the list tags and option numbers derived from them.
+constexpr long long kLargestControlNumber = 2147483647;
 constexpr size_t kPairMarkWithin = 6;  // the "&" of a pair line stands in the first six
 
 // The text from index pos on; empty when pos lies past the end.
@@ -84,7 +87,8 @@ std::string QuotedValue(std::string_view line, int n) {
 ControlLine ParseControlLine(std::string_view line) {
   ControlLine result;
   result.numberText = std::string(line.substr(0, line.find(' ')));
-  if (!TryParseInteger(result.numberText, result.number)) {
+  if (!TryParseInteger(result.numberText, result.number) ||
+      result.number > kLargestControlNumber || result.number < -kLargestControlNumber - 1) {
     throw ProfileLineError("'" + result.numberText + "' is not a valid control number");
   }
   result.rowText = QuotedValue(line, 1);

@@ -127,6 +127,7 @@ void Sheets::RemoveAllComponents() {
   }
   sheets_.clear();
   events_.clear();
+  if (TErrorForm* error = main_.windows().error) error->ForgetLastReport();
   LongitudeBinding = nullptr;
   UtcOffsetBinding = nullptr;
   SlewSpeedControl = nullptr;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Form.h"
+
 namespace orvane::ui {
 
 Panel::Panel(Backend& backend, Widget* parent, std::string name)
@@ -100,6 +102,13 @@ void ImageButton::setPicture(Image picture) {
 Button::Button(Backend& backend, Widget* parent, std::string name)
     : Widget(backend, WidgetKind::Button, parent, std::move(name)) {
   attachPeer();
+}
+
+void Button::click() {
+  if (modalResult_ != modal::kNone) {
+    if (Form* owner = form()) owner->setModalResult(modalResult_);
+  }
+  Widget::click();
 }
 
 }  // namespace orvane::ui

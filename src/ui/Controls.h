@@ -78,6 +78,8 @@ class Button : public Widget {
   // A button whose click closes its modal form with this result (0: none).
   int modalResult() const { return modalResult_; }
   void setModalResult(int result) { modalResult_ = result; }
+  // Hands the modal result to the form (which closes it), then raises onClick.
+  void click() override;
 
  private:
   int modalResult_ = modal::kNone;

@@ -64,25 +64,25 @@ std::optional<EditMask::Slot> editableSlot(char ch, EditMask::Case caseConversio
 
 }  // namespace
 
-EditMask EditMask::parse(std::string_view specification) {
+EditMask EditMask::parse(std::string_view definition) {
   EditMask mask;
-  mask.specification_ = std::string(specification);
+  mask.definition_ = std::string(definition);
 
   Case caseConversion = Case::Keep;
   size_t i = 0;
-  for (; i < specification.size(); ++i) {
-    char ch = specification[i];
+  for (; i < definition.size(); ++i) {
+    char ch = definition[i];
     if (ch == kFieldSeparator) break;
     if (ch == kEscape) {
       // A trailing escape has nothing to quote and is dropped.
-      if (++i >= specification.size()) break;
-      mask.slots_.push_back(Slot{SlotKind::Literal, false, Case::Keep, specification[i]});
+      if (++i >= definition.size()) break;
+      mask.slots_.push_back(Slot{SlotKind::Literal, false, Case::Keep, definition[i]});
     } else if (ch == '!') {
       mask.fillFromRight_ = true;
     } else if (ch == '>') {
       caseConversion = Case::Upper;
     } else if (ch == '<') {
-      bool keep = i + 1 < specification.size() && specification[i + 1] == '>';
+      bool keep = i + 1 < definition.size() && definition[i + 1] == '>';
       caseConversion = keep ? Case::Keep : Case::Lower;
       if (keep) ++i;
     } else if (auto slot = editableSlot(ch, caseConversion)) {
@@ -93,7 +93,7 @@ EditMask EditMask::parse(std::string_view specification) {
   }
 
   // The fields after the mask: save-literals ("0" turns it off) and the blank character.
-  std::string_view rest = i < specification.size() ? specification.substr(i + 1) : "";
+  std::string_view rest = i < definition.size() ? definition.substr(i + 1) : "";
   size_t separator = rest.find(kFieldSeparator);
   std::string_view save = rest.substr(0, separator);
   std::string_view blank =

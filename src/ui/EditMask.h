@@ -1,6 +1,6 @@
 // EditMask: the classic edit-mask language of masked fields, as pure functions.
 //
-// A mask specification is "mask;save-literals;blank-character", the last two optional
+// A mask definition is "mask;save-literals;blank-character", the last two optional
 // (defaults: save-literals 1, blank "_"). Mask characters:
 //   0 digit required          9 digit optional          # digit or sign (+ -) optional
 //   L letter required         l letter optional
@@ -37,11 +37,11 @@ class EditMask {
     char literal = 0;  // for literals
   };
 
-  // Parses a mask specification. An empty specification gives an inactive mask.
-  static EditMask parse(std::string_view specification);
+  // Parses a mask definition. An empty definition gives an inactive mask.
+  static EditMask parse(std::string_view definition);
 
   bool active() const { return !slots_.empty(); }
-  const std::string& specification() const { return specification_; }
+  const std::string& definition() const { return definition_; }
   const std::vector<Slot>& slots() const { return slots_; }
   bool saveLiterals() const { return saveLiterals_; }
   char blank() const { return blank_; }
@@ -81,7 +81,7 @@ class EditMask {
   bool complete(std::string_view display) const;
 
  private:
-  std::string specification_;
+  std::string definition_;
   std::vector<Slot> slots_;
   bool saveLiterals_ = true;
   char blank_ = '_';

@@ -1,19 +1,22 @@
 #include "ui/Edits.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace orvane::ui {
 
 namespace {
 
+// Lower case of a Latin-1 character: A-Z and the accented capitals (not the sign at 0xD7).
+unsigned char latin1Lower(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  const bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+  return upper ? static_cast<unsigned char>(c + 0x20) : c;
+}
+
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
+    if (latin1Lower(a[i]) != latin1Lower(b[i])) return false;
   }
   return true;
 }
@@ -28,9 +31,9 @@ MaskEdit::MaskEdit(Backend& backend, Widget* parent, std::string name)
   attachPeer();
 }
 
-void MaskEdit::setEditMask(std::string specification) {
+void MaskEdit::setEditMask(std::string definition) {
   std::string value = text();
-  mask_ = EditMask::parse(specification);
+  mask_ = EditMask::parse(definition);
   changed(Prop::Mask);
   // Reformat what the field held into the new mask.
   std::string display = mask_.active() ? mask_.displayFromText(value) : value;
@@ -281,7 +284,12 @@ void ListBox::clearItems() {
 void ListBox::removeItem(int index) {
   if (index < 0 || index >= static_cast<int>(items_.size())) return;
   items_.erase(items_.begin() + index);
-  if (itemIndex_ >= static_cast<int>(items_.size())) itemIndex_ = -1;
+  // The selection stays on its item; removing the selected item leaves none.
+  if (index == itemIndex_) {
+    itemIndex_ = -1;
+  } else if (index < itemIndex_) {
+    --itemIndex_;
+  }
   changed(Prop::Items);
 }
 
@@ -322,7 +330,10 @@ void Memo::setLines(std::vector<std::string> lines) {
 
 void Memo::addLine(std::string line) {
   lines_.push_back(std::move(line));
-  if (lineLimit_ > 0 && lines_.size() > lineLimit_) lines_.erase(lines_.begin());
+  if (lineLimit_ > 0 && lines_.size() > lineLimit_) {
+    lines_.erase(lines_.begin(),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(lines_.size() - lineLimit_));
+  }
   changed(Prop::Items);
   change();
 }

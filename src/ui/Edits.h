@@ -18,9 +18,9 @@ class MaskEdit : public Widget {
  public:
   MaskEdit(Backend& backend, Widget* parent, std::string name = {});
 
-  const std::string& editMask() const { return mask_.specification(); }
+  const std::string& editMask() const { return mask_.definition(); }
   const EditMask& mask() const { return mask_; }
-  void setEditMask(std::string specification);
+  void setEditMask(std::string definition);
   bool hasActiveMask() const { return mask_.active(); }
 
   // Text: the value text (see EditMask). Setting it formats it into the mask.

@@ -75,37 +75,51 @@ void Form::noteFocus(Widget* control) {
 }
 
 void Form::forgetControl(Widget* control) {
-  if (activeControl_ == control) activeControl_ = nullptr;
+  for (Widget* w = activeControl_; w != nullptr; w = w->parent_) {
+    if (w == control) {
+      activeControl_ = nullptr;
+      return;
+    }
+  }
 }
 
 bool Form::selectNext(Widget* current, bool forward) {
   // Tab order: controls of the same parent by tab position, parents in their own order;
-  // flattened depth-first so that the walk crosses panels as the toolkit's does.
+  // flattened depth-first so that the walk crosses panels as the toolkit's does. Every
+  // control keeps its place, so that the walk from a control that is no tab stop (a button
+  // focused by a click) goes on from where it stands.
   std::vector<Widget*> order;
   std::function<void(Widget*)> collect = [&](Widget* parent) {
     std::vector<Widget*> kids = parent->children();
     std::stable_sort(kids.begin(), kids.end(),
                      [](Widget* a, Widget* b) { return a->tabOrder() < b->tabOrder(); });
     for (Widget* kid : kids) {
-      if (!kid->showing() || !kid->enabled()) continue;
-      if (kid->canFocus() && kid->tabStop()) order.push_back(kid);
+      order.push_back(kid);
       collect(kid);
     }
   };
   collect(this);
-  if (order.empty()) return false;
+  auto selectable = [this](Widget* w) {
+    if (!w->canFocus() || !w->tabStop()) return false;
+    for (Widget* p = w->parent(); p != nullptr && p != this; p = p->parent()) {
+      if (!p->enabled()) return false;
+    }
+    return true;
+  };
+  const size_t count = order.size();
+  if (count == 0) return false;
   auto at = std::find(order.begin(), order.end(), current);
-  Widget* next = nullptr;
-  if (at == order.end()) {
-    next = forward ? order.front() : order.back();
-  } else if (forward) {
-    next = (at + 1 == order.end()) ? order.front() : *(at + 1);
-  } else {
-    next = (at == order.begin()) ? order.back() : *(at - 1);
+  // Without a current control the walk starts just before the first (or after the last).
+  size_t start = at != order.end() ? static_cast<size_t>(at - order.begin())
+                                   : (forward ? count - 1 : 0);
+  for (size_t step = 1; step <= count; ++step) {
+    Widget* next = order[forward ? (start + step) % count : (start + count - step) % count];
+    if (!selectable(next)) continue;
+    if (next == current) return false;
+    setActiveControl(next);
+    return true;
   }
-  if (next == nullptr || next == current) return false;
-  setActiveControl(next);
-  return true;
+  return false;
 }
 
 int Form::showModal() {
@@ -144,7 +158,7 @@ void Form::keyPress(Widget& target, char key) {
     target.onKeyPress(target, key);
     if (key == 0) return;
   }
-  if (target.kind() == WidgetKind::MaskEdit && key >= 32) {
+  if (target.kind() == WidgetKind::MaskEdit && static_cast<unsigned char>(key) >= 32) {
     static_cast<MaskEdit&>(target).typeChar(key);
   }
 }

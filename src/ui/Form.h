@@ -75,6 +75,7 @@ class Form : public Widget {
   void keyPress(Widget& target, char key);
 
   void raiseShow();
+  // A control is going away: the focus is dropped when it lies on or inside it.
   void forgetControl(Widget* control);
 
  private:

@@ -18,10 +18,12 @@ Widget::Widget(Backend& backend, WidgetKind kind, Widget* parent, std::string na
 Widget::~Widget() {
   // The peer goes first, while parent and children still exist for it to look at.
   peer_.reset();
-  for (Widget* child : children_) child->parent_ = nullptr;
+  // Forgotten while the children are still attached: a focused control on this one leaves
+  // the form with it.
   if (kind_ != WidgetKind::Form) {
     if (Form* owner = form()) owner->forgetControl(this);
   }
+  for (Widget* child : children_) child->parent_ = nullptr;
   if (parent_ != nullptr) parent_->detachChild(this);
 }
 

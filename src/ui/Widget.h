@@ -150,7 +150,7 @@ class Widget {
   MouseHandler onMouseMove;
   MouseHandler onMouseUp;
 
-  void click();
+  virtual void click();
   void doubleClick();
   void change();
   void mouseDown(MouseButton button, ShiftState shift, int x, int y);

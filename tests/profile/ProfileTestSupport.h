@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "dialogue/Checksum.h"
 #include "link/Cache.h"
 #include "schedule/Schedule.h"
 #include "sheets/Sheets.h"
@@ -44,11 +45,14 @@ class ProfileTest : public ::testing::Test {
     WriteFile(app_.programFolder() / name, text);
   }
   // Lines joined with line feeds, the last one ended too.
-  static std::string Lines(const std::vector<std::string>& lines) {
+  static std::string Join(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;
   }
+
+  // The four digits a millisecond field shows (its text holds a blank for every 0).
+  static std::string Digits(const ui::MaskEdit& field) { return field.displayText().substr(0, 4); }
 
   std::string status() { return main().CurrentProfileStatus->text(); }
   const SheetRecord& sheet(size_t index) { return *sheets().sheets().at(index); }
@@ -56,6 +60,10 @@ class ProfileTest : public ::testing::Test {
     std::vector<std::string> result;
     for (const auto& label : labels) result.push_back(label->text());
     return result;
+  }
+  // A native write as queued: the text, its check character and "#".
+  static std::string Native(const std::string& text) {
+    return text + CalculateChecksum(text) + "#";
   }
   // The queued native writes of the cache manager, oldest first.
   const std::vector<std::string>& queued() { return cache().OutCache->items(); }

@@ -70,11 +70,13 @@ HeadlessApp::HeadlessApp(ui::Size screen, std::filesystem::path programFolder) {
   backend_ = std::make_unique<ui::HeadlessBackend>(ui::DateTime{2026, 12, 7, 21, 0, 0, 0}, 60,
                                                    screen);
   settings_ = std::make_unique<SettingsStore>(SettingsStore::DefaultLocation());
-  app_ = std::make_unique<Application>(*backend_, *settings_, programFolder_);
+  devices_ = std::make_unique<SimulatedSerialDeviceFactory>(*backend_);
+  app_ = std::make_unique<Application>(*backend_, *settings_, *devices_, programFolder_);
 }
 
 HeadlessApp::~HeadlessApp() {
   app_.reset();
+  devices_.reset();
   settings_.reset();
   backend_.reset();
 }

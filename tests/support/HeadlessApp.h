@@ -8,6 +8,7 @@
 
 #include "app/Application.h"
 #include "app/MainForm.h"
+#include "link/SimulatedSerialDeviceFactory.h"
 #include "persistence/SettingsStore.h"
 #include "ui/headless/HeadlessBackend.h"
 
@@ -47,6 +48,8 @@ class HeadlessApp {
   TMainForm& main() { return *app_->windows().main; }
   Windows& windows() { return app_->windows(); }
   SettingsStore& settings() { return *settings_; }
+  // The serial ports: add simulated controllers before Start().
+  SimulatedSerialDeviceFactory& devices() { return *devices_; }
   const std::filesystem::path& programFolder() const { return programFolder_; }
   TempEnvironment& environment() { return environment_; }
 
@@ -62,6 +65,7 @@ class HeadlessApp {
   std::filesystem::path programFolder_;
   std::unique_ptr<ui::HeadlessBackend> backend_;
   std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<SimulatedSerialDeviceFactory> devices_;
   std::unique_ptr<Application> app_;
 };
 

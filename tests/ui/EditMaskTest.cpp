@@ -23,7 +23,7 @@ size_t editableCount(const EditMask& mask) {
 }
 
 struct ParseCase {
-  const char* specification;
+  const char* definition;
   bool active;
   size_t slots;
   size_t editable;
@@ -32,7 +32,7 @@ struct ParseCase {
   bool fillFromRight;
 };
 
-TEST(EditMaskTest, ParsesSpecifications) {
+TEST(EditMaskTest, ParsesDefinitions) {
   const ParseCase cases[] = {
       {"", false, 0, 0, true, '_', false},
       {";", false, 0, 0, true, '_', false},
@@ -52,9 +52,9 @@ TEST(EditMaskTest, ParsesSpecifications) {
       {"0\\;0;0;#", true, 3, 2, false, '#', false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.specification);
-    EditMask mask = EditMask::parse(c.specification);
-    EXPECT_EQ(mask.specification(), c.specification);
+    SCOPED_TRACE(c.definition);
+    EditMask mask = EditMask::parse(c.definition);
+    EXPECT_EQ(mask.definition(), c.definition);
     EXPECT_EQ(mask.active(), c.active);
     EXPECT_EQ(mask.slots().size(), c.slots);
     EXPECT_EQ(editableCount(mask), c.editable);
@@ -84,7 +84,7 @@ TEST(EditMaskTest, EmptyDisplayShowsLiteralsAndBlanks) {
 }
 
 struct FormatCase {
-  const char* specification;
+  const char* definition;
   const char* text;
   const char* display;
   const char* textBack;  // the value text the field then holds
@@ -134,8 +134,8 @@ TEST(EditMaskTest, DisplayFromTextAndBack) {
       {"xyz", "pqr", "xyz", "xyz"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.specification) + " <- \"" + c.text + "\"");
-    EditMask mask = EditMask::parse(c.specification);
+    SCOPED_TRACE(std::string(c.definition) + " <- \"" + c.text + "\"");
+    EditMask mask = EditMask::parse(c.definition);
     std::string display = mask.displayFromText(c.text);
     EXPECT_EQ(display, c.display);
     EXPECT_EQ(mask.textFromDisplay(display), c.textBack);
@@ -152,7 +152,7 @@ TEST(EditMaskTest, TextFromDisplayRepairsForeignDisplays) {
 }
 
 struct TypeCase {
-  const char* specification;
+  const char* definition;
   const char* text;
   size_t caret;
   char ch;
@@ -191,9 +191,9 @@ TEST(EditMaskTest, Typing) {
       {"", "", 0, 'x', false, "", 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.specification) + " caret " + std::to_string(c.caret) +
+    SCOPED_TRACE(std::string(c.definition) + " caret " + std::to_string(c.caret) +
                  " key '" + c.ch + "'");
-    EditMask mask = EditMask::parse(c.specification);
+    EditMask mask = EditMask::parse(c.definition);
     auto edit = mask.type(mask.displayFromText(c.text), c.caret, c.ch);
     ASSERT_EQ(edit.has_value(), c.accepted);
     if (!edit) continue;
@@ -246,7 +246,7 @@ TEST(EditMaskTest, BackspaceAndDelete) {
 }
 
 struct CompleteCase {
-  const char* specification;
+  const char* definition;
   const char* text;
   bool complete;
 };
@@ -264,8 +264,8 @@ TEST(EditMaskTest, CompleteNeedsEveryRequiredPosition) {
       {"", "", true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.specification) + " <- \"" + c.text + "\"");
-    EditMask mask = EditMask::parse(c.specification);
+    SCOPED_TRACE(std::string(c.definition) + " <- \"" + c.text + "\"");
+    EditMask mask = EditMask::parse(c.definition);
     EXPECT_EQ(mask.complete(mask.displayFromText(c.text)), c.complete);
   }
   // A display of the wrong length counts its missing positions as blank.
@@ -288,11 +288,11 @@ TEST(EditMaskTest, NavigatesEditablePositions) {
   EXPECT_EQ(mask.accept(100, '1'), std::nullopt);
 }
 
-TEST(EditMaskTest, OddSpecificationsAreHarmless) {
-  for (const char* specification : {"", ";", "\\", ";;;", "\\;", ">", "!", "<>", "xyz;0;",
+TEST(EditMaskTest, OddDefinitionsAreHarmless) {
+  for (const char* definition : {"", ";", "\\", ";;;", "\\;", ">", "!", "<>", "xyz;0;",
                                     "0;", ";0;0", "\\\\\\"}) {
-    SCOPED_TRACE(specification);
-    EditMask mask = EditMask::parse(specification);
+    SCOPED_TRACE(definition);
+    EditMask mask = EditMask::parse(definition);
     std::string display = mask.displayFromText("12ab");
     EXPECT_EQ(display.size(), mask.slots().size());
     EXPECT_EQ(mask.displayFromText(mask.textFromDisplay(display)), display);
@@ -340,7 +340,7 @@ TEST(EditMaskTest, RandomMasksAndInputKeepInvariants) {
 
   for (int round = 0; round < 3000; ++round) {
     EditMask mask = EditMask::parse(randomString(maskAlphabet, 14));
-    SCOPED_TRACE("mask \"" + mask.specification() + "\"");
+    SCOPED_TRACE("mask \"" + mask.definition() + "\"");
     std::string display = mask.displayFromText(randomString(inputAlphabet, 18));
     size_t caret = 0;
     expectSound(mask, display, caret);

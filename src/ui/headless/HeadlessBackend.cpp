@@ -84,7 +84,12 @@ HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size
                            0xFFFFFF, 0xF0F0F0, 0x000000, 0x696969};
 }
 
-HeadlessBackend::~HeadlessBackend() { terminate(); }
+HeadlessBackend::~HeadlessBackend() {
+  terminate();
+  // Released threads still touch the mutex on their way out; wait until all have left.
+  std::unique_lock lock(callMutex_);
+  callDone_.wait(lock, [&] { return waiters_ == 0; });
+}
 
 std::unique_ptr<WidgetPeer> HeadlessBackend::createPeer(Widget&) { return nullptr; }
 
@@ -104,7 +109,7 @@ bool HeadlessBackend::fireOneDueTimer(long long upTo) {
   Timer* due = nullptr;
   TimerEntry best{std::numeric_limits<long long>::max(), 0};
   for (const auto& [timer, entry] : timers_) {
-    if (entry.dueMs > upTo) continue;
+    if (entry.dueMs > upTo || ticking(timer)) continue;
     if (entry.dueMs < best.dueMs || (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
       best = entry;
       due = timer;
@@ -114,8 +119,20 @@ bool HeadlessBackend::fireOneDueTimer(long long upTo) {
   nowMs_ = std::max(nowMs_, best.dueMs);
   // The next period starts now, as a window timer's does; missed periods are not caught up.
   timers_[due] = TimerEntry{nowMs_ + due->interval(), ++timerSequence_};
-  due->tick();
+  tickTimer(due);
   return true;
+}
+
+bool HeadlessBackend::ticking(Timer* timer) const {
+  return std::find(ticking_.begin(), ticking_.end(), timer) != ticking_.end();
+}
+
+void HeadlessBackend::tickTimer(Timer* timer) {
+  // While its handler runs (and lets events run in a wait) the timer does not tick again,
+  // as a toolkit timer does not recurse into itself.
+  ticking_.push_back(timer);
+  timer->tick();
+  ticking_.pop_back();
 }
 
 void HeadlessBackend::runHandedOverCalls() {
@@ -127,11 +144,21 @@ void HeadlessBackend::runHandedOverCalls() {
       next = calls_.front();
       calls_.pop_front();
     }
-    next->call();
+    try {
+      next->call();
+    } catch (...) {
+      // The error belongs to the thread that handed the call over.
+      next->error = std::current_exception();
+    }
     std::lock_guard lock(callMutex_);
     next->done = true;
     callDone_.notify_all();
   }
+}
+
+size_t HeadlessBackend::pendingCalls() {
+  std::lock_guard lock(callMutex_);
+  return calls_.size();
 }
 
 void HeadlessBackend::processMessages() {
@@ -143,7 +170,7 @@ void HeadlessBackend::processMessages() {
     Timer* due = nullptr;
     TimerEntry best{std::numeric_limits<long long>::max(), 0};
     for (const auto& [timer, entry] : timers_) {
-      if (entry.dueMs > nowMs_) continue;
+      if (entry.dueMs > nowMs_ || ticking(timer)) continue;
       if (std::find(fired.begin(), fired.end(), timer) != fired.end()) continue;
       if (entry.dueMs < best.dueMs ||
           (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
@@ -154,7 +181,7 @@ void HeadlessBackend::processMessages() {
     if (due == nullptr) break;
     fired.push_back(due);
     timers_[due] = TimerEntry{nowMs_ + due->interval(), ++timerSequence_};
-    due->tick();
+    tickTimer(due);
   }
   --processDepth_;
 }
@@ -167,7 +194,9 @@ void HeadlessBackend::run() {
   while (!terminated_) {
     runHandedOverCalls();
     long long next = std::numeric_limits<long long>::max();
-    for (const auto& [timer, entry] : timers_) next = std::min(next, entry.dueMs);
+    for (const auto& [timer, entry] : timers_) {
+      if (!ticking(timer)) next = std::min(next, entry.dueMs);
+    }
     if (next == std::numeric_limits<long long>::max()) break;
     fireOneDueTimer(next);
   }
@@ -234,7 +263,6 @@ int HeadlessBackend::messageBox(const std::string& text, const std::string& capt
 int HeadlessBackend::showModal(Form& form) {
   modalForms.push_back(form.name());
   form.setVisible(true);
-  form.raiseShow();
   int result = modal::kOk;
   if (modalHandler) {
     result = modalHandler(form);
@@ -253,11 +281,15 @@ void HeadlessBackend::runOnGuiThread(std::function<void()> call) {
     call();
     return;
   }
-  HandedOverCall pending{std::move(call), false};
+  HandedOverCall pending{std::move(call), false, nullptr};
   std::unique_lock lock(callMutex_);
   if (terminated_) return;
+  ++waiters_;
   calls_.push_back(&pending);
   callDone_.wait(lock, [&] { return pending.done; });
+  --waiters_;
+  callDone_.notify_all();
+  if (pending.error) std::rethrow_exception(pending.error);
 }
 
 }  // namespace orvane::ui

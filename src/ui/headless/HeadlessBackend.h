@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -81,6 +82,8 @@ class HeadlessBackend : public Backend {
   void setSupportedModes(std::vector<Size> modes) { supportedModes_ = std::move(modes); }
   void setTrayAvailable(bool available) { trayAvailable_ = available; }
   Color hintColor() const { return hintColor_; }
+  // Calls other threads have handed over that have not run yet (any thread).
+  size_t pendingCalls();
 
   // Modal forms: the handler may click buttons of the form and returns its result; without
   // a handler the form closes at once with the OK result.
@@ -98,6 +101,8 @@ class HeadlessBackend : public Backend {
 
  private:
   bool fireOneDueTimer(long long upTo);
+  bool ticking(Timer* timer) const;
+  void tickTimer(Timer* timer);
   void runHandedOverCalls();
 
   long long nowMs_ = 0;
@@ -117,6 +122,7 @@ class HeadlessBackend : public Backend {
     long long sequence;
   };
   std::map<Timer*, TimerEntry> timers_;
+  std::vector<Timer*> ticking_;  // timers whose handlers are running, innermost last
   long long timerSequence_ = 0;
 
   std::thread::id guiThread_;
@@ -125,8 +131,10 @@ class HeadlessBackend : public Backend {
   struct HandedOverCall {
     std::function<void()> call;
     bool done = false;
+    std::exception_ptr error;
   };
   std::deque<HandedOverCall*> calls_;
+  int waiters_ = 0;  // threads inside runOnGuiThread
 };
 
 }  // namespace orvane::ui

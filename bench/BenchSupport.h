@@ -1,0 +1,31 @@
+// Shared pieces of the benchmarks: a generated profile of every control kind, a scratch
+// folder and a median over repeated runs.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orvane::bench {
+
+// A profile of about lineCount lines spread over many sheets, using every kind of line.
+std::string GenerateProfile(int lineCount);
+
+// A fresh folder under the system's temporary folder; HOME and XDG folders point into it.
+std::filesystem::path ScratchFolder(const std::string& name);
+
+struct Figures {
+  double medianMs = 0;
+  double minMs = 0;
+  double maxMs = 0;
+};
+Figures Measure(int runs, const std::function<double()>& runOnceMs);
+
+inline double ElapsedMs(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace orvane::bench

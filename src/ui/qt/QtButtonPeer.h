@@ -1,0 +1,28 @@
+// QtButtonPeer: a ui::Button as a QPushButton; Qt's click is the button's click (which
+// also closes a modal form with the button's modal result).
+// Thread: user-interface thread only.
+#pragma once
+
+#include "ui/qt/QtWidgetPeer.h"
+
+class QPushButton;
+
+namespace orvane::ui {
+
+class Button;
+
+class QtButtonPeer : public QtWidgetPeer {
+ public:
+  QtButtonPeer(QtBackend& backend, Button& button);
+
+ protected:
+  void applyOwn(Prop prop) override;
+
+ private:
+  void clicked();
+
+  Button& button_;
+  QPushButton* pushButton_;
+};
+
+}  // namespace orvane::ui

@@ -1,0 +1,52 @@
+// QtEventRouter: turns Qt's mouse, key and focus events into the widget layer's events.
+//
+// One application-wide event filter sees input before any Qt widget does, which is how a
+// form with key preview sees keys before its controls. Mouse events go to the widget they
+// were delivered to, with coordinates relative to that widget. Keys are taken only at their
+// first receiver (the focus widget, or the window when no control has the focus), so that
+// Qt's propagation of an unhandled key to the parents does not preview it twice. Focus
+// changes that Qt makes by itself are reported to the form.
+//
+// Thread: user-interface thread only.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+class QKeyEvent;
+class QMouseEvent;
+class QFocusEvent;
+class QWidget;
+
+namespace orvane::ui {
+
+class QtWidgetPeer;
+
+class QtEventRouter : public QObject {
+ public:
+  QtEventRouter();
+  ~QtEventRouter() override;
+
+  // The main Qt widget of a peer.
+  void add(QWidget* widget, QtWidgetPeer* peer);
+  // An inner part whose mouse input belongs to the peer (the viewport of a list).
+  void addPart(QWidget* part, QtWidgetPeer* peer);
+  void remove(QtWidgetPeer* peer);
+
+  // The peer a Qt object belongs to: its own, or that of the nearest registered parent.
+  QtWidgetPeer* owningPeer(QObject* object) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void track(QObject* object, QtWidgetPeer* peer);
+  bool mouseEvent(QWidget* receiver, QtWidgetPeer& peer, QMouseEvent& event);
+  bool keyPress(QWidget* receiver, QKeyEvent& event);
+  bool keyRelease(QWidget* receiver, QKeyEvent& event);
+  void focusIn(QWidget* receiver, QFocusEvent& event);
+
+  QHash<QObject*, QtWidgetPeer*> peers_;
+};
+
+}  // namespace orvane::ui

@@ -1,0 +1,50 @@
+// QtFormPeer: shows a ui::Form as a top-level Qt window. Border style, stay-on-top and the
+// tool-window style become window flags; a rounded region becomes the window mask; a
+// maximized form covers the primary screen; minimize/restore map to Qt's minimised state.
+// When the form becomes visible it raises the form's show event before the window
+// appears, as the program's toolkit does.
+// It also moves Qt's keyboard focus to the form's active control and ends the modal run
+// of QtBackend::showModal when the form is hidden.
+// Thread: user-interface thread only.
+#pragma once
+
+#include <QPointer>
+
+#include "ui/qt/QtWidgetPeer.h"
+
+class QEventLoop;
+
+namespace orvane::ui {
+
+class Form;
+
+class QtFormWindow;
+
+class QtFormPeer : public QtWidgetPeer {
+ public:
+  QtFormPeer(QtBackend& backend, Form& form);
+  ~QtFormPeer() override;
+
+  bool ownsMouse() const override { return true; }
+
+  // Modal runs: the window becomes application-modal and hiding the form ends the loop.
+  void beginModal(QEventLoop* loop);
+  void endModal();
+
+ protected:
+  void applyOwn(Prop prop) override;
+
+ private:
+  void applyFlags();
+  void applyGeometry();
+  void applyRegion();
+  void applyVisibility();
+  void applyFocus();
+
+  Form& form_;
+  QtFormWindow* window_;
+  QPointer<QEventLoop> modalLoop_;
+  bool shown_ = false;  // the form's visibility as last applied
+};
+
+}  // namespace orvane::ui

@@ -1,0 +1,35 @@
+// QtMaskEditWidget: the line edit that shows a ui::MaskEdit. The field's editing rules live
+// in MaskEdit; this widget draws its display text and caret and forwards the keys: typed
+// Latin-1 characters, Enter and Escape go through the form (Form::keyPress: key preview,
+// the field's key-press handler, then MaskEdit::typeChar), the editing keys to
+// MaskEdit::pressKey. Qt's own editing is kept only for copying and selecting; anything
+// else that changes the text (middle-button paste) is reported as a user edit.
+// Thread: user-interface thread only.
+#pragma once
+
+#include <QLineEdit>
+
+namespace orvane::ui {
+
+class MaskEdit;
+
+class QtMaskEditWidget : public QLineEdit {
+ public:
+  QtMaskEditWidget(MaskEdit& field, QWidget* parent);
+  // The field is going away; keys do nothing from now on.
+  void detach() { field_ = nullptr; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  // Text composed by an input method arrives here instead of as key presses.
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  // A character typed by the user: through the form (key preview and key-press handlers).
+  void type(char ch);
+  void paste();
+  MaskEdit* field_;
+};
+
+}  // namespace orvane::ui

@@ -1,0 +1,115 @@
+// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
+// widget layer's headers come before any Qt header.
+// clang-format off
+#include "ui/Edits.h"
+// clang-format on
+
+#include "ui/qt/QtMemoPeer.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "ui/qt/LineListChange.h"
+#include "ui/qt/QtBackend.h"
+#include "ui/qt/QtConvert.h"
+#include "ui/qt/QtEventRouter.h"
+
+namespace orvane::ui {
+
+namespace {
+
+QString joinLines(const std::vector<std::string>& lines, size_t from) {
+  QString text;
+  for (size_t i = from; i < lines.size(); ++i) {
+    if (i > from) text.append(QLatin1Char('\n'));
+    text.append(toQString(lines[i]));
+  }
+  return text;
+}
+
+}  // namespace
+
+QtMemoPeer::QtMemoPeer(QtBackend& backend, Memo& memo)
+    : QtWidgetPeer(backend, memo),
+      memo_(memo),
+      edit_(new QPlainTextEdit(QtWidgetPeer::qwidgetOf(memo.parent()))) {
+  edit_->setTabChangesFocus(true);
+  edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QObject::connect(edit_, &QPlainTextEdit::textChanged, guard(), [this] { userEdited(); });
+  backend.router().addPart(edit_->viewport(), this);
+  attach(edit_);
+}
+
+void QtMemoPeer::applyOwn(Prop prop) {
+  if (qwidget() == nullptr) return;
+  switch (prop) {
+    case Prop::Items:
+      applyLines();
+      break;
+    case Prop::Selection:
+      applyCaret();
+      break;
+    case Prop::Style:
+      edit_->setReadOnly(memo_.readOnly());
+      edit_->setLineWrapMode(memo_.wordWrap() ? QPlainTextEdit::WidgetWidth
+                                              : QPlainTextEdit::NoWrap);
+      edit_->setVerticalScrollBarPolicy(memo_.verticalScrollBar() ? Qt::ScrollBarAlwaysOn
+                                                                  : Qt::ScrollBarAlwaysOff);
+      break;
+    case Prop::Color:
+      setRoleColor(QPalette::Base, toQColor(memo_.color()));
+      break;
+    case Prop::Font:
+      setRoleColor(QPalette::Text, toQColor(memo_.font().color));
+      break;
+    default:
+      break;
+  }
+}
+
+void QtMemoPeer::applyLines() {
+  const auto& lines = memo_.lines();
+  const LineListChange change = lineListChange(shown_, lines);
+  if (change.refill || shown_.empty() || change.dropFront == shown_.size()) {
+    edit_->setPlainText(joinLines(lines, 0));
+    shown_ = lines;
+    return;
+  }
+  if (change.dropFront > 0) {
+    QTextCursor cursor(edit_->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor,
+                        static_cast<int>(change.dropFront));
+    cursor.removeSelectedText();
+    shown_.erase(shown_.begin(), shown_.begin() + static_cast<std::ptrdiff_t>(change.dropFront));
+  }
+  if (change.appendFrom < lines.size()) {
+    edit_->appendPlainText(joinLines(lines, change.appendFrom));
+    shown_.insert(shown_.end(), lines.begin() + static_cast<std::ptrdiff_t>(change.appendFrom),
+                  lines.end());
+  }
+}
+
+void QtMemoPeer::applyCaret() {
+  QTextDocument* document = edit_->document();
+  const int line = std::clamp(memo_.caretLine(), 0, std::max(0, document->blockCount() - 1));
+  QTextCursor cursor(document->findBlockByNumber(line));
+  edit_->setTextCursor(cursor);
+  edit_->ensureCursorVisible();
+}
+
+void QtMemoPeer::userEdited() {
+  if (applying()) return;
+  const QStringList parts = edit_->toPlainText().split(QLatin1Char('\n'));
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<size_t>(parts.size()));
+  for (const QString& part : parts) lines.push_back(fromQString(part));
+  // An empty text is no lines, not one empty line.
+  if (lines.size() == 1 && lines.front().empty()) lines.clear();
+  shown_ = lines;
+  memo_.userSetLines(std::move(lines), edit_->textCursor().blockNumber());
+}
+
+}  // namespace orvane::ui

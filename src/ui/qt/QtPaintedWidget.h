@@ -1,0 +1,34 @@
+// QtPaintedWidget: the Qt widget of the drawn controls — panel, label, shape and image
+// button. It paints from the ui::Widget's state each time, so a property change needs only
+// an update().
+// Thread: user-interface thread only.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace orvane::ui {
+
+class Widget;
+
+class QtPaintedWidget : public QWidget {
+ public:
+  QtPaintedWidget(Widget& source, QWidget* parent);
+  // The ui::Widget is going away; paint nothing from now on.
+  void detach() { source_ = nullptr; }
+  // Image buttons: the picture converted once per change.
+  void setPicture(QImage picture);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void paintPanel(class QPainter& painter);
+  void paintLabel(QPainter& painter);
+  void paintShape(QPainter& painter);
+
+  Widget* source_;
+  QImage picture_;
+};
+
+}  // namespace orvane::ui

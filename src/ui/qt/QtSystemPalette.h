@@ -1,0 +1,28 @@
+// The nine system colours as roles of Qt's application palette. Standard window parts
+// (buttons, menus, scroll bars, selections) take their colours from the palette, so
+// setting these roles makes them follow the program's colour scheme:
+//   button face        -> Button
+//   button shadow      -> Dark
+//   button highlight   -> Light
+//   3-D light          -> Midlight
+//   highlight          -> Highlight
+//   highlight text     -> HighlightedText
+//   menu               -> Window (menus and other unstyled window backgrounds)
+//   button text        -> ButtonText
+//   3-D dark shadow    -> Shadow
+// Reading gives the active colour group; writing sets every group, except that disabled
+// button text keeps its greyed colour.
+// Thread: user-interface thread only (the palette belongs to the application).
+#pragma once
+
+#include <QPalette>
+
+#include "ui/Backend.h"
+
+namespace orvane::ui {
+
+QPalette::ColorRole paletteRoleOf(SystemColor color);
+SystemPalette systemColorsOf(const QPalette& palette);
+QPalette withSystemColors(QPalette palette, const SystemPalette& colors);
+
+}  // namespace orvane::ui

@@ -1,0 +1,198 @@
+// Finding and identifying the controller, with simulated controllers on the ports, in
+// virtual time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "dialogue/RestartForm.h"
+#include "link/Cache.h"
+#include "support/HeadlessApp.h"
+
+namespace orvane {
+namespace {
+
+using testing::HeadlessApp;
+using testing::WriteFile;
+
+int count(const std::vector<std::string>& log, const std::string& command) {
+  return static_cast<int>(std::count(log.begin(), log.end(), command));
+}
+
+// A small profile that chooses its port and reply time-out.
+void UseProfile(HeadlessApp& app, const std::string& port, const std::string& version = "32.4",
+                const std::string& timeout = "1000") {
+  WriteFile(app.programFolder() / "Link.ocf",
+            "Version \"" + version + "\"\nPort \"" + port + "\"\nTimeOut \"" + timeout +
+                "\"\nCacheDelay \"1000\"\nSheet \"Mount\"\n10 \"Heading\"\n11 \"Value\" 0:99\n");
+  app.settings().write("LastProfile", "Link.ocf");
+}
+
+sim::ControllerOptions Silent() {
+  sim::ControllerOptions options;
+  options.silent = true;
+  return options;
+}
+
+TEST(ConnectionTest, AutoDetectPassesSilentPortsAndFindsTheControllerOnCom3) {
+  HeadlessApp app;
+  UseProfile(app, "Auto-detect");
+  auto& com1 = app.devices().addController(1, Silent());
+  auto& com2 = app.devices().addController(2, Silent());
+  auto& com3 = app.devices().addController(3);
+  app.Start();
+  TMainForm& main = app.main();
+  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Connection established");
+  EXPECT_EQ(main.ConnectedPort, 3);
+  EXPECT_EQ(main.SerialPort->text(), "COM3");
+  EXPECT_EQ(main.OrvaneVersion->text(), "Level 3, Version 2.4");
+  EXPECT_EQ(main.ProfileVersion->text(), "Level 3, Version 2.4");
+  EXPECT_TRUE(main.UpdateTimer.enabled());
+  EXPECT_EQ(main.ControllerLevel, 3);
+  EXPECT_TRUE(main.InitialAlign->visible());
+  // Each silent port was asked for its version and then for a restart.
+  for (auto* silent : {&com1, &com2}) {
+    EXPECT_EQ(count(silent->commandLog(), ":GV#"), 1);
+    EXPECT_EQ(count(silent->commandLog(), "\x06"), 1);
+  }
+  EXPECT_EQ(count(com3.commandLog(), ":GV#"), 1);
+  EXPECT_EQ(app.windows().cache->Comm1.DeviceName(), "Com3");
+}
+
+TEST(ConnectionTest, AutoDetectPassesOverAPortThatEchoes) {
+  HeadlessApp app;
+  UseProfile(app, "Auto-detect");
+  sim::ControllerOptions echo;
+  echo.echo = true;
+  app.devices().addController(1, echo);
+  app.devices().addController(2);
+  app.Start();
+  EXPECT_EQ(app.main().ConnectedPort, 2);
+  EXPECT_EQ(app.main().SerialPort->text(), "COM2");
+}
+
+TEST(ConnectionTest, AutoDetectWhileConnectedDoesNothing) {
+  HeadlessApp app;
+  UseProfile(app, "COM2");
+  auto& controller = app.devices().addController(2);
+  app.Start();
+  ASSERT_EQ(app.main().ConnectedPort, 2);
+  const size_t before = controller.commandLog().size();
+  app.main().SerialPort->userSelect(0);
+  EXPECT_EQ(controller.commandLog().size(), before);
+  EXPECT_EQ(app.main().ConnectedPort, 2);
+}
+
+TEST(ConnectionTest, ASilentChosenPortFallsBackToTheEarlierOne) {
+  HeadlessApp app;
+  UseProfile(app, "COM2");
+  app.devices().addController(2);
+  auto& com4 = app.devices().addController(4, Silent());
+  app.Start();
+  ASSERT_EQ(app.main().ConnectedPort, 2);
+  app.main().SerialPort->userSelect(4);
+  EXPECT_EQ(count(com4.commandLog(), ":GV#"), 1);
+  EXPECT_EQ(app.main().SerialPort->text(), "COM2");
+  EXPECT_EQ(app.main().ConnectedPort, 2);
+  EXPECT_EQ(app.main().CurrentOrvaneStatus->text(), "Status: Connection established");
+}
+
+TEST(ConnectionTest, NoControllerAnywhereFailsAndKeepsPolling) {
+  HeadlessApp app;
+  UseProfile(app, "Auto-detect");
+  app.Start();
+  TMainForm& main = app.main();
+  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Unable to establish connection");
+  EXPECT_EQ(main.ConnectedPort, -1);
+  EXPECT_EQ(main.OrvaneVersion->text(), "Detection failed");
+  EXPECT_FALSE(main.UpdateTimer.enabled());
+  EXPECT_FALSE(main.InitialAlign->visible());
+}
+
+TEST(ConnectionTest, OfflineClosesThePort) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  app.devices().addController(1);
+  app.Start();
+  ASSERT_TRUE(app.windows().cache->Comm1.Enabled());
+  app.main().SerialPort->userSelect(6);
+  EXPECT_EQ(app.main().CurrentOrvaneStatus->text(), "Status: System offline");
+  EXPECT_EQ(app.main().ConnectedPort, 0);
+  EXPECT_FALSE(app.windows().cache->Comm1.Enabled());
+  EXPECT_FALSE(app.main().UpdateTimer.enabled());
+}
+
+TEST(ConnectionTest, VersionMismatchIsMarkedAndAFailedDetectionRemovesTheMark) {
+  HeadlessApp app;
+  UseProfile(app, "COM1", "32.1");
+  sim::ControllerOptions newer;
+  newer.version = "30";
+  app.devices().addController(1, newer);
+  app.devices().addController(2, Silent());
+  app.Start();
+  TMainForm& main = app.main();
+  EXPECT_EQ(main.OrvaneVersion->text(), "Level 3, Version 3.0");
+  EXPECT_EQ(main.ProfileVersion->text(), "Level 3, Version 2.1 - doesn't match !!");
+  EXPECT_TRUE(main.ProfileMenu->font().italic);
+
+  // Same level and first version digit: no mark.
+  main.ProfileVersion->setText("Level 3, Version 3.4");
+  main.connection.CompareVersions();
+  EXPECT_EQ(main.ProfileVersion->text(), "Level 3, Version 3.4");
+  main.ProfileVersion->setText("Level 3, Version 2.1 - doesn't match !!");
+
+  // A port with nothing behind it and no earlier connection to fall back to.
+  main.ConnectedPort = -1;
+  main.SerialPort->userSelect(2);
+  EXPECT_EQ(main.ProfileVersion->text(), "Level 3, Version 2.1");
+  EXPECT_EQ(main.OrvaneVersion->text(), "Detection failed");
+}
+
+TEST(ConnectionTest, ControllerWaitingForItsStartModeIsRestartedThroughTheDialog) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  sim::ControllerOptions boot;
+  boot.startInBootMode = true;
+  auto& controller = app.devices().addController(1, boot);
+  app.backend().modalHandler = [&](ui::Form& form) {
+    EXPECT_EQ(form.name(), "RestartForm");
+    app.windows().restart->Warm->click();
+    return ui::modal::kOk;
+  };
+  app.Start();
+  EXPECT_EQ(app.backend().modalForms, std::vector<std::string>{"RestartForm"});
+  EXPECT_EQ(count(controller.commandLog(), "bW#"), 1);
+  EXPECT_EQ(count(controller.commandLog(), ":GV#"), 2);
+  EXPECT_EQ(app.main().ConnectedPort, 1);
+  EXPECT_TRUE(app.main().AlignmentPrompt);
+}
+
+TEST(ConnectionTest, LostDeviceTakesTheFailurePathAndChoosingThePortAgainReconnects) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  sim::ControllerOptions unplugged;
+  unplugged.unplugAtMs = 30000;
+  app.devices().addController(1, unplugged);
+  app.Start();
+  ASSERT_EQ(app.main().ConnectedPort, 1);
+  app.Advance(31000);
+  TMainForm& main = app.main();
+  EXPECT_EQ(main.ConnectedPort, -1);
+  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Unable to establish connection");
+  EXPECT_FALSE(main.UpdateTimer.enabled());
+  EXPECT_FALSE(app.windows().cache->Comm1.Enabled());
+
+  // The cable goes back in: choosing the port again connects.
+  app.devices().addController(1);
+  main.SerialPort->userSelect(1);
+  EXPECT_EQ(main.ConnectedPort, 1);
+  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Connection established");
+}
+
+TEST(ConnectionTest, VersionLabelFromTheReply) {
+  EXPECT_EQ(ControllerVersionLabel("324#"), "Level 3, Version 2.4");
+  EXPECT_EQ(ControllerVersionLabel("1124#"), "Level 1, Version 1.2");
+  EXPECT_EQ(ControllerVersionLabel("x"), "Level x, Version ");
+}
+
+}  // namespace
+}  // namespace orvane

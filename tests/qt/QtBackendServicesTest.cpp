@@ -1,0 +1,234 @@
+// The Qt backend's platform services: timers, calls from other threads, the palette that
+// stands in for the system colours, the display mode, and the line-list updates of logging
+// lists.
+// clang-format off
+#include "QtTestSupport.h"  // first: it includes the widget layer before Qt
+// clang-format on
+
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QThread>
+#include <QToolTip>
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+#include "ui/Timer.h"
+#include "ui/TrayIcon.h"
+#include "ui/qt/LineListChange.h"
+#include "ui/qt/QtComboPager.h"
+
+namespace orvane::test {
+namespace {
+
+TEST_F(QtBackendTest, TimersTickOnlyWhileRunningWithAnInterval) {
+  ui::Timer fast(backend, 5);
+  ui::Timer zero(backend, 0);
+  ui::Timer stopped(backend, 5, false);
+  int fastTicks = 0;
+  int otherTicks = 0;
+  fast.onTimer = [&](ui::Timer&) { ++fastTicks; };
+  zero.onTimer = [&](ui::Timer&) { ++otherTicks; };
+  stopped.onTimer = [&](ui::Timer&) { ++otherTicks; };
+  EXPECT_TRUE(waitUntil([&] { return fastTicks >= 3; }));
+  EXPECT_EQ(otherTicks, 0);
+  fast.stop();
+  stopped.start();
+  const int ticksWhenStopped = fastTicks;
+  EXPECT_TRUE(waitUntil([&] { return otherTicks >= 2; }));
+  EXPECT_EQ(fastTicks, ticksWhenStopped);
+}
+
+TEST_F(QtBackendTest, ATimerMayBeDestroyedInsideItsOwnTick) {
+  auto timer = std::make_unique<ui::Timer>(backend, 1);
+  timer->onTimer = [&](ui::Timer&) { timer.reset(); };
+  EXPECT_TRUE(waitUntil([&] { return timer == nullptr; }));
+}
+
+TEST_F(QtBackendTest, RunOnGuiThreadWaitsUntilTheCallHasRunThere) {
+  std::atomic<bool> ranOnGuiThread{false};
+  std::atomic<bool> returned{false};
+  int value = 0;
+  int valueSeenAfterReturn = -1;
+  std::thread worker([&] {
+    backend.runOnGuiThread([&] {
+      ranOnGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+      value = 42;
+    });
+    valueSeenAfterReturn = value;
+    returned = true;
+  });
+  EXPECT_TRUE(waitUntil([&] { return returned.load(); }));
+  worker.join();
+  EXPECT_TRUE(ranOnGuiThread);
+  EXPECT_EQ(valueSeenAfterReturn, 42);
+  // On the user-interface thread the call runs at once.
+  bool direct = false;
+  backend.runOnGuiThread([&] { direct = true; });
+  EXPECT_TRUE(direct);
+}
+
+TEST_F(QtBackendTest, TerminateReleasesThreadsWaitingForTheUserInterfaceThread) {
+  std::atomic<bool> ran{false};
+  std::atomic<bool> started{false};
+  std::thread worker([&] {
+    started = true;
+    backend.runOnGuiThread([&] { ran = true; });
+  });
+  while (!started) std::this_thread::yield();
+  // The user-interface thread runs no events here, so the call cannot have run.
+  backend.terminate();
+  worker.join();
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(backend.terminated());
+  backend.runOnGuiThread([&] { ran = true; });
+  EXPECT_FALSE(ran);  // after terminate nothing runs, not even on this thread
+  backend.run();      // returns at once
+}
+
+TEST(QtGuiCallQueueTest, AnExceptionReachesTheCallingThread) {
+  ui::QtGuiCallQueue queue;
+  std::atomic<bool> caught{false};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    try {
+      queue.run([] { throw std::runtime_error("no port"); });
+    } catch (const std::runtime_error&) {
+      caught = true;
+    }
+    done = true;
+  });
+  EXPECT_TRUE(waitUntil([&] { return done.load(); }));
+  worker.join();
+  EXPECT_TRUE(caught);
+}
+
+TEST_F(QtBackendTest, SystemColoursRoundTripThroughTheApplicationPalette) {
+  const ui::SystemPalette saved = backend.systemColors();
+  ui::SystemPalette night{};
+  for (int i = 0; i < ui::kSystemColorCount; ++i) {
+    night[static_cast<size_t>(i)] = ui::makeColor(10 * i + 1, 20 + i, 200 - i);
+  }
+  backend.setSystemColors(night);
+  EXPECT_EQ(backend.systemColors(), night);
+  const QPalette palette = QApplication::palette();
+  EXPECT_EQ(palette.color(QPalette::Button), QColor(1, 20, 200));   // button face
+  EXPECT_EQ(palette.color(QPalette::Shadow), QColor(81, 28, 192));  // 3-D dark shadow
+  // A control that sets only its own background keeps following the rest.
+  ui::Button button(backend, form.get());
+  EXPECT_EQ(qwidgetOf(button)->palette().color(QPalette::Button), QColor(1, 20, 200));
+  backend.setSystemColors(saved);
+  EXPECT_EQ(backend.systemColors(), saved);
+
+  backend.setHintColor(0x0000FF);
+  EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(255, 0, 0));
+}
+
+TEST_F(QtBackendTest, PopupMenuShowsTheDefaultItemBoldAndRunsTheChosenOne) {
+  ui::TrayIcon tray(backend);
+  std::vector<std::string> chosen;
+  tray.menu().add(
+      "Show Mainscreen", [&] { chosen.push_back("main"); }, true);
+  tray.menu().add("Show Manual Control", [&] { chosen.push_back("manual"); });
+  bool defaultBold = false;
+  // Once the menu is open, pick its second item with the keyboard.
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        defaultBold = menu->defaultAction() != nullptr && menu->defaultAction()->font().bold();
+        pressKey(menu, Qt::Key_Down);
+        pressKey(menu, Qt::Key_Down);
+        pressKey(menu, Qt::Key_Return);
+      },
+      Qt::QueuedConnection);
+  tray.mouseDown(ui::MouseButton::Right);
+  EXPECT_TRUE(defaultBold);
+  EXPECT_EQ(chosen, std::vector<std::string>{"manual"});
+}
+
+TEST_F(QtBackendTest, DisplayModeChangeFailsCleanlyWithoutX11) {
+  if (QGuiApplication::platformName() == "xcb")
+    GTEST_SKIP() << "would change the resolution of the real display";
+  const ui::Size before = backend.screenSize();
+  EXPECT_GT(before.width, 0);
+  EXPECT_FALSE(backend.setScreenDimensions(800, 600));
+  backend.restoreDisplayMode();
+  EXPECT_EQ(backend.screenSize().width, before.width);
+  EXPECT_EQ(backend.screenSize().height, before.height);
+}
+
+TEST_F(QtBackendTest, ClocksReadTheComputer) {
+  const ui::DateTime local = backend.localNow();
+  const ui::DateTime utc = backend.utcNow();
+  EXPECT_GE(local.year, 2024);
+  EXPECT_GE(utc.year, 2024);
+  const long long first = backend.ticksMs();
+  EXPECT_GE(backend.ticksMs(), first);
+}
+
+TEST(QtComboPagerTest, APressOnTheTrackPagesTheList) {
+  QListWidget list;
+  for (int i = 0; i < 100; ++i) list.addItem(QString::number(i));
+  list.resize(120, 150);
+  list.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  list.show();
+  QScrollBar* bar = list.verticalScrollBar();
+  ASSERT_TRUE(waitUntil([&] { return bar->maximum() > bar->pageStep(); }));
+  new ui::QtComboPager(bar);
+  QStyleOptionSlider option;
+  option.initFrom(bar);
+  option.orientation = Qt::Vertical;
+  option.minimum = bar->minimum();
+  option.maximum = bar->maximum();
+  option.sliderPosition = bar->sliderPosition();
+  option.sliderValue = bar->value();
+  option.pageStep = bar->pageStep();
+  option.singleStep = bar->singleStep();
+  const QRect groove =
+      bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, bar);
+  const QPoint belowThumb(groove.center().x(), groove.bottom() - 1);
+  sendMouse(bar, QEvent::MouseButtonPress, belowThumb, bar->mapToGlobal(belowThumb));
+  sendMouse(bar, QEvent::MouseButtonRelease, belowThumb, bar->mapToGlobal(belowThumb));
+  EXPECT_EQ(bar->value(), bar->pageStep());
+  const QPoint aboveThumb(groove.center().x(), groove.top() + 1);
+  sendMouse(bar, QEvent::MouseButtonPress, aboveThumb, bar->mapToGlobal(aboveThumb));
+  sendMouse(bar, QEvent::MouseButtonRelease, aboveThumb, bar->mapToGlobal(aboveThumb));
+  EXPECT_EQ(bar->value(), 0);
+}
+
+TEST(LineListChangeTest, FindsAppendsAndFrontDropsElseRefills) {
+  using Lines = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    Lines shown;
+    Lines wanted;
+    ui::LineListChange expected;
+  };
+  const Case cases[] = {
+      {"first fill", {}, {"a", "b"}, {false, 0, 0}},
+      {"unchanged", {"a", "b"}, {"a", "b"}, {false, 0, 2}},
+      {"append", {"a", "b"}, {"a", "b", "c"}, {false, 0, 2}},
+      {"limit drops the oldest", {"a", "b", "c"}, {"b", "c", "d"}, {false, 1, 2}},
+      {"cleared", {"a", "b"}, {}, {false, 2, 0}},
+      {"changed line", {"a", "b"}, {"a", "x"}, {true, 0, 0}},
+      {"inserted at the front", {"a", "b"}, {"z", "a", "b"}, {true, 0, 0}},
+      {"repeated lines", {"a", "a", "b"}, {"a", "b", "c"}, {false, 1, 2}},
+  };
+  for (const Case& c : cases) {
+    const ui::LineListChange got = ui::lineListChange(c.shown, c.wanted);
+    EXPECT_EQ(got.refill, c.expected.refill) << c.what;
+    if (!c.expected.refill) {
+      EXPECT_EQ(got.dropFront, c.expected.dropFront) << c.what;
+      EXPECT_EQ(got.appendFrom, c.expected.appendFrom) << c.what;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvane::test

@@ -1,0 +1,283 @@
+// End to end: the orvane-sim program as a separate process on a pseudo-terminal, driven
+// through its link like a serial port. Every wait is bounded.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/HeadlessApp.h"
+
+extern char** environ;
+
+namespace orvane::sim {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kStartTimeoutMs = 15000;
+constexpr int kReplyTimeoutMs = 5000;
+
+int remainingMs(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// orvane-sim started with the given arguments; its standard output and error are read
+// through a pipe.
+class SimulatorProcess {
+ public:
+  explicit SimulatorProcess(const std::vector<std::string>& arguments) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    std::vector<std::string> words{ORVANE_SIM_PROGRAM};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, ORVANE_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) {
+      pid_ = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    output_ = fds[0];
+  }
+
+  ~SimulatorProcess() {
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (output_ >= 0) close(output_);
+  }
+
+  bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
+  const std::string& output() const { return text_; }
+
+  // Reads the output until it contains text; false when the time runs out first or the
+  // program ends without printing it.
+  bool waitForOutput(const std::string& text, int timeoutMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (text_.find(text) == std::string::npos) {
+      if (!readSome(remainingMs(deadline))) return false;
+    }
+    return true;
+  }
+
+  // Reads until the program has closed its output and reaps it: its exit code, or -1.
+  int waitForExit(int timeoutMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (readSome(remainingMs(deadline))) {
+    }
+    if (!ended_) return -1;
+    int status = 0;
+    if (waitpid(pid_, &status, 0) != pid_) return -1;
+    reaped_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Processor time used so far, in clock ticks.
+  long cpuTicks() const {
+    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    long user = 0, system = 0;
+    for (int index = 3; fields >> field; ++index) {
+      if (index == 14) user = std::stol(field);
+      if (index == 15) {
+        system = std::stol(field);
+        break;
+      }
+    }
+    return user + system;
+  }
+
+ private:
+  // One read of whatever is there; false on time-out or at the end of the output.
+  bool readSome(int timeoutMs) {
+    if (ended_) return false;
+    pollfd waiting{output_, POLLIN, 0};
+    if (poll(&waiting, 1, timeoutMs) <= 0) return false;
+    char buffer[512];
+    ssize_t got = read(output_, buffer, sizeof buffer);
+    if (got <= 0) {
+      ended_ = true;
+      return false;
+    }
+    text_.append(buffer, static_cast<std::size_t>(got));
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int output_ = -1;
+  std::string text_;
+  bool ended_ = false;
+  bool reaped_ = false;
+};
+
+// Opens the device behind the link as the program would; raw when asked.
+int openDevice(const fs::path& link, bool makeRaw) {
+  int fd = open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0 && makeRaw) {
+    termios settings{};
+    tcgetattr(fd, &settings);
+    cfmakeraw(&settings);
+    tcsetattr(fd, TCSANOW, &settings);
+  }
+  return fd;
+}
+
+// Reads until count bytes have come or the time runs out.
+std::string readBytes(int fd, std::size_t count, int timeoutMs) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::string bytes;
+  while (bytes.size() < count) {
+    pollfd waiting{fd, POLLIN, 0};
+    if (poll(&waiting, 1, remainingMs(deadline)) <= 0) break;
+    char buffer[256];
+    ssize_t got = read(fd, buffer, std::min(sizeof buffer, count - bytes.size()));
+    if (got <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return bytes;
+}
+
+std::string ask(int fd, const std::string& command, std::size_t replyLength) {
+  if (write(fd, command.data(), command.size()) != static_cast<ssize_t>(command.size())) return "";
+  return readBytes(fd, replyLength, kReplyTimeoutMs);
+}
+
+class SimulatorProgram : public ::testing::Test {
+ protected:
+  fs::path link() const { return environment_.root() / "ttyOrvane"; }
+
+  orvane::testing::TempEnvironment environment_;
+};
+
+TEST_F(SimulatorProgram, AnswersTheVersionOnItsLinkAndRemovesTheLinkOnSigterm) {
+  SimulatorProcess simulator({"--link", link().string()});
+  ASSERT_TRUE(simulator.started());
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  EXPECT_TRUE(fs::is_symlink(link()));
+
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  close(fd);
+
+  ASSERT_EQ(kill(simulator.pid(), SIGTERM), 0);
+  EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 0) << simulator.output();
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link())));
+}
+
+TEST_F(SimulatorProgram, DeviceIsRawBeforeTheProgramSetsItUp) {
+  SimulatorProcess simulator({"--link", link().string(), "--level", "2", "--version", "17"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  int fd = openDevice(link(), false);
+  ASSERT_GE(fd, 0);
+  termios settings{};
+  ASSERT_EQ(tcgetattr(fd, &settings), 0);
+  EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
+  EXPECT_EQ(settings.c_iflag & (ICRNL | IXON), 0u);
+  EXPECT_EQ(settings.c_oflag & OPOST, 0u);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "217#");
+  EXPECT_EQ(ask(fd, ":Gg#", 8),
+            "+349\xDF"
+            "46#");
+  close(fd);
+}
+
+TEST_F(SimulatorProgram, KeepsServingAfterTheDeviceIsClosedWithoutBusyLooping) {
+  SimulatorProcess simulator({"--link", link().string(), "--log"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  close(fd);
+  ASSERT_TRUE(simulator.waitForOutput("the device was closed", kReplyTimeoutMs))
+      << simulator.output();
+
+  // Half a second with nobody on the line: a loop spinning on the hangup would use all of
+  // it (50 ticks, still a dozen on a loaded machine); waiting costs next to nothing.
+  long before = simulator.cpuTicks();
+  simulator.waitForOutput("never printed", 500);
+  EXPECT_LE(simulator.cpuTicks() - before, 3);
+
+  fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  close(fd);
+  EXPECT_TRUE(simulator.waitForOutput("<- :GV#", kReplyTimeoutMs));
+}
+
+TEST_F(SimulatorProgram, BootModeHandshakeOverTheLine) {
+  SimulatorProcess simulator({"--link", link().string(), "--boot-mode", "--no-pacing"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, std::string(1, '\x06'), 2), "b#");
+  EXPECT_EQ(ask(fd, "bW#", 0), "");
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  close(fd);
+}
+
+TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
+  SimulatorProcess simulator({"--link", link().string(), "--unplug-after", "2000"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  auto deadline = Clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+  bool hungUp = false;
+  while (!hungUp && remainingMs(deadline) > 0) {
+    pollfd waiting{fd, POLLIN, 0};
+    if (poll(&waiting, 1, remainingMs(deadline)) <= 0) break;
+    char byte;
+    hungUp = (waiting.revents & POLLHUP) != 0 || read(fd, &byte, 1) <= 0;
+  }
+  EXPECT_TRUE(hungUp);
+  close(fd);
+  EXPECT_TRUE(simulator.waitForOutput("line dropped", kReplyTimeoutMs));
+  // Still running until told to stop.
+  ASSERT_EQ(kill(simulator.pid(), SIGINT), 0);
+  EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link())));
+}
+
+TEST_F(SimulatorProgram, RefusesToReplaceARegularFile) {
+  std::ofstream(link()) << "keep me";
+  SimulatorProcess simulator({"--link", link().string()});
+  EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 1);
+  EXPECT_NE(simulator.output().find("not a symbolic link"), std::string::npos);
+  EXPECT_TRUE(fs::is_regular_file(link()));
+}
+
+TEST_F(SimulatorProgram, HelpAndBadArguments) {
+  SimulatorProcess help({"--help"});
+  EXPECT_EQ(help.waitForExit(kStartTimeoutMs), 0);
+  EXPECT_NE(help.output().find("--announce-every"), std::string::npos);
+  SimulatorProcess bad({"--level", "x"});
+  EXPECT_EQ(bad.waitForExit(kStartTimeoutMs), 2);
+  EXPECT_NE(bad.output().find("--level"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvane::sim
