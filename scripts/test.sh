@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs the
-# whole test suite.
+# whole test suite; then builds the serial link and the widget layer with ThreadSanitizer
+# and runs the tests that cross threads (the port's event thread, calls handed to the
+# user-interface thread).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
+jobs="$(nproc)"
+
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE=ON >/dev/null
 cmake --build build-test
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
-cd build-test
-ctest --output-on-failure -j"$(nproc)" --timeout 300
+(cd build-test && ctest --output-on-failure -j"$jobs" --timeout 300)
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON \
+  -DORVANE_GUI=OFF >/dev/null
+cmake --build build-tsan --target test_link test_ui
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+(cd build-tsan && ctest --output-on-failure -j"$jobs" --timeout 300 \
+  -R '^(CommTest|PtyCommTest|CommEventThreadTest|HeadlessBackendTest)\.')

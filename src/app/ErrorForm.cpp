@@ -1,24 +1,13 @@
 #include "app/ErrorForm.h"
 
+#include "app/FlatControls.h"
 #include "app/MainForm.h"
 #include "sheets/NumberText.h"
 
 namespace orvane {
 
-namespace {
-
-std::unique_ptr<ui::Label> makeLabel(ui::Backend& b, ui::Widget* parent, const char* name,
-                                     const char* caption, int left, int top) {
-  auto label = std::make_unique<ui::Label>(b, parent, name);
-  label->setParentFont(true);
-  label->setBounds(left, top, 0, 0);
-  label->setText(caption);
-  return label;
-}
-
-}  // namespace
-
-TErrorForm::TErrorForm(AppContext& context) : ui::Form(context.backend, "ErrorForm"), context_(context) {
+TErrorForm::TErrorForm(AppContext& context)
+    : ui::Form(context.backend, "ErrorForm"), context_(context) {
   ui::Backend& b = context.backend;
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);
@@ -33,12 +22,12 @@ TErrorForm::TErrorForm(AppContext& context) : ui::Form(context.backend, "ErrorFo
   Frame->setBrushColor(9852172);
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
-  Error = makeLabel(b, this, "Error", "Error !", 62, 12);
-  ErrorType = makeLabel(b, this, "ErrorType", "Invalid value entered", 22, 34);
-  MinimumLabel = makeLabel(b, this, "MinimumLabel", "Minimum:", 22, 60);
-  MaximumLabel = makeLabel(b, this, "MaximumLabel", "Maximum:", 22, 80);
-  Minimum = makeLabel(b, this, "Minimum", "", 100, 60);
-  Maximum = makeLabel(b, this, "Maximum", "", 100, 80);
+  Error = MakeCaption(b, this, "Error", "Error !", 62, 12);
+  ErrorType = MakeCaption(b, this, "ErrorType", "Invalid value entered", 22, 34);
+  MinimumLabel = MakeCaption(b, this, "MinimumLabel", "Minimum:", 22, 60);
+  MaximumLabel = MakeCaption(b, this, "MaximumLabel", "Maximum:", 22, 80);
+  Minimum = MakeCaption(b, this, "Minimum", "", 100, 60);
+  Maximum = MakeCaption(b, this, "Maximum", "", 100, 80);
   OK = std::make_unique<ui::Button>(b, this, "OK");
   OK->setText("OK");
   OK->setBounds(50, 106, 75, 25);

@@ -1,6 +1,7 @@
 // The fixed layout of the main window: frame, title, image buttons, sheet menu entry
 // "Profile", the profile page on SheetPanel and the status strip.
 #include "app/ButtonGlyphs.h"
+#include "app/FlatControls.h"
 #include "app/MainForm.h"
 
 namespace orvane {
@@ -14,29 +15,7 @@ std::unique_ptr<T> make(ui::Backend& backend, ui::Widget* parent, const char* na
   return std::make_unique<T>(backend, parent, name);
 }
 
-std::unique_ptr<ui::Label> makeLabel(ui::Backend& backend, ui::Widget* parent, const char* name,
-                                     const char* caption, int left, int top) {
-  auto label = make<ui::Label>(backend, parent, name);
-  label->setParentFont(true);
-  label->setBounds(left, top, 0, 0);
-  label->setText(caption);
-  return label;
-}
 
-// A clickable caption on a rounded shape: the program's flat buttons.
-void makeShapeButton(ui::Backend& backend, ui::Widget* parent, std::unique_ptr<ui::Shape>& shape,
-                     std::unique_ptr<ui::Label>& label, const char* name, const char* caption,
-                     int left, int top, int width) {
-  shape = make<ui::Shape>(backend, parent, (std::string(name) + "Shape").c_str());
-  shape->setBounds(left, top, width, 25);
-  label = make<ui::Label>(backend, parent, name);
-  label->setAutoSize(false);
-  label->setParentFont(true);
-  label->setAlignment(ui::HorizontalAlign::Center);
-  label->setVerticalCenter(true);
-  label->setBounds(left, top, width, 25);
-  label->setText(caption);
-}
 
 std::unique_ptr<ui::MaskEdit> makeMillisecondField(ui::Backend& backend, ui::Widget* parent,
                                                     const char* name, const char* start,
@@ -69,13 +48,13 @@ void TMainForm::BuildLayout() {
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
 
-  Title = makeLabel(b, this, "Title", "Orvane Control", 200, 18);
+  Title = MakeCaption(b, this, "Title", "Orvane Control", 200, 18);
   ui::Font titleFont = windowFont;
   titleFont.pointSize = 24;
   titleFont.bold = true;
   Title->setFont(titleFont);
   Title->setText("Orvane Control");
-  Subtitle = makeLabel(b, this, "Subtitle", "Version 1.24", 204, 58);
+  Subtitle = MakeCaption(b, this, "Subtitle", "Version 1.24", 204, 58);
   ui::Font subtitleFont = windowFont;
   subtitleFont.pointSize = 12;
   subtitleFont.italic = true;
@@ -176,19 +155,19 @@ void TMainForm::BuildProfilePage() {
   ui::Backend& b = backend();
   ui::Widget* page = SheetPanel.get();
 
-  ProfileFilesLabel = makeLabel(b, page, "ProfileFilesLabel", "Profile:", 20, 22);
+  ProfileFilesLabel = MakeCaption(b, page, "ProfileFilesLabel", "Profile:", 20, 25);
   ProfileFiles = make<ui::ComboBox>(b, page, "ProfileFiles");
   ProfileFiles->setStyle(ui::ComboStyle::DropDown);
   ProfileFiles->setSorted(true);
-  ProfileFiles->setBounds(160, 18, 260, 24);
+  ProfileFiles->setBounds(160, 22, 260, 24);
   ProfileFiles->setTabOrder(0);
   ProfileFiles->onChange = [this](ui::Widget& sender) { profilePage.ProfileFilesChange(&sender); };
 
-  makeShapeButton(b, page, LoadProfileShape, LoadProfile, "LoadProfile", "Load", 160, 52, 60);
-  makeShapeButton(b, page, ReloadProfileShape, ReloadProfile, "ReloadProfile", "Reload", 227, 52,
+  MakeFlatButton(b, page, LoadProfileShape, LoadProfile, "LoadProfile", "Load", 160, 52, 60);
+  MakeFlatButton(b, page, ReloadProfileShape, ReloadProfile, "ReloadProfile", "Reload", 227, 52,
                   60);
-  makeShapeButton(b, page, SaveProfileShape, SaveProfile, "SaveProfile", "Save", 294, 52, 60);
-  makeShapeButton(b, page, DeleteProfileShape, DeleteProfile, "DeleteProfile", "Delete", 361, 52,
+  MakeFlatButton(b, page, SaveProfileShape, SaveProfile, "SaveProfile", "Save", 294, 52, 60);
+  MakeFlatButton(b, page, DeleteProfileShape, DeleteProfile, "DeleteProfile", "Delete", 361, 52,
                   60);
   SaveProfile->setVisible(false);
   SaveProfileShape->setVisible(false);
@@ -196,43 +175,43 @@ void TMainForm::BuildProfilePage() {
   ReloadProfile->onClick = [this](ui::Widget&) { profilePage.ReloadProfileNow(); };
   DeleteProfile->onClick = [this](ui::Widget&) { profilePage.DeleteProfileClick(); };
 
-  CurrentProfileStatus = makeLabel(b, page, "CurrentProfileStatus", "Status: No profile loaded",
+  CurrentProfileStatus = MakeCaption(b, page, "CurrentProfileStatus", "Status: No profile loaded",
                                    20, 88);
-  ProfileVersionLabel = makeLabel(b, page, "ProfileVersionLabel", "Written for:", 20, 114);
-  ProfileVersion = makeLabel(b, page, "ProfileVersion", "Detection failed", 160, 114);
+  ProfileVersionLabel = MakeCaption(b, page, "ProfileVersionLabel", "Written for:", 20, 114);
+  ProfileVersion = MakeCaption(b, page, "ProfileVersion", "Detection failed", 160, 114);
 
-  AutoSaveModeLabel = makeLabel(b, page, "AutoSaveModeLabel", "Auto-save:", 20, 144);
+  AutoSaveModeLabel = MakeCaption(b, page, "AutoSaveModeLabel", "Auto-save:", 20, 144);
   AutoSaveMode = make<ui::ComboBox>(b, page, "AutoSaveMode");
   AutoSaveMode->setBounds(160, 140, 145, 24);
   AutoSaveMode->setItems({"Auto-save on", "Auto-save off"});
   AutoSaveMode->setTabOrder(1);
   AutoSaveMode->onChange = [this](ui::Widget&) { appearance.Defocus(); };
 
-  SerialPortLabel = makeLabel(b, page, "SerialPortLabel", "Serial port:", 20, 184);
+  SerialPortLabel = MakeCaption(b, page, "SerialPortLabel", "Serial port:", 20, 184);
   SerialPort = make<ui::ComboBox>(b, page, "SerialPort");
   SerialPort->setBounds(160, 180, 145, 24);
   SerialPort->setItems({"Auto-detect", "COM1", "COM2", "COM3", "COM4", "COM5", "Offline"});
   SerialPort->setTabOrder(2);
-  CurrentOrvaneStatus = makeLabel(b, page, "CurrentOrvaneStatus",
+  CurrentOrvaneStatus = MakeCaption(b, page, "CurrentOrvaneStatus",
                                   "Status: Orvane control not found", 20, 212);
-  OrvaneVersionLabel = makeLabel(b, page, "OrvaneVersionLabel", "Controller:", 20, 238);
-  OrvaneVersion = makeLabel(b, page, "OrvaneVersion", "Detection failed", 160, 238);
+  OrvaneVersionLabel = MakeCaption(b, page, "OrvaneVersionLabel", "Controller:", 20, 238);
+  OrvaneVersion = MakeCaption(b, page, "OrvaneVersion", "Detection failed", 160, 238);
 
-  CacheDelayLabel = makeLabel(b, page, "CacheDelayLabel", "Cache delay:", 20, 274);
+  CacheDelayLabel = MakeCaption(b, page, "CacheDelayLabel", "Cache delay:", 20, 274);
   CacheDelay = makeMillisecondField(b, page, "CacheDelay", "1   ", 160, 270);
   CacheDelay->setTabOrder(3);
-  TimeOutLabel = makeLabel(b, page, "TimeOutLabel", "Reply time-out:", 20, 304);
+  TimeOutLabel = MakeCaption(b, page, "TimeOutLabel", "Reply time-out:", 20, 304);
   TimeOut = makeMillisecondField(b, page, "TimeOut", "1   ", 160, 300);
   TimeOut->setTabOrder(4);
-  UpdateIntervalLabel = makeLabel(b, page, "UpdateIntervalLabel", "Update interval:", 20, 334);
+  UpdateIntervalLabel = MakeCaption(b, page, "UpdateIntervalLabel", "Update interval:", 20, 334);
   UpdateInterval = makeMillisecondField(b, page, "UpdateInterval", "2   ", 160, 330);
   UpdateInterval->setTabOrder(5);
 
-  makeShapeButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180,
+  MakeFlatButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180,
                   190);
-  makeShapeButton(b, page, ReceiveAllShape, ReceiveAll, "ReceiveAll", "Receive current settings",
+  MakeFlatButton(b, page, ReceiveAllShape, ReceiveAll, "ReceiveAll", "Receive current settings",
                   330, 215, 190);
-  makeShapeButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
+  MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
                   "Toggle Low Precision", 330, 250, 190);
 }
 
@@ -251,28 +230,28 @@ void TMainForm::BuildStatusStrip() {
   ui::Widget* strip = StaticControlsPanel.get();
 
   // Three columns: the clocks, the position, the display.
-  LocalTimeLabel = makeLabel(b, strip, "LocalTimeLabel", "Orvane Local Time:", 8, 4);
-  ComputerTimeLabel = makeLabel(b, strip, "ComputerTimeLabel", "Computer Local Time:", 8, 22);
-  UTCTimeLabel = makeLabel(b, strip, "UTCTimeLabel", "Computer UTC Time:", 8, 40);
-  LocalTime = makeLabel(b, strip, "LocalTime", "", 145, 4);
-  ComputerTime = makeLabel(b, strip, "ComputerTime", "", 145, 22);
-  UTCTime = makeLabel(b, strip, "UTCTime", "", 145, 40);
+  LocalTimeLabel = MakeCaption(b, strip, "LocalTimeLabel", "Orvane Local Time:", 8, 4);
+  ComputerTimeLabel = MakeCaption(b, strip, "ComputerTimeLabel", "Computer Local Time:", 8, 22);
+  UTCTimeLabel = MakeCaption(b, strip, "UTCTimeLabel", "Computer UTC Time:", 8, 40);
+  LocalTime = MakeCaption(b, strip, "LocalTime", "", 145, 4);
+  ComputerTime = MakeCaption(b, strip, "ComputerTime", "", 145, 22);
+  UTCTime = MakeCaption(b, strip, "UTCTime", "", 145, 40);
 
-  RALabel = makeLabel(b, strip, "RALabel", "Right Ascension:", 225, 4);
-  DecLabel = makeLabel(b, strip, "DecLabel", "Declination:", 225, 22);
-  StartimeLabel = makeLabel(b, strip, "StartimeLabel", "Startime:", 225, 40);
-  RA = makeLabel(b, strip, "RA", "0", 340, 4);
-  Dec = makeLabel(b, strip, "Dec", "0", 340, 22);
-  Startime = makeLabel(b, strip, "Startime", "", 340, 40);
+  RALabel = MakeCaption(b, strip, "RALabel", "Right Ascension:", 225, 4);
+  DecLabel = MakeCaption(b, strip, "DecLabel", "Declination:", 225, 22);
+  StartimeLabel = MakeCaption(b, strip, "StartimeLabel", "Startime:", 225, 40);
+  RA = MakeCaption(b, strip, "RA", "0", 340, 4);
+  Dec = MakeCaption(b, strip, "Dec", "0", 340, 22);
+  Startime = MakeCaption(b, strip, "Startime", "", 340, 40);
 
-  DimDisplayLabel = makeLabel(b, strip, "DimDisplayLabel", "Brightness:", 460, 4);
+  DimDisplayLabel = MakeCaption(b, strip, "DimDisplayLabel", "Brightness:", 460, 4);
   DimDisplay = make<ui::ComboBox>(b, strip, "DimDisplay");
   DimDisplay->setBounds(560, 1, 95, 22);
   DimDisplay->setItems(
       {"100   %", "  53   %", "  40   %", "  27   %", "  20   %", "  13   %", "    6.6%"});
   DimDisplay->onChange = [this](ui::Widget&) { appearance.DimDisplayChange(); };
-  InitialAlignLabel = makeLabel(b, strip, "InitialAlignLabel", "Initial Alignment:", 460, 40);
-  InitialAlign = makeLabel(b, strip, "InitialAlign", "", 580, 40);
+  InitialAlignLabel = MakeCaption(b, strip, "InitialAlignLabel", "Initial Alignment:", 460, 40);
+  InitialAlign = MakeCaption(b, strip, "InitialAlign", "", 580, 40);
   InitialAlignLabel->setVisible(false);
   InitialAlign->setVisible(false);
 }

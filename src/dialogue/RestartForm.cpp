@@ -1,5 +1,6 @@
 #include "dialogue/RestartForm.h"
 
+#include "app/FlatControls.h"
 #include "app/MainForm.h"
 #include "link/Cache.h"
 
@@ -11,20 +12,7 @@ constexpr int kWidth = 300;
 constexpr int kHeight = 170;
 constexpr int kPauseBeforeVersionMs = 30;
 constexpr char kAcknowledge[] = "\x06";
-
-void makeShapeButton(ui::Backend& b, ui::Widget* parent, std::unique_ptr<ui::Shape>& shape,
-                     std::unique_ptr<ui::Label>& label, const char* name, const char* caption,
-                     int left, int top) {
-  shape = std::make_unique<ui::Shape>(b, parent, (std::string(name) + "Shape").c_str());
-  shape->setBounds(left, top, 120, 25);
-  label = std::make_unique<ui::Label>(b, parent, name);
-  label->setAutoSize(false);
-  label->setParentFont(true);
-  label->setAlignment(ui::HorizontalAlign::Center);
-  label->setVerticalCenter(true);
-  label->setBounds(left, top, 120, 25);
-  label->setText(caption);
-}
+constexpr int kButtonWidth = 120;
 
 }  // namespace
 
@@ -60,21 +48,21 @@ TRestartForm::TRestartForm(AppContext& context)
   Message->setWordWrap(true);
   Message->setBounds(20, 44, kWidth - 40, 40);
   Message->setText("Orvane has been restarted. Please choose a startup mode or quit.");
-  makeShapeButton(b, this, ColdShape, Cold, "Cold", "Cold Start", 20, 92);
-  makeShapeButton(b, this, WarmShape, Warm, "Warm", "Warm Start", 160, 92);
-  makeShapeButton(b, this, RestartShape, Restart, "Restart", "Warm Restart", 20, 126);
-  makeShapeButton(b, this, QuitShape, Quit, "Quit", "Quit", 160, 126);
+  MakeFlatButton(b, this, ColdShape, Cold, "Cold", "Cold Start", 20, 92, kButtonWidth);
+  MakeFlatButton(b, this, WarmShape, Warm, "Warm", "Warm Start", 160, 92, kButtonWidth);
+  MakeFlatButton(b, this, RestartShape, Restart, "Restart", "Warm Restart", 20, 126, kButtonWidth);
+  MakeFlatButton(b, this, QuitShape, Quit, "Quit", "Quit", 160, 126, kButtonWidth);
   Cold->onClick = [this](ui::Widget&) { ColdClick(); };
   Warm->onClick = [this](ui::Widget&) { WarmClick(); };
   Restart->onClick = [this](ui::Widget&) { RestartClick(); };
   Quit->onClick = [this](ui::Widget&) { QuitClick(); };
   if (TMainForm* main = context.windows.main) {
-    for (ui::Widget* w : {static_cast<ui::Widget*>(Cold.get()), static_cast<ui::Widget*>(Warm.get()),
-                          static_cast<ui::Widget*>(Restart.get()), static_cast<ui::Widget*>(Quit.get()),
-                          static_cast<ui::Widget*>(ColdShape.get()),
-                          static_cast<ui::Widget*>(WarmShape.get()),
-                          static_cast<ui::Widget*>(RestartShape.get()),
-                          static_cast<ui::Widget*>(QuitShape.get())}) {
+    for (ui::Widget* w :
+         {static_cast<ui::Widget*>(Cold.get()), static_cast<ui::Widget*>(Warm.get()),
+          static_cast<ui::Widget*>(Restart.get()), static_cast<ui::Widget*>(Quit.get()),
+          static_cast<ui::Widget*>(ColdShape.get()), static_cast<ui::Widget*>(WarmShape.get()),
+          static_cast<ui::Widget*>(RestartShape.get()),
+          static_cast<ui::Widget*>(QuitShape.get())}) {
       main->appearance.registerControl(w);
     }
   }

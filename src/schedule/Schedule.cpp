@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/FlatControls.h"
 #include "app/MainForm.h"
 #include "ui/Backend.h"
 
@@ -11,29 +12,6 @@ namespace {
 
 constexpr int kWindowWidth = 560;
 constexpr int kWindowHeight = 470;
-
-std::unique_ptr<ui::Label> makeLabel(ui::Backend& b, ui::Widget* parent, const char* name,
-                                     const char* caption, int left, int top) {
-  auto label = std::make_unique<ui::Label>(b, parent, name);
-  label->setParentFont(true);
-  label->setBounds(left, top, 0, 0);
-  label->setText(caption);
-  return label;
-}
-
-void makeShapeButton(ui::Backend& b, ui::Widget* parent, std::unique_ptr<ui::Shape>& shape,
-                     std::unique_ptr<ui::Label>& label, const char* name, const char* caption,
-                     int left, int top, int width) {
-  shape = std::make_unique<ui::Shape>(b, parent, (std::string(name) + "Shape").c_str());
-  shape->setBounds(left, top, width, 25);
-  label = std::make_unique<ui::Label>(b, parent, name);
-  label->setAutoSize(false);
-  label->setParentFont(true);
-  label->setAlignment(ui::HorizontalAlign::Center);
-  label->setVerticalCenter(true);
-  label->setBounds(left, top, width, 25);
-  label->setText(caption);
-}
 
 std::unique_ptr<ui::MaskEdit> makeField(ui::Backend& b, ui::Widget* parent, const char* name,
                                         const char* mask, const char* start, int left, int top,
@@ -47,7 +25,8 @@ std::unique_ptr<ui::MaskEdit> makeField(ui::Backend& b, ui::Widget* parent, cons
 
 }  // namespace
 
-TSchedule::TSchedule(AppContext& context) : ui::Form(context.backend, "Schedule"), context_(context) {
+TSchedule::TSchedule(AppContext& context)
+    : ui::Form(context.backend, "Schedule"), context_(context) {
   ui::Backend& b = context.backend;
   setText("Manual Control");
   setBorderStyle(ui::BorderStyle::None);
@@ -61,15 +40,15 @@ TSchedule::TSchedule(AppContext& context) : ui::Form(context.backend, "Schedule"
   ui::Size screen = b.screenSize();
   setBounds((screen.width - kWindowWidth) / 2, (screen.height - kWindowHeight) / 2, kWindowWidth,
             kWindowHeight);
-  setRegion(ui::RoundRegion{kWindowWidth + 1, kWindowHeight + 1, kWindowHeight / 8,
-                            kWindowHeight / 8});
+  setRegion(
+      ui::RoundRegion{kWindowWidth + 1, kWindowHeight + 1, kWindowHeight / 8, kWindowHeight / 8});
 
   Frame = std::make_unique<ui::Shape>(b, this, "Frame");
   Frame->setBounds(0, 0, kWindowWidth, kWindowHeight);
   Frame->setBrushColor(9852172);
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
-  Title = makeLabel(b, this, "Title", "Manual Control", 20, 12);
+  Title = MakeCaption(b, this, "Title", "Manual Control", 20, 12);
   ui::Font titleFont = windowFont;
   titleFont.pointSize = 16;
   titleFont.bold = true;
@@ -79,25 +58,25 @@ TSchedule::TSchedule(AppContext& context) : ui::Form(context.backend, "Schedule"
   BtnExit->setBounds(kWindowWidth - 48, 12, 32, 32);
   BtnExit->onClick = [this](ui::Widget&) { QuitClick(); };
 
-  ManualControlTitle = makeLabel(b, this, "ManualControlTitle", "Manual Control", 20, 52);
-  SpeedLabel = makeLabel(b, this, "SpeedLabel", "Slewing:", 20, 76);
+  ManualControlTitle = MakeCaption(b, this, "ManualControlTitle", "Manual Control", 20, 52);
+  SpeedLabel = MakeCaption(b, this, "SpeedLabel", "Slewing:", 20, 76);
   Speed = std::make_unique<ui::ComboBox>(b, this, "Speed");
   Speed->setBounds(100, 72, 80, 22);
   Speed->setItems({"1\xB0/s", "2\xB0/s", "3\xB0/s", "4\xB0/s", "5\xB0/s", "6\xB0/s"});
   Speed->setItemIndex(4);
-  ToggleModeLabel = makeLabel(b, this, "ToggleModeLabel", "Toggle Mode", 40, 98);
-  TouchModeLabel = makeLabel(b, this, "TouchModeLabel", "Touch Mode", 40, 114);
+  ToggleModeLabel = MakeCaption(b, this, "ToggleModeLabel", "Toggle Mode", 40, 98);
+  TouchModeLabel = MakeCaption(b, this, "TouchModeLabel", "Touch Mode", 40, 114);
   ControlModeShape = std::make_unique<ui::Shape>(b, this, "ControlModeShape");
   ControlModeShape->setShapeType(ui::ShapeType::Rectangle);
   ControlModeShape->setBounds(24, 101, 10, 10);
 
-  TargetingTitle = makeLabel(b, this, "TargetingTitle", "Manual Targeting", 300, 52);
-  CurrentRALabel = makeLabel(b, this, "CurrentRALabel", "Right Ascension:", 300, 76);
-  CurrentDECLabel = makeLabel(b, this, "CurrentDECLabel", "Declination:", 300, 96);
-  CurrentRA = makeLabel(b, this, "CurrentRA", "", 420, 76);
-  CurrentDEC = makeLabel(b, this, "CurrentDEC", "", 420, 96);
+  TargetingTitle = MakeCaption(b, this, "TargetingTitle", "Manual Targeting", 300, 52);
+  CurrentRALabel = MakeCaption(b, this, "CurrentRALabel", "Right Ascension:", 300, 76);
+  CurrentDECLabel = MakeCaption(b, this, "CurrentDECLabel", "Declination:", 300, 96);
+  CurrentRA = MakeCaption(b, this, "CurrentRA", "", 420, 76);
+  CurrentDEC = MakeCaption(b, this, "CurrentDEC", "", 420, 96);
 
-  ScheduleTitle = makeLabel(b, this, "ScheduleTitle", "Observation Schedule", 20, 160);
+  ScheduleTitle = MakeCaption(b, this, "ScheduleTitle", "Observation Schedule", 20, 160);
   Objects = std::make_unique<ui::StringGrid>(b, this, "Objects");
   Objects->setColCount(4);
   Objects->setFixedRows(1);
@@ -115,11 +94,11 @@ TSchedule::TSchedule(AppContext& context) : ui::Form(context.backend, "Schedule"
   EditName = makeField(b, this, "EditName", "", "NoName", 105, 350, 105);
   EditName->setMaxLength(10);
   EditRA = makeField(b, this, "EditRA", "00h 00m 00s;1;_", "00h 00m 00s", 215, 350, 125);
-  EditDec = makeField(b, this, "EditDec", "c00\xB0 00' 00'';1;_", "+00\xB0 00' 00''", 345, 350,
-                      140);
-  makeShapeButton(b, this, ToggleScheduleShape, ToggleSchedule, "ToggleSchedule",
-                  "Activate Schedule", 20, 420, 160);
-  makeShapeButton(b, this, ClearAllShape, ClearAll, "ClearAll", "Clear All", 190, 420, 100);
+  EditDec =
+      makeField(b, this, "EditDec", "c00\xB0 00' 00'';1;_", "+00\xB0 00' 00''", 345, 350, 140);
+  MakeFlatButton(b, this, ToggleScheduleShape, ToggleSchedule, "ToggleSchedule",
+                 "Activate Schedule", 20, 420, 160);
+  MakeFlatButton(b, this, ClearAllShape, ClearAll, "ClearAll", "Clear All", 190, 420, 100);
   ToggleSchedule->onClick = [this](ui::Widget&) { ToggleScheduleClick(); };
   ClearAll->onClick = [this](ui::Widget&) { ClearAllClick(); };
   hide();
