@@ -21,4 +21,4 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSA
 cmake --build build-tsan --target test_link test_ui
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 (cd build-tsan && ctest --output-on-failure -j"$jobs" --timeout 300 \
-  -R '^(CommTest|PtyCommTest|CommEventThreadTest|HeadlessBackendTest)\.')
+  -R '^(CommTest|PtyCommTest|CommEventThreadTest|HeadlessGuiCallTest)\.')
