@@ -21,6 +21,7 @@
 #include "link/DeviceMap.h"
 #include "link/PosixSerialDeviceFactory.h"
 #include "persistence/SettingsStore.h"
+#include "ui/qt/QtApplication.h"
 #include "ui/qt/QtBackend.h"
 
 namespace {
@@ -51,7 +52,8 @@ void installTerminationHandlers(orvane::ui::Backend& backend, QObject* owner) {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-// Saves the main window's area of the screen once start-up has played its animations.
+// Saves the main window's area of the screen once start-up has played its animations and
+// the status lines have stopped blinking.
 void scheduleScreenshot(orvane::Application& app, const QString& path) {
   auto* poll = new QTimer(qApp);
   QObject::connect(poll, &QTimer::timeout, qApp, [&app, path, poll] {
@@ -61,7 +63,7 @@ void scheduleScreenshot(orvane::Application& app, const QString& path) {
       return;
     }
     poll->stop();
-    QTimer::singleShot(500, qApp, [&app, path] {
+    QTimer::singleShot(1500, qApp, [&app, path] {
       orvane::TMainForm* main = app.windows().main;
       QScreen* screen = QGuiApplication::primaryScreen();
       QPixmap shot = screen->grabWindow(0, main->left(), main->top(), main->width(), main->height());
@@ -80,7 +82,8 @@ void scheduleScreenshot(orvane::Application& app, const QString& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QApplication qtApplication(argc, argv);
+  orvane::ui::QtApplication qtApplication(argc, argv);
+  orvane::ui::QtApplication::setApplicationDisplayName("Orvane Control");
   QString screenshotPath;
   const QStringList arguments = QCoreApplication::arguments();
   int at = arguments.indexOf("--screenshot");

@@ -92,6 +92,10 @@ ui::Color Appearance::activeColor(int entry) const {
   return dayColors[static_cast<size_t>(entry - 1)];
 }
 
+ui::Color Appearance::tableColor(int entry) const {
+  return (nightVision() ? nightColors : dayColors)[static_cast<size_t>(entry - 1)];
+}
+
 Palette Appearance::palette() const {
   return DerivePalette(nightVision() ? nightColors : dayColors, nightVision(), colorFactor());
 }

@@ -72,6 +72,8 @@ class Appearance {
   double colorFactor() const;
   // Colour entry (1-8) of the active table, dimmed as the current mode asks.
   ui::Color activeColor(int entry) const;
+  // Colour entry (1-8) of the active table as the profile gave it, not dimmed.
+  ui::Color tableColor(int entry) const;
   Palette palette() const;
 
   // Adds a fixed control to the colour-scheme registry; false when it is full.

@@ -155,8 +155,10 @@ void TMainForm::GrowStatusStrip() {
 
 void TMainForm::FadeInMenus() {
   FadeInMenu(*ProfileMenuPanel, *ProfileMenu);
+  bool first = true;
   for (const auto& sheet : sheets.sheets()) {
-    backend().sleep(10);
+    if (!first) backend().sleep(10);
+    first = false;
     FadeInMenu(*sheet->menuPanel, *sheet->menuLabel);
   }
 }

@@ -106,9 +106,8 @@ class TMainForm : public ui::Form {
   bool TransparentDesktopText = false;
   int ConnectedPort = -1;
   int ControllerLevel = 1;
-  // The initial-alignment check runs for controllers of level 2 and up.
-  bool InitialAlignmentCheck = false;
-  // The alignment dialog may open after a restart.
+  // The alignment dialog may open: set by detection for controllers of level 2 and up and
+  // after a restart.
   bool AlignmentPrompt = false;
 
   // ---- collaborators ----

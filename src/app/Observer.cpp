@@ -46,7 +46,7 @@ void TObserver::hookDrag(ui::Widget& widget) {
   };
   widget.onMouseUp = [this](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) { MouseUp(); };
   widget.onDblClick = [this](ui::Widget&) {
-    if (TMainForm* main = context_.windows.main) main->TrayShowMainClick();
+    if (TMainForm* main = context_.windows.main) main->show();
   };
 }
 

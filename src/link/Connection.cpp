@@ -1,5 +1,7 @@
 #include "link/Connection.h"
 
+#include <algorithm>
+
 #include "app/MainForm.h"
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
@@ -21,7 +23,7 @@ void removeMismatchMark(ui::Label& label) {
 
 std::string ControllerVersionLabel(const std::string& reply) {
   std::string text = reply;
-  if (text.size() >= 2) text.insert(2, ".");
+  text.insert(std::min<size_t>(2, text.size()), ".");
   const std::string level = text.substr(0, 1);
   const std::string version = text.size() > 1 ? text.substr(1, 3) : std::string();
   return "Level " + level + ", Version " + version;
@@ -39,7 +41,18 @@ std::string Connection::probe() {
   return reply;
 }
 
-void Connection::SerialPortSelect(const void*) {
+void Connection::SerialPortSelect(const void* sender) {
+  // A port that opens but cannot be set up raises the port component's error; it is shown
+  // and ends this handler, as an error reaching the message loop would, while whatever
+  // called the handler (start-up) goes on.
+  try {
+    selectPort(sender);
+  } catch (const CommError& error) {
+    main_.backend().messageBox(error.what(), "Orvane", ui::MessageButtons::Ok);
+  }
+}
+
+void Connection::selectPort(const void*) {
   TMainForm& m = main_;
   if (m.StartupTimer.tag() == startup_phase::kBeforeStart) return;
   ui::ComboBox& selector = *m.SerialPort;
@@ -108,7 +121,7 @@ void Connection::succeed(const std::string& reply) {
   CompareVersions();
   if (setOrvaneSettings) setOrvaneSettings();
   m.UpdateTimer.start();
-  m.InitialAlignmentCheck = m.ControllerLevel >= 2;
+  m.AlignmentPrompt = m.ControllerLevel >= 2;
   m.InitialAlignLabel->setVisible(m.ControllerLevel >= 2);
   m.InitialAlign->setVisible(m.ControllerLevel >= 2);
 }

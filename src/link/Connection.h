@@ -35,6 +35,7 @@ class Connection {
   std::function<void()> setOrvaneSettings;
 
  private:
+  void selectPort(const void* sender);
   std::string probe();
   void fail();
   void succeed(const std::string& reply);

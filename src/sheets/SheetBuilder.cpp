@@ -82,7 +82,7 @@ void Sheets::CreateSheet(std::string_view line) {
   sheet->contentPanel = std::make_unique<ui::Panel>(b, &page, "");
   sheet->contentPanel->setVisible(false);
   sheet->contentPanel->setBounds(20, 20, page.width() - 40, page.height() - 40);
-  sheet->contentPanel->setColor(look.activeColor(4));
+  sheet->contentPanel->setColor(look.tableColor(4));
   sheet->contentPanel->setParentFont(true);
   main_.MakeDraggable(*sheet->contentPanel);
 
@@ -296,7 +296,7 @@ void Sheets::AddSynchronizer(ControlBinding& binding) {
   binding.synchroniserShape = std::make_unique<ui::Shape>(b, sheet.contentPanel.get(), "");
   binding.synchroniserShape->setBounds(335, top, 160, 25);
   binding.synchroniserShape->setPenColor(main_.Frame->penColor());
-  binding.synchroniserShape->setBrushColor(main_.appearance.activeColor(6));
+  binding.synchroniserShape->setBrushColor(main_.appearance.tableColor(6));
   binding.synchroniserLabel = std::make_unique<ui::Label>(b, sheet.contentPanel.get(), "");
   binding.synchroniserLabel->setAutoSize(false);
   binding.synchroniserLabel->setBounds(335, top, 160, 25);

@@ -48,10 +48,12 @@ void Sheets::showSheet(ui::Widget& sender) {
 void Sheets::handleValueControl(ui::Widget& sender) {
   if (main_.ProfileLoading || receivingAll) return;
   bool bindingRan = false;
+  const unsigned long removals = removals_;
   for (size_t i = 0; i < bindings_.size(); ++i) {
     if (bindings_[i]->control != &sender) continue;
     bindingRan = true;
     if (executeBinding) executeBinding(*bindings_[i]);
+    if (removals_ != removals) return;  // the sender is gone with its profile
   }
   const long long tag = sender.tag();
   for (size_t i = 0; i < events_.size(); ++i) {
@@ -110,6 +112,7 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
 }
 
 void Sheets::RemoveAllComponents() {
+  ++removals_;
   LocalTimeBinding = nullptr;
   DateBinding = nullptr;
   if (removeDatabases) removeDatabases();

@@ -101,6 +101,9 @@ class Sheets {
   void handleValueControl(ui::Widget& sender);
 
   TMainForm& main_;
+  // Counts removals: a handler that let events run (a bound command waits for its reply)
+  // checks it, because a profile loaded meanwhile has freed the control it was handed.
+  unsigned long removals_ = 0;
   std::vector<std::unique_ptr<SheetRecord>> sheets_;
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   std::vector<std::unique_ptr<ControlEvent>> events_;

@@ -44,7 +44,7 @@ void MaskEdit::setText(std::string text) {
   if (mask_.active()) {
     setDisplay(mask_.displayFromText(text), 0, false);
   } else {
-    if (maxLength_ > 0 && text.size() > static_cast<size_t>(maxLength_)) text.resize(maxLength_);
+    // The length limit is the user's: text the program sets is kept whole.
     setDisplay(std::move(text), 0, false);
   }
 }

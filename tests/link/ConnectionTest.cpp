@@ -49,6 +49,7 @@ TEST(ConnectionTest, AutoDetectPassesSilentPortsAndFindsTheControllerOnCom3) {
   EXPECT_TRUE(main.UpdateTimer.enabled());
   EXPECT_EQ(main.ControllerLevel, 3);
   EXPECT_TRUE(main.InitialAlign->visible());
+  EXPECT_TRUE(main.AlignmentPrompt);
   // Each silent port was asked for its version and then for a restart.
   for (auto* silent : {&com1, &com2}) {
     EXPECT_EQ(count(silent->commandLog(), ":GV#"), 1);
@@ -191,7 +192,7 @@ TEST(ConnectionTest, LostDeviceTakesTheFailurePathAndChoosingThePortAgainReconne
 TEST(ConnectionTest, VersionLabelFromTheReply) {
   EXPECT_EQ(ControllerVersionLabel("324#"), "Level 3, Version 2.4");
   EXPECT_EQ(ControllerVersionLabel("1124#"), "Level 1, Version 1.2");
-  EXPECT_EQ(ControllerVersionLabel("x"), "Level x, Version ");
+  EXPECT_EQ(ControllerVersionLabel("x"), "Level x, Version .");
 }
 
 }  // namespace

@@ -131,8 +131,17 @@ void HeadlessBackend::tickTimer(Timer* timer) {
   // While its handler runs (and lets events run in a wait) the timer does not tick again,
   // as a toolkit timer does not recurse into itself.
   ticking_.push_back(timer);
-  timer->tick();
+  tickGuarded(*timer);
   ticking_.pop_back();
+}
+
+void HeadlessBackend::tickGuarded(Timer& timer) {
+  // An error that reaches the message loop is shown in the error box, and the loop goes on.
+  try {
+    timer.tick();
+  } catch (const std::exception& error) {
+    messageBoxes.push_back(MessageBoxRecord{error.what(), "Error"});
+  }
 }
 
 void HeadlessBackend::runHandedOverCalls() {

@@ -104,6 +104,7 @@ class HeadlessBackend : public Backend {
   bool ticking(Timer* timer) const;
   void tickTimer(Timer* timer);
   void runHandedOverCalls();
+  void tickGuarded(Timer& timer);
 
   long long nowMs_ = 0;
   long long startEpochSeconds_ = 0;  // local start as seconds since 1970 (UTC-based arithmetic)
