@@ -79,8 +79,11 @@ std::string TRestartForm::TryRestart() {
   }
   if (visible()) return {};
   main->AlignmentPrompt = main->ControllerLevel > 1;
-  const int choice = showModal();
-  if (choice == ui::modal::kCancel || main->shuttingDown() || backend().terminated()) return {};
+  quitChosen_ = false;
+  // The dialog also closes from outside (the controller answered meanwhile); only "Quit"
+  // ends the exchange here.
+  showModal();
+  if (quitChosen_ || main->shuttingDown() || backend().terminated()) return {};
   backend().sleep(kPauseBeforeVersionMs);
   return cache->SendCommand(":GV#", true);
 }
@@ -92,6 +95,7 @@ void TRestartForm::chooseStartMode(const char* command) {
 }
 
 void TRestartForm::QuitClick() {
+  quitChosen_ = true;
   setModalResult(ui::modal::kCancel);
   if (TMainForm* main = context_.windows.main) main->ExitClick();
 }

@@ -34,6 +34,7 @@ class TRestartForm : public ui::Form {
  private:
   void chooseStartMode(const char* command);
   AppContext& context_;
+  bool quitChosen_ = false;
 };
 
 }  // namespace orvane

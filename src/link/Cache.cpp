@@ -200,7 +200,8 @@ void TCache::Received(const std::string& chunk) {
     if (chunk.find(" #") == std::string::npos) backend().sleep(kAnnouncementPauseMs);
     return;
   }
-  if (AwaitingReply && chunk[0] != '<') {
+  // Once a reply is complete, later chunks of the same wait are logged like any other.
+  if (AwaitingReply && ReplyText.empty() && chunk[0] != '<') {
     // Pieces of one reply are joined; a reply ending in "#" is complete at once.
     partialReply_ += chunk;
     partialSinceMs_ = backend().ticksMs();

@@ -167,6 +167,39 @@ TEST(ConnectionTest, ControllerWaitingForItsStartModeIsRestartedThroughTheDialog
   EXPECT_TRUE(app.main().AlignmentPrompt);
 }
 
+TEST(ConnectionTest, QuitInTheRestartDialogEndsTheProgramWithoutSendingAStartMode) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  sim::ControllerOptions boot;
+  boot.startInBootMode = true;
+  auto& controller = app.devices().addController(1, boot);
+  app.backend().modalHandler = [&](ui::Form&) {
+    app.windows().restart->Quit->click();
+    return ui::modal::kCancel;
+  };
+  app.Start();
+  EXPECT_TRUE(app.backend().terminated());
+  for (const char* mode : {"bC#", "bW#", "bR#"}) EXPECT_EQ(count(controller.commandLog(), mode), 0);
+  EXPECT_EQ(count(controller.commandLog(), ":GV#"), 1);
+}
+
+TEST(ConnectionTest, RestartDialogClosedFromOutsideStillAsksForTheVersion) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  sim::ControllerOptions boot;
+  boot.startInBootMode = true;
+  auto& controller = app.devices().addController(1, boot);
+  app.backend().modalHandler = [&](ui::Form& form) {
+    // Started at the hand controller meanwhile; the dialog is closed by the program.
+    app.windows().cache->SendCommand("bW#", false);
+    form.close();
+    return ui::modal::kCancel;
+  };
+  app.Start();
+  EXPECT_EQ(count(controller.commandLog(), ":GV#"), 2);
+  EXPECT_EQ(app.main().ConnectedPort, 1);
+}
+
 TEST(ConnectionTest, LostDeviceTakesTheFailurePathAndChoosingThePortAgainReconnects) {
   HeadlessApp app;
   UseProfile(app, "COM1");
