@@ -101,10 +101,22 @@ TSchedule::TSchedule(AppContext& context)
   MakeFlatButton(b, this, ClearAllShape, ClearAll, "ClearAll", "Clear All", 190, 420, 100);
   ToggleSchedule->onClick = [this](ui::Widget&) { ToggleScheduleClick(); };
   ClearAll->onClick = [this](ui::Widget&) { ClearAllClick(); };
+  RegisterStaticControls();
   hide();
 }
 
 TSchedule::~TSchedule() = default;
+
+void TSchedule::RegisterStaticControls() {
+  TMainForm* main = context_.windows.main;
+  if (main == nullptr) return;
+  for (ui::Widget* w : std::initializer_list<ui::Widget*>{
+           EditTime.get(), EditName.get(), EditRA.get(), EditDec.get(), Speed.get(),
+           ClearAllShape.get(), ClearAll.get(), ToggleScheduleShape.get(), ToggleSchedule.get(),
+           Title.get(), ManualControlTitle.get(), TargetingTitle.get(), ScheduleTitle.get()}) {
+    main->appearance.registerControl(w);
+  }
+}
 
 void TSchedule::ShowUp() {
   show();

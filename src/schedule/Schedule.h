@@ -43,6 +43,9 @@ class TSchedule : public ui::Form {
   bool ScheduleActive = false;
 
   void ShowUp();
+  // Hands the window's fields, buttons, titles and the speed selector to the main window's
+  // colour scheme.
+  void RegisterStaticControls();
   void ClearAllClick();
   void ToggleScheduleClick();
   void SetControlMode(int mode);
