@@ -122,7 +122,6 @@ void Appearance::SetVisionMode() {
   m.SheetFrame->setBrushColor(p.sheetFrameFill);
   m.SheetFrame->setPenColor(p.framePen);
   m.SheetPanel->setFontColor(p.pageText);
-  m.SheetPanel->setColor(p.sheetFrameFill);
   m.StaticControlsPanel->setColor(p.accent);
   m.StaticControlsPanel->setFontColor(p.text);
   m.StaticControlsFrame->setBrushColor(p.accent);
@@ -149,7 +148,7 @@ void Appearance::SetVisionMode() {
 
   applyToRegistry(p);
   applyToSheets(p);
-  colorizeButtons(p);
+  colorizeButtons();
 
   m.repaint();
   ui::SystemPalette system{};
@@ -223,7 +222,7 @@ void Appearance::applyToSheets(const Palette& p) {
   }
 }
 
-void Appearance::colorizeButtons(const Palette& p) {
+void Appearance::colorizeButtons() {
   TMainForm& m = main_;
   const std::pair<ui::ImageButton*, ui::ImageButton*> pairs[] = {
       {m.BtnCredits.get(), m.BtnCredits_Ref.get()},   {m.BtnExit.get(), m.BtnExit_Ref.get()},
@@ -233,7 +232,6 @@ void Appearance::colorizeButtons(const Palette& p) {
   };
   // The tint is the title's font colour: the label-text colour set above.
   const ui::Color tint = m.Title->font().color;
-  (void)p;
   for (const auto& [button, twin] : pairs) {
     button->setPicture(ColorizeImage(twin->picture(), tint, colorFactor()));
   }

@@ -96,7 +96,7 @@ class Appearance {
   void BlinkerTick();
   void applyToRegistry(const Palette& p);
   void applyToSheets(const Palette& p);
-  void colorizeButtons(const Palette& p);
+  void colorizeButtons();
 
   ui::Backend& backend_;
   TMainForm& main_;

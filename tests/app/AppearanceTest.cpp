@@ -1,0 +1,63 @@
+// Colour schemes: brightness, tinting and switching between day and night.
+#include <gtest/gtest.h>
+
+#include "support/HeadlessApp.h"
+
+namespace orvane {
+namespace {
+
+using testing::HeadlessApp;
+
+TEST(AppearanceTest, BrightnessScalesEachChannelAndFactorOneKeepsTheColour) {
+  EXPECT_EQ(GetBrightness(0x0000B2, 0.5), 0x000059u);
+  EXPECT_EQ(GetBrightness(0xFFFFFF, 0.4), 0x666666u);
+  EXPECT_EQ(GetBrightness(0x96550C, 1), 0x96550Cu);
+  EXPECT_DOUBLE_EQ(BrightnessFactorOf("100   %"), 1.0);
+  EXPECT_DOUBLE_EQ(BrightnessFactorOf("  27   %"), 0.27);
+  EXPECT_DOUBLE_EQ(BrightnessFactorOf("    6.6%"), 0.066);
+  EXPECT_DOUBLE_EQ(BrightnessFactorOf("dim"), 0.0);
+}
+
+TEST(AppearanceTest, TintFollowsTheLightnessOfThePictureAndKeepsTransparency) {
+  ui::Image picture{2, 1, {ui::kWhite, ui::Image::kTransparent}};
+  ui::Image tinted = ColorizeImage(picture, 0x0000FF, 1);
+  // sqrt(765 / 768) of full red, truncated.
+  EXPECT_EQ(tinted.pixels[0], 0x0000FEu);
+  EXPECT_EQ(tinted.pixels[1], ui::Image::kTransparent);
+}
+
+TEST(AppearanceTest, NightVisionDimsToAtLeastFortyPercentAndTogglingTwiceRestoresTheDay) {
+  HeadlessApp app;
+  app.Start();
+  TMainForm& main = app.main();
+  const ui::Color dayFrame = main.Frame->brushColor();
+  const ui::Color dayField = main.CacheDelay->color();
+  main.DimDisplay->userSelect(3);  // "  27   %"
+  main.NightVision->click();
+  EXPECT_EQ(main.NightVision->tag(), 1);
+  EXPECT_DOUBLE_EQ(main.appearance.colorFactor(), 0.4);
+  EXPECT_EQ(main.Frame->penColor(), GetBrightness(0x00008C, 0.4));
+  EXPECT_EQ(main.CacheDelay->font().color, GetBrightness(0x0000FF, 0.4));
+  main.NightVision->click();
+  EXPECT_EQ(main.Frame->brushColor(), dayFrame);
+  EXPECT_EQ(main.CacheDelay->color(), dayField);
+  EXPECT_EQ(main.CacheDelay->font().color, ui::kBlack);
+}
+
+TEST(AppearanceTest, SecondBlinkFinishesTheFirstAndEndsVisible) {
+  HeadlessApp app;
+  app.Start();
+  TMainForm& main = app.main();
+  app.Advance(2000);
+  main.appearance.Blink(*main.Title);
+  app.Advance(200);
+  EXPECT_FALSE(main.Title->visible());
+  main.appearance.Blink(*main.Subtitle);
+  EXPECT_TRUE(main.Title->visible());
+  app.Advance(1200);
+  EXPECT_TRUE(main.Subtitle->visible());
+  EXPECT_FALSE(main.appearance.blinker().enabled());
+}
+
+}  // namespace
+}  // namespace orvane
