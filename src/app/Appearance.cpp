@@ -106,10 +106,6 @@ bool Appearance::registerControl(ui::Widget* control) {
   return true;
 }
 
-void Appearance::unregisterControl(const ui::Widget* control) {
-  registry_.erase(std::remove(registry_.begin(), registry_.end(), control), registry_.end());
-}
-
 void Appearance::SetVisionMode() {
   const Palette p = palette();
   TMainForm& m = main_;

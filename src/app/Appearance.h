@@ -78,7 +78,6 @@ class Appearance {
 
   // Adds a fixed control to the colour-scheme registry; false when it is full.
   bool registerControl(ui::Widget* control);
-  void unregisterControl(const ui::Widget* control);
 
   void SetVisionMode();
   void VisionModeClick();

@@ -137,11 +137,4 @@ void Sheets::RemoveAllComponents() {
   SlewSpeedEvent = nullptr;
 }
 
-ControlBinding* Sheets::findBinding(std::string_view command) const {
-  for (const auto& binding : bindings_) {
-    if (binding->command == command) return binding.get();
-  }
-  return nullptr;
-}
-
 }  // namespace orvane

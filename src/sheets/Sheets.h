@@ -77,8 +77,6 @@ class Sheets {
   SheetRecord* currentSheet() const { return sheets_.empty() ? nullptr : sheets_.back().get(); }
   const std::vector<std::unique_ptr<ControlBinding>>& bindings() const { return bindings_; }
   const std::vector<std::unique_ptr<ControlEvent>>& events() const { return events_; }
-  // The first binding whose command text equals command, or null.
-  ControlBinding* findBinding(std::string_view command) const;
 
   int RowCounter = 0;
   int TabCounter = 0;
