@@ -18,13 +18,14 @@
 #include "link/CommEventThread.h"
 #include "link/SerialDevice.h"
 #include "ui/headless/HeadlessBackend.h"
+#include "RealTimePump.h"
 
 namespace orvane {
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kPatience = 10s;
+using test::kPatience;
 
 int ThreadCount() {
   int count = 0;
@@ -58,21 +59,8 @@ class CommEventThreadTest : public ::testing::Test {
     if (master >= 0) ::close(master);
   }
 
-  bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    for (;;) {
-      backend.processMessages();
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(1ms);
-    }
-  }
-  void PumpFor(int rounds) {
-    for (int round = 0; round < rounds; ++round) {
-      backend.processMessages();
-      std::this_thread::sleep_for(1ms);
-    }
-  }
+  bool PumpUntil(const std::function<bool()>& done) { return test::PumpUntil(backend, done); }
+  void PumpFor(int rounds) { test::PumpFor(backend, rounds); }
   int Count(std::uint32_t event) const {
     int count = 0;
     for (std::uint32_t mask : events) count += (mask & event) != 0 ? 1 : 0;

@@ -27,6 +27,12 @@ void UseProfile(HeadlessApp& app, const std::string& port, const std::string& ve
   app.settings().write("LastProfile", "Link.ocf");
 }
 
+sim::ControllerOptions BootMode() {
+  sim::ControllerOptions options;
+  options.startInBootMode = true;
+  return options;
+}
+
 sim::ControllerOptions Silent() {
   sim::ControllerOptions options;
   options.silent = true;
@@ -151,9 +157,7 @@ TEST(ConnectionTest, VersionMismatchIsMarkedAndAFailedDetectionRemovesTheMark) {
 TEST(ConnectionTest, ControllerWaitingForItsStartModeIsRestartedThroughTheDialog) {
   HeadlessApp app;
   UseProfile(app, "COM1");
-  sim::ControllerOptions boot;
-  boot.startInBootMode = true;
-  auto& controller = app.devices().addController(1, boot);
+  auto& controller = app.devices().addController(1, BootMode());
   app.backend().modalHandler = [&](ui::Form& form) {
     EXPECT_EQ(form.name(), "RestartForm");
     app.windows().restart->Warm->click();
@@ -170,9 +174,7 @@ TEST(ConnectionTest, ControllerWaitingForItsStartModeIsRestartedThroughTheDialog
 TEST(ConnectionTest, QuitInTheRestartDialogEndsTheProgramWithoutSendingAStartMode) {
   HeadlessApp app;
   UseProfile(app, "COM1");
-  sim::ControllerOptions boot;
-  boot.startInBootMode = true;
-  auto& controller = app.devices().addController(1, boot);
+  auto& controller = app.devices().addController(1, BootMode());
   app.backend().modalHandler = [&](ui::Form&) {
     app.windows().restart->Quit->click();
     return ui::modal::kCancel;
@@ -186,9 +188,7 @@ TEST(ConnectionTest, QuitInTheRestartDialogEndsTheProgramWithoutSendingAStartMod
 TEST(ConnectionTest, RestartDialogClosedFromOutsideStillAsksForTheVersion) {
   HeadlessApp app;
   UseProfile(app, "COM1");
-  sim::ControllerOptions boot;
-  boot.startInBootMode = true;
-  auto& controller = app.devices().addController(1, boot);
+  auto& controller = app.devices().addController(1, BootMode());
   app.backend().modalHandler = [&](ui::Form& form) {
     // Started at the hand controller meanwhile; the dialog is closed by the program.
     app.windows().cache->SendCommand("bW#", false);

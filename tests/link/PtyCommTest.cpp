@@ -22,6 +22,7 @@
 #include "persistence/SettingsStore.h"
 #include "persistence/TempHome.h"
 #include "ui/headless/HeadlessBackend.h"
+#include "RealTimePump.h"
 
 namespace orvane {
 namespace {
@@ -29,7 +30,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Generous real-time bounds for conditions that normally hold within milliseconds.
-constexpr auto kPatience = 10s;
+using test::kPatience;
 
 // The controller's side of the line: the master of a fresh pseudo-terminal.
 class PseudoTerminal {
@@ -112,23 +113,8 @@ class PtyCommTest : public ::testing::Test {
     EXPECT_TRUE(WatcherEnded());
   }
 
-  // Processes pending events until done() holds; false when the patience ran out.
-  bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    for (;;) {
-      backend.processMessages();
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(1ms);
-    }
-  }
-  // Processes pending events a number of times, giving the watcher room to act.
-  void PumpFor(int rounds) {
-    for (int round = 0; round < rounds; ++round) {
-      backend.processMessages();
-      std::this_thread::sleep_for(1ms);
-    }
-  }
+  bool PumpUntil(const std::function<bool()>& done) { return test::PumpUntil(backend, done); }
+  void PumpFor(int rounds) { test::PumpFor(backend, rounds); }
   // otherThreads: threads the test itself runs besides the watcher.
   bool WatcherEnded(int otherThreads = 0) {
     return PumpUntil([&] { return ThreadCount() == baselineThreads + otherThreads; });
