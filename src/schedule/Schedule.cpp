@@ -123,6 +123,12 @@ void TSchedule::ShowUp() {
   bringToFront();
 }
 
+void TSchedule::StopMouseDown() {}
+
+void TSchedule::MarkSpeed(const std::string&) {}
+
+void TSchedule::CheckForEvent(const std::string&) {}
+
 void TSchedule::QuitClick() {
   hide();
   if (TMainForm* main = context_.windows.main) main->appearance.ResetPaletteIfNecessary();

@@ -5,6 +5,7 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,17 @@ class TSchedule : public ui::Form {
 
   int ControlMode = 1;  // 1 toggle buttons, 2 touch buttons
   bool ScheduleActive = false;
+  int EquinoxMode = 0;  // 0 not chosen yet, 1 J2000.0, 2 equinox of date
+
+  // Hides the additional-alignment buttons of the object panels after every slew.
+  std::function<void()> disableAdditionalAlignment;
+
+  // Stops every motion at once (the stop button, and the emergency stop of the panels).
+  void StopMouseDown();
+  // Marks the speed mode the controller reports (the ":Gv#" reply).
+  void MarkSpeed(const std::string& reply);
+  // The clock tick's computer local time "HH:MM:SS": fires the due schedule entry.
+  void CheckForEvent(const std::string& clockText);
 
   void ShowUp();
   // Hands the window's fields, buttons, titles and the speed selector to the main window's
