@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace orvane::sim {
@@ -18,17 +19,18 @@ struct ControllerOptions {
   bool aligned = true;           // status bit 0 of setting 99 at start
 
   // Faults.
-  bool silent = false;         // never send anything
-  bool echo = false;           // send back every byte received at once, nothing else
-  bool garbage = false;        // random bytes in place of every reply
-  int splitPieces = 1;         // send each reply in this many pieces...
-  double splitGapMs = 20;      // ...with this much silence between them
-  double replyDelayMs = 5;     // processing time before a reply starts
-  double lateReplyMs = 0;      // extra delay added to every reply
-  double unplugAtMs = -1;      // the line drops at this time (no more bytes either way)
-  double announceEveryMs = 0;  // unsolicited "Updating Planetary Data" announcements
-  bool paceAtLineRate = true;  // 9600 baud: kMillisecondsPerByte per byte
-  unsigned seed = 1;           // for garbage
+  bool silent = false;               // never send anything
+  bool echo = false;                 // send back every byte received at once, nothing else
+  bool garbage = false;              // random bytes in place of every reply
+  int splitPieces = 1;               // send each reply in this many pieces...
+  double splitGapMs = 20;            // ...with this much silence between them
+  double replyDelayMs = 5;           // processing time before a reply starts
+  double lateReplyMs = 0;            // extra delay added to every reply
+  double unplugAtMs = -1;            // the line drops at this time (no more bytes either way)
+  double announceEveryMs = 0;        // unsolicited "Updating Planetary Data" announcements
+  bool paceAtLineRate = true;        // 9600 baud: kMillisecondsPerByte per byte
+  unsigned seed = 1;                 // for garbage
+  std::set<int> wrongCheckSettings;  // native reads of these answer a wrong check character
 
   // The controller's clock at time 0: local date and seconds of the day.
   int startYear = 2026, startMonth = 12, startDay = 7;

@@ -411,7 +411,9 @@ std::string SimulatedController::answerNativeRead(const std::string& command) co
   std::string value = *number == kStatusSetting
                           ? std::string(1, static_cast<char>(0x40 | (statusBits_ & 0x3F)))
                           : setting(*number);
-  return value + calculateChecksum(value) + "#";
+  char check = calculateChecksum(value);
+  if (options_.wrongCheckSettings.count(*number) != 0) ++check;
+  return value + check + "#";
 }
 
 void SimulatedController::storeNativeWrite(const std::string& command) {

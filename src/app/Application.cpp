@@ -18,7 +18,9 @@ Application::Application(ui::Backend& backend, SettingsStore& settings,
                          SerialDeviceFactory& devices, std::filesystem::path programFolder)
     : context_{backend, windows_, settings, devices, std::move(programFolder), 0} {}
 
-Application::~Application() { Shutdown(); }
+Application::~Application() {
+  Shutdown();
+}
 
 void Application::CreateWindows() {
   main_ = std::make_unique<TMainForm>(context_);
@@ -42,6 +44,7 @@ void Application::CreateWindows() {
   windows_.credits = credits_.get();
   schedule_ = std::make_unique<TSchedule>(context_);
   windows_.schedule = schedule_.get();
+  schedule_->disableAdditionalAlignment = [this] { main_->alignment.DisableAdditionalAlignment(); };
   main_->bringToFront();
 }
 

@@ -28,6 +28,10 @@ TMainForm::TMainForm(AppContext& context)
       reader(*this),
       profilePage(*this),
       connection(*this),
+      engine(*this),
+      polling(*this),
+      bulk(*this),
+      alignment(*this),
       context_(context) {
   appearance.SaveSystemColors();
   BuildLayout();
@@ -40,7 +44,8 @@ TMainForm::TMainForm(AppContext& context)
   setTop(-1000);
 
   std::error_code ignored;
-  if (!context_.programFolder.empty()) std::filesystem::current_path(context_.programFolder, ignored);
+  if (!context_.programFolder.empty())
+    std::filesystem::current_path(context_.programFolder, ignored);
   // No desktop icon list to restore on this platform.
   TransparentDesktopText = false;
 
@@ -50,7 +55,8 @@ TMainForm::TMainForm(AppContext& context)
   TrayIcon.setHint("Orvane Control");
   TrayIcon.setIcon(BtnSchedule_Ref->picture());
   TrayIcon.onLeftClick = [this] { TrayShowMainClick(); };
-  TrayIcon.menu().add("Show Mainscreen", [this] { TrayShowMainClick(); }, true);
+  TrayIcon.menu().add(
+      "Show Mainscreen", [this] { TrayShowMainClick(); }, true);
   TrayIcon.menu().add("Show Manual Control", [this] { TrayShowManualClick(); });
   TrayIcon.menu().add("Exit OrvaneControl", [this] { ExitClick(); });
   TrayIcon.setVisible(TrayIcon.available());
@@ -59,6 +65,19 @@ TMainForm::TMainForm(AppContext& context)
   CacheDelay->onChange = [this](ui::Widget&) { connection.CacheDelayChange(); };
   SerialPort->onChange = [this](ui::Widget& sender) { connection.SerialPortSelect(&sender); };
   reader.compareVersions = [this] { connection.CompareVersions(); };
+  connection.setOrvaneSettings = [this] { bulk.SetOrvaneSettings(); };
+  sheets.executeBinding = [this](ControlBinding& binding) {
+    engine.ExecuteCommand(&binding, "", true);
+  };
+  sheets.synchronise = [this](ControlBinding& binding) { alignment.Sync(binding); };
+  sheets.removeFileTransferPanels = [this] { FileTransferPanels.clear(); };
+  // Polling ticks go on while a tick waits on the alignment or restart dialog, so that
+  // the controller's status can close it.
+  UpdateTimer.setReentrant(true);
+  UpdateTimer.onTimer = [this](ui::Timer&) { polling.GetOrvaneSettings(); };
+  SendAll->onClick = [this](ui::Widget&) { bulk.SendAllSettings(*SendAll); };
+  ReceiveAll->onClick = [this](ui::Widget&) { bulk.ReceiveAllSettings(*ReceiveAll); };
+  TogglePrecision->onClick = [this](ui::Widget&) { bulk.TogglePrecisionMode(*TogglePrecision); };
   onShow = [this](ui::Widget&) { FormShow(); };
   onCloseRequest = [this](ui::Widget&) { ExitClick(); };
   onKeyDown = [this](ui::Widget&, int& key, ui::ShiftState shift) { FormKeyDown(key, shift); };
@@ -67,18 +86,40 @@ TMainForm::TMainForm(AppContext& context)
   StartupTimer.setEnabled(true);
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
+TMainForm::~TMainForm() {
+  FormDestroy();
+}
 
 void TMainForm::RegisterStaticControls() {
-  for (ui::Widget* w : std::initializer_list<ui::Widget*>{
-           LoadProfile.get(), LoadProfileShape.get(), ReloadProfile.get(),
-           ReloadProfileShape.get(), SaveProfile.get(), SaveProfileShape.get(),
-           DeleteProfile.get(), DeleteProfileShape.get(), LocalTimeLabel.get(),
-           ComputerTimeLabel.get(), UTCTimeLabel.get(), ProfileMenuShape.get(), ProfileMenu.get(),
-           ProfileMenuPanel.get(), SheetPanel.get(), Title.get(), Subtitle.get(), SendAll.get(),
-           SendAllShape.get(), ReceiveAll.get(), ReceiveAllShape.get(), TogglePrecision.get(),
-           TogglePrecisionShape.get(), ProfileFiles.get(), AutoSaveMode.get(), SerialPort.get(),
-           CacheDelay.get(), TimeOut.get(), UpdateInterval.get()}) {
+  for (ui::Widget* w : std::initializer_list<ui::Widget*>{LoadProfile.get(),
+                                                          LoadProfileShape.get(),
+                                                          ReloadProfile.get(),
+                                                          ReloadProfileShape.get(),
+                                                          SaveProfile.get(),
+                                                          SaveProfileShape.get(),
+                                                          DeleteProfile.get(),
+                                                          DeleteProfileShape.get(),
+                                                          LocalTimeLabel.get(),
+                                                          ComputerTimeLabel.get(),
+                                                          UTCTimeLabel.get(),
+                                                          ProfileMenuShape.get(),
+                                                          ProfileMenu.get(),
+                                                          ProfileMenuPanel.get(),
+                                                          SheetPanel.get(),
+                                                          Title.get(),
+                                                          Subtitle.get(),
+                                                          SendAll.get(),
+                                                          SendAllShape.get(),
+                                                          ReceiveAll.get(),
+                                                          ReceiveAllShape.get(),
+                                                          TogglePrecision.get(),
+                                                          TogglePrecisionShape.get(),
+                                                          ProfileFiles.get(),
+                                                          AutoSaveMode.get(),
+                                                          SerialPort.get(),
+                                                          CacheDelay.get(),
+                                                          TimeOut.get(),
+                                                          UpdateInterval.get()}) {
     appearance.registerControl(w);
   }
 }
@@ -91,7 +132,8 @@ void TMainForm::Initialize() {
   AutoSaveMode->setItemIndex(1);
   ConnectedPort = -1;
   ControllerLevel = 1;
-  for (ui::Label* label : {LocalTime.get(), ComputerTime.get(), Startime.get(), RA.get(), Dec.get()}) {
+  for (ui::Label* label :
+       {LocalTime.get(), ComputerTime.get(), Startime.get(), RA.get(), Dec.get()}) {
     label->setTransparent(false);
   }
 }
@@ -119,15 +161,32 @@ void TMainForm::RevealButtons() {
   for (int i = 1; i < steps && !shuttingDown(); ++i) {
     ui::Widget* reveal = nullptr;
     switch (i) {
-      case 1: reveal = NightVision.get(); break;
-      case 30: reveal = BtnCredits.get(); break;
-      case 45: reveal = BtnExit.get(); break;
-      case 57: reveal = BtnMinimize.get(); break;
-      case 59: SheetPanel->show(); break;
-      case 66: reveal = BtnBackground.get(); break;
-      case 75: reveal = BtnSchedule.get(); break;
-      case 84: reveal = BtnZoom.get(); break;
-      default: break;
+      case 1:
+        reveal = NightVision.get();
+        break;
+      case 30:
+        reveal = BtnCredits.get();
+        break;
+      case 45:
+        reveal = BtnExit.get();
+        break;
+      case 57:
+        reveal = BtnMinimize.get();
+        break;
+      case 59:
+        SheetPanel->show();
+        break;
+      case 66:
+        reveal = BtnBackground.get();
+        break;
+      case 75:
+        reveal = BtnSchedule.get();
+        break;
+      case 84:
+        reveal = BtnZoom.get();
+        break;
+      default:
+        break;
     }
     // Only the part that changed is painted again, so each step stays cheap.
     if (reveal != nullptr) {
@@ -224,7 +283,8 @@ void TMainForm::clampToScreen() {
   int y = top();
   if (x < 0) x = 0;
   if (x > screen.width - width()) x = screen.width - width();
-  if (y > screen.height - height() - kTaskBarReserve) y = screen.height - height() - kTaskBarReserve;
+  if (y > screen.height - height() - kTaskBarReserve)
+    y = screen.height - height() - kTaskBarReserve;
   if (y < 0) y = 0;
   setBounds(x, y, width(), height());
 }
@@ -311,7 +371,9 @@ void TMainForm::BtnMinimizeClick() {
   appearance.ResetPaletteIfNecessary();
 }
 
-void TMainForm::BtnExitMouseDown() { ExitClick(); }
+void TMainForm::BtnExitMouseDown() {
+  ExitClick();
+}
 
 void TMainForm::BtnScheduleClick() {
   if (TSchedule* schedule = windows().schedule) schedule->ShowUp();
@@ -368,7 +430,8 @@ void TMainForm::UpdateIntervalChange() {
 
 int TMainForm::FindInProfile(std::string_view prefix, int fallback) const {
   for (int i = static_cast<int>(Profile.size()) - 1; i >= 0; --i) {
-    if (std::string_view(Profile[static_cast<size_t>(i)]).substr(0, prefix.size()) == prefix) return i;
+    if (std::string_view(Profile[static_cast<size_t>(i)]).substr(0, prefix.size()) == prefix)
+      return i;
   }
   return fallback;
 }

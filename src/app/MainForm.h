@@ -14,10 +14,16 @@
 
 #include "app/Appearance.h"
 #include "app/Windows.h"
+#include "dialogue/Alignment.h"
+#include "dialogue/BulkSettings.h"
+#include "dialogue/CommandEngine.h"
+#include "dialogue/CommandText.h"
+#include "dialogue/StatusPolling.h"
 #include "link/Connection.h"
 #include "persistence/ProfilePage.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
+#include "transfer/FileTransferStruct.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
@@ -109,6 +115,17 @@ class TMainForm : public ui::Form {
   // The alignment dialog may open: set by detection for controllers of level 2 and up and
   // after a restart.
   bool AlignmentPrompt = false;
+  // Status bit 4 at the last alignment check.
+  bool PreviousStatusBit4 = false;
+  // A command of the engine is running (one at a time).
+  bool CommandBusy = false;
+  // The controller answers positions in high precision.
+  bool HighPrecision = false;
+  // The controller's clock minus the computer's, known after the first clock read.
+  TimeOffset ClockOffset;
+  bool ClockOffsetKnown = false;
+  // The file transfer panels of the loaded profile, in creation order.
+  std::vector<std::unique_ptr<FileTransferStruct>> FileTransferPanels;
 
   // ---- collaborators ----
   Appearance appearance;
@@ -116,6 +133,10 @@ class TMainForm : public ui::Form {
   ProfileReader reader;
   ProfilePage profilePage;
   Connection connection;
+  CommandEngine engine;
+  StatusPolling polling;
+  BulkSettings bulk;
+  Alignment alignment;
 
   // Saving the settings into the loaded profile at exit, when installed.
   std::function<void()> saveProfileClick;

@@ -1,9 +1,35 @@
 #include "dialogue/AlignmentForm.h"
 
+#include "app/FlatControls.h"
+#include "app/MainForm.h"
+#include "link/Cache.h"
+#include "schedule/SlewCommands.h"
+
 namespace orvane {
 
-TAlignmentForm::TAlignmentForm(AppContext& context) : ui::Form(context.backend, "AlignmentForm") {
+namespace {
+
+constexpr int kWidth = 440;
+constexpr int kHeight = 340;
+constexpr int kNamePauseMs = 60;
+
+std::unique_ptr<ui::Label> makeText(ui::Backend& b, ui::Widget* parent, const char* name,
+                                    const std::string& text, int top, int height) {
+  auto label = std::make_unique<ui::Label>(b, parent, name);
+  label->setParentFont(true);
+  label->setAutoSize(false);
+  label->setWordWrap(true);
+  label->setBounds(20, top, kWidth - 40, height);
+  label->setText(text);
+  return label;
+}
+
+}  // namespace
+
+TAlignmentForm::TAlignmentForm(AppContext& context)
+    : ui::Form(context.backend, "AlignmentForm"), context_(context) {
   ui::Backend& b = context.backend;
+  setText("Initial Alignment required");
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);
   ui::Font font;
@@ -11,20 +37,97 @@ TAlignmentForm::TAlignmentForm(AppContext& context) : ui::Form(context.backend, 
   font.pointSize = 10;
   font.color = ui::kWhite;
   setFont(font);
-  setBounds(0, 0, 300, 160);
+  const ui::Size screen = b.screenSize();
+  setBounds((screen.width - kWidth) / 2, (screen.height - kHeight) / 2, kWidth, kHeight);
   Frame = std::make_unique<ui::Shape>(b, this, "Frame");
-  Frame->setBounds(0, 0, 300, 160);
+  Frame->setBounds(0, 0, kWidth, kHeight);
   Frame->setBrushColor(9852172);
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
   Title = std::make_unique<ui::Label>(b, this, "Title");
-  Title->setParentFont(true);
-  Title->setBounds(20, 16, 0, 0);
-  Title->setText("Initial Alignment");
-  Question = std::make_unique<ui::Label>(b, this, "Question");
-  Question->setParentFont(true);
-  Question->setBounds(20, 44, 0, 0);
-  Question->setText("The mount has not been aligned yet.");
+  ui::Font titleFont = font;
+  titleFont.pointSize = 14;
+  titleFont.bold = true;
+  Title->setFont(titleFont);
+  Title->setBounds(20, 12, 0, 0);
+  Title->setText("Initial Alignment required");
+  Message = makeText(b, this, "Message", "Orvane has been started.", 44, 18);
+  Request = makeText(b, this, "Request", "Please do an Initial Align.", 62, 18);
+  Note = makeText(b, this, "Note",
+                  "Note: You must use the handcontroller to perform the initial alignment. "
+                  "This requires a star on which to align the telescope. If the star you want "
+                  "to use for this purpose is not contained in Orvane's databases, you can add "
+                  "it now.",
+                  88, 70);
+  NameLabel = MakeCaption(b, this, "NameLabel", "Name", 20, 164);
+  RALabel = MakeCaption(b, this, "RALabel", "Right Ascension", 140, 164);
+  DecLabel = MakeCaption(b, this, "DecLabel", "Declination", 270, 164);
+  Name = std::make_unique<ui::MaskEdit>(b, this, "Name");
+  Name->setBounds(20, 184, 110, 21);
+  Name->setMaxLength(10);
+  Name->setText("NoName");
+  RA = std::make_unique<ui::MaskEdit>(b, this, "RA");
+  RA->setBounds(140, 184, 120, 21);
+  RA->setEditMask("00h 00m 00s;1;_");
+  RA->setText("00h 00m 00s");
+  Dec = std::make_unique<ui::MaskEdit>(b, this, "Dec");
+  Dec->setBounds(270, 184, 130, 21);
+  Dec->setEditMask("c00\xB0 00' 00'';1;_");
+  Dec->setText("+00\xB0 00' 00''");
+  Dec->onChange = [this](ui::Widget&) { DecChange(); };
+  MakeFlatButton(b, this, AddShape, Add, "Add", "Add", 20, 214, 110);
+  ProceedNote = makeText(b, this, "ProceedNote",
+                         "Please perform the initial alignment now or click \"Proceed\" to "
+                         "continue without an initial alignment, or click \"Quit\" to exit the "
+                         "Orvane Control Program.",
+                         250, 50);
+  MakeFlatButton(b, this, ProceedShape, Proceed, "Proceed", "Proceed", 90, 304, 120);
+  MakeFlatButton(b, this, QuitShape, Quit, "Quit", "Quit", 230, 304, 120);
+  Add->onClick = [this](ui::Widget&) { AddClick(); };
+  Proceed->onClick = [this](ui::Widget&) { ProceedClick(); };
+  Quit->onClick = [this](ui::Widget&) { QuitClick(); };
+  RegisterStaticControls();
+  hide();
+}
+
+void TAlignmentForm::RegisterStaticControls() {
+  TMainForm* main = context_.windows.main;
+  if (main == nullptr) return;
+  for (ui::Widget* w : std::initializer_list<ui::Widget*>{
+           Name.get(), RA.get(), Dec.get(), AddShape.get(), Add.get(), ProceedShape.get(),
+           Proceed.get(), QuitShape.get(), Quit.get()}) {
+    main->appearance.registerControl(w);
+  }
+}
+
+void TAlignmentForm::AddClick() {
+  TMainForm* main = context_.windows.main;
+  TCache* cache = context_.windows.cache;
+  if (main != nullptr) main->appearance.Blink(*Add);
+  if (cache == nullptr) return;
+  // Copies: the fields may change while the replies are awaited.
+  const std::string ra = RA->text();
+  const std::string name = Name->text();
+  const std::string dec = Dec->text();
+  cache->SendCommand(RightAscensionCommand(ra), true);
+  cache->SendCommand(ObjectNameCommand(name), false);
+  backend().sleep(kNamePauseMs);
+  cache->SendCommand(DeclinationCommand(dec), true);
+}
+
+void TAlignmentForm::ProceedClick() {
+  if (TMainForm* main = context_.windows.main) main->AlignmentPrompt = false;
+  close();
+}
+
+void TAlignmentForm::QuitClick() {
+  close();
+  if (TMainForm* main = context_.windows.main) main->ExitClick();
+}
+
+void TAlignmentForm::DecChange() {
+  const std::string withSign = WithDeclinationSign(Dec->text());
+  if (withSign != Dec->text()) Dec->setText(withSign);
 }
 
 }  // namespace orvane

@@ -1,4 +1,8 @@
-// TAlignmentForm: the initial-alignment dialog.
+// TAlignmentForm: the dialog "Initial Alignment required", opened by the alignment check
+// while the controller reports that the mount has not been aligned. The observer aligns
+// with the hand controller; here a star that the controller's databases lack can be
+// defined first ("Add"), the program can go on without alignment ("Proceed"), or end
+// ("Quit"). The check closes the dialog by itself once the controller reports alignment.
 // Thread: user-interface thread only.
 #pragma once
 
@@ -6,6 +10,7 @@
 
 #include "app/Windows.h"
 #include "ui/Controls.h"
+#include "ui/Edits.h"
 #include "ui/Form.h"
 
 namespace orvane {
@@ -15,7 +20,21 @@ class TAlignmentForm : public ui::Form {
   explicit TAlignmentForm(AppContext& context);
 
   std::unique_ptr<ui::Shape> Frame;
-  std::unique_ptr<ui::Label> Title, Question;
+  std::unique_ptr<ui::Label> Title, Message, Request, Note, ProceedNote;
+  std::unique_ptr<ui::Label> NameLabel, RALabel, DecLabel;
+  std::unique_ptr<ui::MaskEdit> Name, RA, Dec;
+  std::unique_ptr<ui::Shape> AddShape, ProceedShape, QuitShape;
+  std::unique_ptr<ui::Label> Add, Proceed, Quit;
+
+  void AddClick();
+  void ProceedClick();
+  void QuitClick();
+  void DecChange();
+  // Hands the dialog's labels, shapes and fields to the main window's colour scheme.
+  void RegisterStaticControls();
+
+ private:
+  AppContext& context_;
 };
 
 }  // namespace orvane

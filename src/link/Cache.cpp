@@ -4,6 +4,7 @@
 
 #include "app/MainForm.h"
 #include "link/AstroTime.h"
+#include "schedule/Schedule.h"
 #include "sheets/NumberText.h"
 
 namespace orvane {
@@ -217,10 +218,10 @@ void TCache::Comm1Error(int errors) {
 
 void TCache::AddToCache(const std::string& command) {
   size_t colon = command.find(':');
-  std::string number = command.size() > 1 ? command.substr(1, colon == std::string::npos
-                                                                  ? std::string::npos
-                                                                  : colon - 1)
-                                          : std::string();
+  std::string number =
+      command.size() > 1
+          ? command.substr(1, colon == std::string::npos ? std::string::npos : colon - 1)
+          : std::string();
   if (colon == std::string::npos) number.clear();
   ClearEvents(number);
   OutCache->addItem(command);
@@ -250,7 +251,15 @@ void TCache::TimerClick() {
   ui::Backend& b = backend();
   const ui::DateTime utc = b.utcNow();
   main->UTCTime->setText(clockText(utc));
-  main->ComputerTime->setText(clockText(b.localNow()));
+  const ui::DateTime local = b.localNow();
+  main->ComputerTime->setText(clockText(local));
+  if (main->ClockOffsetKnown) {
+    main->LocalTime->setText(
+        ShiftedClockText(local.hour, local.minute, local.second, main->ClockOffset));
+    ControlBinding* bound = main->sheets.LocalTimeBinding;
+    if (bound != nullptr && !bound->control->focused())
+      bound->control->setText(main->LocalTime->text());
+  }
   if (main->RA->text() != "0" && main->Dec->text() != "0") {
     ControlBinding* longitude = main->sheets.LongitudeBinding;
     main->Startime->setText(longitude != nullptr ? Stardate(longitude->control->text(), utc) : "");
@@ -259,6 +268,8 @@ void TCache::TimerClick() {
     SendOutAll();
     SetCacheDelay();
   }
+  if (TSchedule* schedule = context_.windows.schedule)
+    schedule->CheckForEvent(main->ComputerTime->text());
 }
 
 }  // namespace orvane

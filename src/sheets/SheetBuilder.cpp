@@ -317,7 +317,6 @@ ControlEvent& Sheets::RegisterEvent(long long number, std::string group, double 
   event->group = std::move(group);
   event->low = low;
   event->high = high;
-  event->lastValue = low;
   event->text = std::move(text);
   ControlEvent* raw = event.get();
   events_.push_back(std::move(event));

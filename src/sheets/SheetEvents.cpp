@@ -97,7 +97,7 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
       return false;
     }
     double value = StrToFloatDef(text, event.low - 1);
-    if (value == event.lastValue && !force) return false;
+    if (event.lastValue == value && !force) return false;
     if (event.low != event.high && (value < event.low || value > event.high)) {
       withdrawAndReport(value);
       return false;

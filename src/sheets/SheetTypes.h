@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,9 @@ struct ControlEvent {
   std::string text;    // option text, button caption or row text
   double low = 0;
   double high = 0;
-  double lastValue = 0;  // the value last sent; starts equal to low
+  // The value last sent; nothing until the first value has been sent, so that the first
+  // commit of any valid value (the lower limit too) reaches the controller.
+  std::optional<double> lastValue;
 };
 
 }  // namespace orvane

@@ -78,6 +78,10 @@ class Sheets {
   const std::vector<std::unique_ptr<ControlBinding>>& bindings() const { return bindings_; }
   const std::vector<std::unique_ptr<ControlEvent>>& events() const { return events_; }
 
+  // Advances whenever the profile-built controls are freed: a handler that let events run
+  // compares it before touching a control it was handed.
+  unsigned long removalCount() const { return removals_; }
+
   int RowCounter = 0;
   int TabCounter = 0;
   int ColumnOffset = 0;

@@ -25,7 +25,14 @@ void Timer::setEnabled(bool enabled) {
 }
 
 void Timer::tick() {
-  if (running() && onTimer) onTimer(*this);
+  if (!running() || !onTimer) return;
+  if (depth_ > 0 && !reentrant_) return;
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(++d) {}
+    ~Depth() { --depth; }
+  } inHandler(depth_);
+  onTimer(*this);
 }
 
 }  // namespace orvane::ui

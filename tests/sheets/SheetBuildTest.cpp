@@ -64,7 +64,7 @@ TEST_F(SheetBuildTest, RowsOfAMixedSheet) {
   EXPECT_EQ(field.text, "Hour");
   EXPECT_EQ(field.low, 0);
   EXPECT_EQ(field.high, 23);
-  EXPECT_EQ(field.lastValue, 0);
+  EXPECT_FALSE(field.lastValue.has_value());
   const ControlEvent& option = *sheets().events()[2];
   EXPECT_EQ(option.number, "22");
   EXPECT_EQ(option.group, "2");

@@ -1,0 +1,284 @@
+#include "dialogue/CommandEngine.h"
+
+#include <stdexcept>
+
+#include "app/ErrorForm.h"
+#include "app/MainForm.h"
+#include "dialogue/CommandText.h"
+#include "dialogue/RestartForm.h"
+#include "link/AstroTime.h"
+#include "link/Cache.h"
+#include "schedule/Schedule.h"
+
+namespace orvane {
+
+namespace {
+
+// A set command that needs its bound control found none.
+struct MissingControl : std::runtime_error {
+  MissingControl() : std::runtime_error("command without its control") {}
+};
+
+ui::Widget& requireControl(ControlBinding* binding) {
+  if (binding == nullptr || binding->control == nullptr) throw MissingControl();
+  return *binding->control;
+}
+
+// The bound control's text, or empty when there is no control.
+std::string boundText(ControlBinding* binding) {
+  return binding != nullptr && binding->control != nullptr ? binding->control->text()
+                                                           : std::string();
+}
+
+ui::Memo* boundMemo(ControlBinding* binding) {
+  if (binding == nullptr || binding->control == nullptr) return nullptr;
+  if (binding->control->kind() != ui::WidgetKind::Memo) return nullptr;
+  return static_cast<ui::Memo*>(binding->control);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+}  // namespace
+
+CommandEngine::CommandEngine(TMainForm& main) : main_(main) {}
+
+ControlBinding* CommandEngine::findBinding(const std::string& command) const {
+  for (const auto& binding : main_.sheets.bindings()) {
+    if (binding->command == command) return binding.get();
+  }
+  return nullptr;
+}
+
+std::string CommandEngine::send(const std::string& wire, bool wait) {
+  TCache* cache = main_.windows().cache;
+  return cache != nullptr ? cache->SendCommand(wire, wait) : std::string();
+}
+
+std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::string& command,
+                                          bool waitForReply) {
+  if (main_.ConnectedPort == -1) return {};
+  if (main_.CommandBusy) {
+    // Called from inside the running command's wait: run it once that one is done.
+    if (!main_.shuttingDown()) {
+      pending_.push_back({binding, command, waitForReply, main_.sheets.removalCount()});
+    }
+    return {};
+  }
+  std::string reply = run(binding, command, waitForReply);
+  runPending();
+  return reply;
+}
+
+void CommandEngine::runPending() {
+  while (!pending_.empty() && !main_.CommandBusy) {
+    Pending next = pending_.front();
+    pending_.erase(pending_.begin());
+    if (main_.shuttingDown() || main_.ConnectedPort == -1) continue;
+    if (next.binding != nullptr && next.removals != main_.sheets.removalCount()) continue;
+    run(next.binding, next.command, next.waitForReply);
+  }
+}
+
+std::string CommandEngine::run(ControlBinding* binding, const std::string& command,
+                               bool waitForReply) {
+  main_.CommandBusy = true;
+  const bool pollingWasOn = main_.UpdateTimer.enabled();
+  main_.UpdateTimer.stop();
+  if (binding == nullptr) binding = findBinding(command);
+  const std::string text = binding != nullptr ? binding->command : command;
+  // The control may go with its profile while a reply is awaited (a profile loaded from a
+  // click inside the wait); the write-back then finds no binding.
+  const unsigned long removals = main_.sheets.removalCount();
+  std::string reply;
+  try {
+    reply = dispatch(binding, text, waitForReply);
+    if (!reply.empty() && main_.sheets.removalCount() == removals && binding != nullptr &&
+        binding->control != nullptr && binding->control->kind() == ui::WidgetKind::MaskEdit) {
+      binding->control->setText(reply);
+    }
+  } catch (const std::exception&) {
+    if (reply.empty()) {
+      if (TRestartForm* restart = main_.windows().restart) restart->TryRestart();
+    }
+  }
+  main_.UpdateTimer.setEnabled(pollingWasOn);
+  main_.CommandBusy = false;
+  return reply;
+}
+
+std::string CommandEngine::dispatch(ControlBinding* binding, const std::string& command,
+                                    bool waitForReply) {
+  bool handled = false;
+  std::string reply = firstChain(binding, command, waitForReply, handled);
+  if (handled) return reply;
+  // ":U" toggles and then reads the precision like ":P".
+  return secondChain(binding, command == ":U" ? std::string(":P") : command);
+}
+
+std::string CommandEngine::firstChain(ControlBinding* binding, const std::string& command,
+                                      bool waitForReply, bool& handled) {
+  handled = true;
+  if (command == ":SC") {
+    const std::string text = boundText(binding);
+    if (!text.empty()) send(SetDateCommand(text), true);
+    return {};
+  }
+  if (command == ":SG") {
+    ui::Widget& control = requireControl(binding);
+    const long long hours = IntegerOr(BlanksAsZeros(control.text()), -1000);
+    if (hours < -12 || hours > 12) {
+      if (TErrorForm* error = main_.windows().error) {
+        error->RangeError(&control, 12, -12, static_cast<double>(hours));
+      }
+      return {};
+    }
+    return send(SetUtcOffsetCommand(hours), false);
+  }
+  if (command == ":SL") {
+    const std::string text = boundText(binding);
+    if (!text.empty()) return send(BlanksAsZeros(":SL" + text + "#"), false);
+    const ui::DateTime now = main_.backend().localNow();
+    return send(":SL" + LZ(now.hour) + ":" + LZ(now.minute) + ":" + LZ(now.second) + "#", false);
+  }
+  if (command == ":SB") {
+    return send(SetBrightnessTextCommand(requireControl(binding).text()), waitForReply);
+  }
+  if (command == ":Sg" || command == ":St") {
+    const bool longitude = command == ":Sg";
+    ui::Widget& control = requireControl(binding);
+    const long long value = IntegerOr(BlanksAsZeros(control.text()), -1000);
+    const long long low = longitude ? -18000 : -9000;
+    const long long high = longitude ? 36000 : 9000;
+    if (value < low || value > high) {
+      if (TErrorForm* error = main_.windows().error) {
+        error->RangeError(&control, longitude ? 360 : 90, longitude ? -180 : -90,
+                          static_cast<double>(value));
+      }
+      return {};
+    }
+    return send(
+        longitude ? SetLongitudeCommand(control.text()) : SetLatitudeCommand(control.text()),
+        false);
+  }
+  if (command == ":GG") return RewriteHourOffsetReply(send(":GG#", true));
+  if (command == ":GV") return RewriteVersionReply(send(":GV#", true));
+  if (command == ":Gv") {
+    std::string reply = send(":Gv#", true);
+    // The controller ends the letter with "#" like every reply; the mark is the letter.
+    if (TSchedule* schedule = main_.windows().schedule) schedule->MarkSpeed(CutAtHash(reply));
+    return reply;
+  }
+  if (command == ":GB") {
+    const int before = main_.DimDisplay->itemIndex();
+    std::string reply = send(":GB#", true);
+    if (!reply.empty()) {
+      const int index = BrightnessIndexFromReply(reply);
+      if (index >= 0 && index <= 6) main_.DimDisplay->setItemIndex(index);
+      if (index != before) main_.appearance.SetVisionMode();
+    }
+    return reply;
+  }
+  if (command == ":U") {
+    send(":U#", false);
+    handled = false;
+    return {};
+  }
+  handled = false;
+  return {};
+}
+
+std::string CommandEngine::secondChain(ControlBinding* binding, const std::string& command) {
+  if (command == ":P") {
+    std::string reply = send(":P#", true);
+    switch (ReadPrecisionReply(reply)) {
+      case PrecisionReply::High:
+        main_.TogglePrecision->setText("Toggle Low Precision");
+        main_.HighPrecision = true;
+        break;
+      case PrecisionReply::Low:
+        main_.TogglePrecision->setText("Toggle High Precision");
+        main_.HighPrecision = false;
+        break;
+      case PrecisionReply::Other:
+        break;
+    }
+    return reply;
+  }
+  if (command == ":GC") return RewriteDateReply(send(":GC#", true));
+  if (command == ":Gg") return RewriteLongitudeReply(send(":Gg#", true));
+  if (command == ":Gt") return RewriteLatitudeReply(send(":Gt#", true));
+  if (command == ":GR") return CutAtHash(send(":GR#", true));
+  if (command == ":GD") return CutAtHash(send(":GD#", true));
+  if (command == ":GL") {
+    std::string reply = RewriteClockReply(send(":GL#", true));
+    main_.polling.CalculateTimeDifference(reply, main_.ComputerTime->text());
+    return reply;
+  }
+  if (command == ":OS" || command == ":Os") return download(binding, command);
+  if (command == ":Oc" || command == ":OC") return send(command + "#", false);
+  if (command == ":Od") {
+    upload(binding);
+    return {};
+  }
+  if (command == ":SE") {
+    const std::string text = boundText(binding);
+    if (!text.empty()) send(BlanksAsZeros(":SE" + text + "#"), false);
+    return {};
+  }
+  if (command == ":GE") return RewriteClockReply(send(":GE#", true));
+  return {};
+}
+
+std::string CommandEngine::download(ControlBinding* binding, const std::string& command) {
+  TCache* cache = main_.windows().cache;
+  if (cache == nullptr) return {};
+  send(command + "#", false);
+  ui::Memo* memo = boundMemo(binding);
+  if (memo != nullptr) memo->clearLines();
+  main_.UpdateTimer.stop();
+  cache->Timer.stop();
+  cache->TimeOutTimer.stop();
+  const std::string next = command == ":OS" ? ":OR#" : ":Or#";
+  const unsigned long removals = main_.sheets.removalCount();
+  std::string collected;
+  int lines = 0;
+  for (;;) {
+    const std::string reply = cache->SendCommand(next, true);
+    if (reply.empty() || reply == "END#") break;
+    collected += reply;
+    if (main_.sheets.removalCount() != removals) memo = nullptr;
+    if (memo != nullptr) memo->setLines({std::to_string(++lines)});
+    if (main_.shuttingDown()) break;
+  }
+  if (main_.sheets.removalCount() != removals) memo = nullptr;
+  if (memo != nullptr) {
+    if (collected.empty()) {
+      memo->clearLines();
+    } else {
+      memo->setLines(SplitLines(BreakDownloadedLines(collected)));
+    }
+    memo->setCaretLine(static_cast<int>(memo->lines().size()) - 1);
+    main_.repaint();
+  }
+  cache->Timer.start();
+  return collected;
+}
+
+void CommandEngine::upload(ControlBinding* binding) {
+  ui::Memo* memo = boundMemo(binding);
+  if (memo == nullptr) return;
+  // A copy: the memo may change while the lines go out.
+  const std::vector<std::string> lines = memo->lines();
+  for (const std::string& line : lines) send(UploadLineCommand(line), false);
+  send("END#", false);
+}
+
+}  // namespace orvane

@@ -1,0 +1,98 @@
+// Manual targeting and the slew sequence it shares with the schedule: target right
+// ascension, object name, target declination, the J2000.0 precession when chosen, and the
+// slew itself. Replies are not examined.
+#include "app/MainForm.h"
+#include "link/Cache.h"
+#include "schedule/Schedule.h"
+#include "schedule/SlewCommands.h"
+
+namespace orvane {
+
+namespace {
+// The controller needs a moment after the object name before the next target command.
+constexpr int kAfterNamePauseMs = 60;
+constexpr int kJ2000 = 1;
+constexpr int kEquinoxMarkerBase = 253;
+constexpr int kMarkerStep = 16;
+}  // namespace
+
+std::string TSchedule::SendCommand(const std::string& command, bool wait) {
+  TCache* cache = context_.windows.cache;
+  if (cache == nullptr) return {};
+  return cache->SendCommand(command, wait);
+}
+
+void TSchedule::GoClick() {
+  if (TMainForm* main = context_.windows.main) main->appearance.Blink(*Go);
+  SlewTo(SlewTarget{TargetRA->text(), TargetDEC->text(), "unknown"});
+}
+
+void TSchedule::J20000LabelClick() {
+  SetEquinoxMode(1);
+}
+void TSchedule::EquinoxLabelClick() {
+  SetEquinoxMode(2);
+}
+
+void TSchedule::SetEquinoxMode(int mode) {
+  Defocus();
+  // Every choice of J2000.0 tells the controller again, also when it was chosen already.
+  if (mode == kJ2000) SendCommand(":p0#", true);
+  if (mode != EquinoxMode) {
+    EquinoxMode = mode;
+    EquinoxShape->setTop(kEquinoxMarkerBase + kMarkerStep * mode);
+  }
+}
+
+void TSchedule::EditDecChange(ui::MaskEdit& field) {
+  std::string withSign = WithDeclinationSign(field.text());
+  if (withSign == field.text()) return;
+  const size_t caret = field.selStart();
+  field.setText(std::move(withSign));
+  field.setSelection(caret, 0);
+}
+
+bool TSchedule::SlewAbandoned() const {
+  if (stopCount_ != slewStopCount_) return true;
+  TMainForm* main = context_.windows.main;
+  return main != nullptr && main->shuttingDown();
+}
+
+void TSchedule::SlewTo(SlewTarget target) {
+  if (slewInProgress_) {
+    pendingSlew_ = std::move(target);
+    return;
+  }
+  struct InProgress {
+    bool& flag;
+    explicit InProgress(bool& f) : flag(f) { flag = true; }
+    ~InProgress() { flag = false; }
+  } inProgress(slewInProgress_);
+
+  std::optional<SlewTarget> next = std::move(target);
+  while (next) {
+    const SlewTarget current = std::move(*next);
+    next.reset();
+    SendSlewSequence(current);
+    next.swap(pendingSlew_);
+  }
+}
+
+void TSchedule::SendSlewSequence(const SlewTarget& target) {
+  slewStopCount_ = stopCount_;
+  Defocus();
+  SendCommand(RightAscensionCommand(target.rightAscension), true);
+  if (SlewAbandoned()) return;
+  SendCommand(ObjectNameCommand(target.name), false);
+  context_.backend.sleep(kAfterNamePauseMs);
+  SendCommand(DeclinationCommand(target.declination), true);
+  if (SlewAbandoned()) return;
+  if (EquinoxMode == kJ2000) {
+    SendCommand(":Sp#", true);
+    if (SlewAbandoned()) return;
+  }
+  SendCommand(":MS#", true);
+  if (disableAdditionalAlignment) disableAdditionalAlignment();
+}
+
+}  // namespace orvane
