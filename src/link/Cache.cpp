@@ -153,6 +153,8 @@ void TCache::WriteCommand(const std::string& command) {
   const int connected = main != nullptr ? main->ConnectedPort : -1;
   if (connected <= 0 && !writableWhileNotConnected(command)) return;
   Comm1.Write(command.data(), static_cast<int>(command.size()));
+  ++traffic.commands;
+  traffic.bytesOut += static_cast<long long>(command.size());
   Comm1.FlushBuffers();
 }
 
@@ -189,7 +191,10 @@ void TCache::Read(std::uint32_t count) {
   char buffer[kReceiveBufferSize];
   const int wanted = static_cast<int>(std::min<std::uint32_t>(count, kReceiveBufferSize));
   const int got = Comm1.Read(buffer, wanted);
-  if (got > 0) Received(std::string(buffer, static_cast<size_t>(got)));
+  if (got > 0) {
+    traffic.bytesIn += got;
+    Received(std::string(buffer, static_cast<size_t>(got)));
+  }
   ReceiveBusy = false;
 }
 

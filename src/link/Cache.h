@@ -42,6 +42,13 @@ class TCache : public ui::Form {
   ui::Timer TimeOutTimer;
   TComm Comm1;
 
+  // Traffic since start, for diagnostics: commands and bytes written, bytes read.
+  struct Traffic {
+    long long commands = 0;
+    long long bytesOut = 0;
+    long long bytesIn = 0;
+  } traffic;
+
   bool ReceiveBusy = false;
   bool AwaitingReply = false;
   std::string ReplyText;

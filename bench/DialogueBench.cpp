@@ -1,0 +1,113 @@
+// One polling tick and "Receive current settings" for the shipped profile, through the real
+// serial component against the orvane-sim program on a pseudo-terminal at 9600 baud. Each
+// is set against its floor: 40 ms for every direct command (the fixed pause after a write)
+// plus 1.04 ms for every byte on the line, both ways.
+#include <QApplication>
+#include <csignal>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "BenchSupport.h"
+#include "app/Application.h"
+#include "app/MainForm.h"
+#include "link/Cache.h"
+#include "link/DeviceMap.h"
+#include "link/PosixSerialDeviceFactory.h"
+#include "persistence/SettingsStore.h"
+#include "ui/qt/QtBackend.h"
+
+namespace {
+
+constexpr double kPauseMs = 40;
+constexpr double kByteMs = 10.0 / 9600 * 1000;
+
+struct Run {
+  double ms = 0;
+  long long commands = 0;
+  long long bytes = 0;
+  double floorMs() const {
+    return kPauseMs * static_cast<double>(commands) + kByteMs * static_cast<double>(bytes);
+  }
+};
+
+// Runs work once and notes the time and the traffic it made.
+Run Observe(orvane::TCache& cache, const std::function<void()>& work) {
+  const auto before = cache.traffic;
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  Run run;
+  run.ms = orvane::bench::ElapsedMs(start);
+  run.commands = cache.traffic.commands - before.commands;
+  run.bytes = cache.traffic.bytesOut - before.bytesOut + cache.traffic.bytesIn - before.bytesIn;
+  return run;
+}
+
+void Report(const char* what, orvane::TCache& cache, int runs, const std::function<void()>& work) {
+  std::vector<Run> results;
+  const orvane::bench::Figures figures = orvane::bench::Measure(runs, [&] {
+    results.push_back(Observe(cache, work));
+    return results.back().ms;
+  });
+  const Run& last = results.back();
+  const double floor = last.floorMs();
+  std::printf("%s: %lld commands, %lld bytes; median %.1f ms (min %.1f, max %.1f)\n", what,
+              last.commands, last.bytes, figures.medianMs, figures.minMs, figures.maxMs);
+  std::printf("  floor %.0f x 40 ms + %lld x 1.04 ms = %.1f ms; median / floor = %.3f "
+              "(goal: at most 1.05)\n",
+              static_cast<double>(last.commands), last.bytes, floor, figures.medianMs / floor);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  using namespace orvane;
+  const std::filesystem::path folder = bench::ScratchFolder("dialogue");
+  std::filesystem::copy_file(std::filesystem::path(ORVANE_SOURCE_PROFILES) / "Marovell Standard.ocf",
+                             folder / "Marovell Standard.ocf");
+  const std::filesystem::path link = folder / "com1";
+  const pid_t simulator = fork();
+  if (simulator == 0) {
+    execl(ORVANE_SIM_PROGRAM, ORVANE_SIM_PROGRAM, "--link", link.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 200 && !std::filesystem::exists(link); ++i) usleep(10000);
+
+  QApplication qt(argc, argv);
+  ui::QtBackend backend(qt);
+  SettingsStore settings(folder / "settings.conf");
+  settings.write("COM1", link.string());
+  PosixSerialDeviceFactory devices(backend, DeviceMap(settings));
+  {
+    Application app(backend, settings, devices, folder);
+    app.CreateWindows();
+    TMainForm& main = *app.windows().main;
+    for (int i = 0; i < 100000 && main.ConnectedPort <= 0; ++i) {
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    if (main.ConnectedPort <= 0) {
+      std::printf("no connection to the simulator\n");
+    } else {
+      main.UpdateTimer.stop();
+      TCache& cache = *app.windows().cache;
+      // An ordinary tick: the status read, right ascension, declination and speed mode.
+      Report("polling tick", cache, 21, [&] {
+        main.UpdateTimer.setTag(5);
+        main.polling.GetOrvaneSettings();
+      });
+      Report("polling tick with the slow reads", cache, 11, [&] {
+        main.UpdateTimer.setTag(1);
+        main.polling.GetOrvaneSettings();
+      });
+      Report("Receive current settings", cache, 5, [&] {
+        main.bulk.ReceiveAllSettings(*main.ReceiveAll);
+        main.UpdateTimer.stop();
+      });
+    }
+    app.Shutdown();
+  }
+  kill(simulator, SIGTERM);
+  waitpid(simulator, nullptr, 0);
+  std::filesystem::remove_all(folder);
+  return 0;
+}
