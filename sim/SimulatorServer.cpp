@@ -44,7 +44,7 @@ class SignalDescriptor {
  public:
   SignalDescriptor() {
     sigemptyset(&mask_);
-    for (int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) sigaddset(&mask_, signal);
+    for (int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2, SIGHUP}) sigaddset(&mask_, signal);
     sigprocmask(SIG_BLOCK, &mask_, nullptr);
     fd_ = signalfd(-1, &mask_, SFD_NONBLOCK | SFD_CLOEXEC);
   }
@@ -250,6 +250,9 @@ int SimulatorServer::run() {
           bool on = (controller.statusBits() & SimulatedController::kStatusBit4) == 0;
           controller.setStatusBit4(on);
           out_ << "orvane-sim: status bit 4 " << (on ? "set" : "cleared") << std::endl;
+        } else if (signal == SIGHUP) {
+          controller.restart(elapsedMs());
+          out_ << "orvane-sim: power cycled, waiting for a start mode" << std::endl;
         }
       }
     }

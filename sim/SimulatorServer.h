@@ -4,8 +4,8 @@
 // the next byte is due, a byte arrives or a signal comes. While no program has the device
 // open, output is lost as on a real line, and the server looks for a new open every few
 // milliseconds instead of spinning on the hangup.
-// SIGINT and SIGTERM end it; SIGUSR1 completes the initial alignment; SIGUSR2 switches
-// status bit 4.
+// SIGINT and SIGTERM end it; SIGHUP power-cycles the controller; SIGUSR1 completes the
+// initial alignment; SIGUSR2 switches status bit 4.
 // Thread: the program's main thread (the only one).
 #pragma once
 

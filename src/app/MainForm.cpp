@@ -71,9 +71,6 @@ TMainForm::TMainForm(AppContext& context)
   };
   sheets.synchronise = [this](ControlBinding& binding) { alignment.Sync(binding); };
   sheets.removeFileTransferPanels = [this] { FileTransferPanels.clear(); };
-  // Polling ticks go on while a tick waits on the alignment or restart dialog, so that
-  // the controller's status can close it.
-  UpdateTimer.setReentrant(true);
   UpdateTimer.onTimer = [this](ui::Timer&) { polling.GetOrvaneSettings(); };
   SendAll->onClick = [this](ui::Widget&) { bulk.SendAllSettings(*SendAll); };
   ReceiveAll->onClick = [this](ui::Widget&) { bulk.ReceiveAllSettings(*ReceiveAll); };

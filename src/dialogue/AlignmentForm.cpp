@@ -39,6 +39,7 @@ TAlignmentForm::TAlignmentForm(AppContext& context)
   setFont(font);
   const ui::Size screen = b.screenSize();
   setBounds((screen.width - kWidth) / 2, (screen.height - kHeight) / 2, kWidth, kHeight);
+  setRegion(ui::RoundRegion{kWidth + 1, kHeight + 1, kHeight / 4, kHeight / 4});
   Frame = std::make_unique<ui::Shape>(b, this, "Frame");
   Frame->setBounds(0, 0, kWidth, kHeight);
   Frame->setBrushColor(9852172);

@@ -1,5 +1,6 @@
 #include "dialogue/CommandEngine.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/ErrorForm.h"
@@ -67,7 +68,11 @@ std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::st
   if (main_.ConnectedPort == -1) return {};
   if (main_.CommandBusy) {
     // Called from inside the running command's wait: run it once that one is done.
-    if (!main_.shuttingDown()) {
+    // The same command asked for again before it ran is kept once.
+    const bool kept = std::any_of(pending_.begin(), pending_.end(), [&](const Pending& p) {
+      return p.binding == binding && p.command == command;
+    });
+    if (!kept && !main_.shuttingDown()) {
       pending_.push_back({binding, command, waitForReply, main_.sheets.removalCount()});
     }
     return {};

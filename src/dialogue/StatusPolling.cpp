@@ -21,21 +21,38 @@ StatusPolling::StatusPolling(TMainForm& main) : main_(main) {}
 
 void StatusPolling::GetOrvaneSettings() {
   TMainForm& m = main_;
-  if (running_) {
-    // A tick inside a running tick, which waits on a dialog it opened: the status read
-    // closes the dialog once the controller reports alignment or is running again. A whole
-    // tick here would nest without bound while the controller stays silent.
+  if (depth_ > 0) {
+    // A tick of the dialog ticker inside a running tick. While that one waits on a dialog
+    // it opened (alignment or restart), one nested tick keeps the strip current and its
+    // status read closes the dialog once the controller is aligned or running again. Any
+    // other nesting (inside a reply wait) is dropped: it would nest without bound while
+    // the controller stays silent.
     const bool dialogOpen =
         (m.windows().alignment != nullptr && m.windows().alignment->visible()) ||
         (m.windows().restart != nullptr && m.windows().restart->visible());
-    if (dialogOpen) m.alignment.DoCheckInitialAlignment();
-    return;
+    if (depth_ > 1 || !dialogOpen) return;
   }
-  running_ = true;
-  struct Done {
-    bool& running;
-    ~Done() { running = false; }
-  } done{running_};
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(++d) {}
+    ~Depth() { --depth; }
+  } inTick(depth_);
+  // A timer does not tick again inside its own handler, so a second one stands in for the
+  // polling timer while this tick waits on a dialog.
+  if (depth_ == 1) {
+    if (!dialogTicker_) {
+      dialogTicker_ = std::make_unique<ui::Timer>(m.backend(), m.UpdateTimer.interval(), false);
+      dialogTicker_->onTimer = [this](ui::Timer&) { GetOrvaneSettings(); };
+    }
+    dialogTicker_->setInterval(m.UpdateTimer.interval());
+    dialogTicker_->start();
+  }
+  struct StopTicker {
+    ui::Timer* ticker;
+    ~StopTicker() {
+      if (ticker != nullptr) ticker->stop();
+    }
+  } stopTicker{depth_ == 1 ? dialogTicker_.get() : nullptr};
   m.UpdateTimer.setTag((m.UpdateTimer.tag() + 1) % kTicksPerRound);
   m.alignment.DoCheckInitialAlignment();
   if (m.backend().terminated()) return;

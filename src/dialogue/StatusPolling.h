@@ -7,7 +7,10 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "ui/Timer.h"
 
 namespace orvane {
 
@@ -27,7 +30,8 @@ class StatusPolling {
   void showRightAscension(const std::string& text);
   void reportSwappedCable();
   TMainForm& main_;
-  bool running_ = false;
+  int depth_ = 0;  // ticks running, nested ones included
+  std::unique_ptr<ui::Timer> dialogTicker_;
 };
 
 }  // namespace orvane

@@ -25,14 +25,7 @@ void Timer::setEnabled(bool enabled) {
 }
 
 void Timer::tick() {
-  if (!running() || !onTimer) return;
-  if (depth_ > 0 && !reentrant_) return;
-  struct Depth {
-    int& depth;
-    explicit Depth(int& d) : depth(++d) {}
-    ~Depth() { --depth; }
-  } inHandler(depth_);
-  onTimer(*this);
+  if (running() && onTimer) onTimer(*this);
 }
 
 }  // namespace orvane::ui

@@ -39,12 +39,6 @@ class Timer {
   std::int64_t tag() const { return tag_; }
   void setTag(std::int64_t tag) { tag_ = tag; }
 
-  // A timer does not tick again while its handler runs (and lets events run in a wait),
-  // unless it is re-entrant.
-  bool reentrant() const { return reentrant_; }
-  void setReentrant(bool reentrant) { reentrant_ = reentrant; }
-  bool ticking() const { return depth_ > 0; }
-
   std::function<void(Timer&)> onTimer;
   // Called by the backend when the period has elapsed.
   void tick();
@@ -54,8 +48,6 @@ class Timer {
   int interval_;
   bool enabled_;
   std::int64_t tag_ = 0;
-  bool reentrant_ = false;
-  int depth_ = 0;
   std::unique_ptr<TimerPeer> peer_;
 };
 

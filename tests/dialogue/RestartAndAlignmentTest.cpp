@@ -139,6 +139,7 @@ TEST_F(AlignmentTest, DialogOpensWhileUnalignedAndClosesByItself) {
     EXPECT_EQ(main().InitialAlign->text(), "Required");
     backend().advance(2000);
     EXPECT_TRUE(dialog().visible());  // still required: stays open, not opened twice
+    EXPECT_NE(main().RA->text(), "0");  // the strip stays current meanwhile
     controller().completeInitialAlignment();
     backend().runUntil([&] { return !dialog().visible(); }, 3000);
     EXPECT_FALSE(dialog().visible());

@@ -109,7 +109,7 @@ bool HeadlessBackend::fireOneDueTimer(long long upTo) {
   Timer* due = nullptr;
   TimerEntry best{std::numeric_limits<long long>::max(), 0};
   for (const auto& [timer, entry] : timers_) {
-    if (entry.dueMs > upTo || (ticking(timer) && !timer->reentrant())) continue;
+    if (entry.dueMs > upTo || ticking(timer)) continue;
     if (entry.dueMs < best.dueMs || (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
       best = entry;
       due = timer;
@@ -179,7 +179,7 @@ void HeadlessBackend::processMessages() {
     Timer* due = nullptr;
     TimerEntry best{std::numeric_limits<long long>::max(), 0};
     for (const auto& [timer, entry] : timers_) {
-      if (entry.dueMs > nowMs_ || (ticking(timer) && !timer->reentrant())) continue;
+      if (entry.dueMs > nowMs_ || ticking(timer)) continue;
       if (std::find(fired.begin(), fired.end(), timer) != fired.end()) continue;
       if (entry.dueMs < best.dueMs ||
           (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
