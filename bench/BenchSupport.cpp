@@ -21,9 +21,11 @@ std::string GenerateProfile(int lineCount) {
     out << "Sheet \"Sheet " << sheet << "\"\r\n";
     ++lines;
     out << "10 \"Heading " << sheet << "\"\r\n";
-    for (int option = 1; option <= 4; ++option) out << "2" << option << " \"Option " << option << "\"\r\n";
+    for (int option = 1; option <= 4; ++option)
+      out << "2" << option << " \"Option " << option << "\"\r\n";
     out << "30 \"Mode\"\r\n31 \"Slow\"\r\n32 \"Fast\"\r\n";
-    for (int k = 1; k <= 8; ++k) out << "4" << k << " \"Value " << k << "\" 0:" << (k * 100) << "\r\n";
+    for (int k = 1; k <= 8; ++k)
+      out << "4" << k << " \"Value " << k << "\" 0:" << (k * 100) << "\r\n";
     out << "200 \"Gears\"\r\n201 & 202 \"Worm\" \"Spur\" 1:999\r\n203 & 204 \"A\" \"B\" 1:99\r\n";
     out << "210 \"Signed\" -99:99 mask=\"#99;1;_\"\r\n";
     out << "220 \"Time\" command=\":SL,:GL\" mask=\"!90:00:00;1;_\"\r\n";
@@ -31,7 +33,8 @@ std::string GenerateProfile(int lineCount) {
     out << "240 \"Offset\" command=\":SG,:GG\" mask=\"#00;0;_\"\r\n";
     out << "250 \"Longitude\" command=\":Sg,:Gg\" mask=\"#00000;0;_\"\r\n";
     out << "261 \"Reset\" caption=\"Reset\"\r\n";
-    for (int k = 1; k <= 6; ++k) out << "27" << k << " \"Field " << k << "\" 0:" << (k * 10) << "\r\n";
+    for (int k = 1; k <= 6; ++k)
+      out << "27" << k << " \"Field " << k << "\" 0:" << (k * 10) << "\r\n";
     for (int k = 1; k <= 8; ++k) out << "# comment line " << k << " of sheet " << sheet << "\r\n";
     out << "Value 2=\"23\"\r\nValue 41=\"42\"\r\n";
     lines += 1 + 4 + 3 + 8 + 3 + 5 + 6 + 8 + 2;

@@ -2,20 +2,15 @@
 // serial component against the orvane-sim program on a pseudo-terminal at 9600 baud. Each
 // is set against its floor: 40 ms for every direct command (the fixed pause after a write)
 // plus 1.04 ms for every byte on the line, both ways.
-#include <QApplication>
-#include <csignal>
 #include <cstdio>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <functional>
+#include <vector>
 
 #include "BenchSupport.h"
+#include "SimulatorSession.h"
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "link/Cache.h"
-#include "link/DeviceMap.h"
-#include "link/PosixSerialDeviceFactory.h"
-#include "persistence/SettingsStore.h"
-#include "ui/qt/QtBackend.h"
 
 namespace {
 
@@ -53,61 +48,32 @@ void Report(const char* what, orvane::TCache& cache, int runs, const std::functi
   const double floor = last.floorMs();
   std::printf("%s: %lld commands, %lld bytes; median %.1f ms (min %.1f, max %.1f)\n", what,
               last.commands, last.bytes, figures.medianMs, figures.minMs, figures.maxMs);
-  std::printf("  floor %.0f x 40 ms + %lld x 1.04 ms = %.1f ms; median / floor = %.3f "
-              "(goal: at most 1.05)\n",
-              static_cast<double>(last.commands), last.bytes, floor, figures.medianMs / floor);
+  std::printf(
+      "  floor %.0f x 40 ms + %lld x 1.04 ms = %.1f ms; median / floor = %.3f "
+      "(goal: at most 1.05)\n",
+      static_cast<double>(last.commands), last.bytes, floor, figures.medianMs / floor);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
   using namespace orvane;
-  const std::filesystem::path folder = bench::ScratchFolder("dialogue");
-  std::filesystem::copy_file(std::filesystem::path(ORVANE_SOURCE_PROFILES) / "Marovell Standard.ocf",
-                             folder / "Marovell Standard.ocf");
-  const std::filesystem::path link = folder / "com1";
-  const pid_t simulator = fork();
-  if (simulator == 0) {
-    execl(ORVANE_SIM_PROGRAM, ORVANE_SIM_PROGRAM, "--link", link.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  for (int i = 0; i < 200 && !std::filesystem::exists(link); ++i) usleep(10000);
-
-  QApplication qt(argc, argv);
-  ui::QtBackend backend(qt);
-  SettingsStore settings(folder / "settings.conf");
-  settings.write("COM1", link.string());
-  PosixSerialDeviceFactory devices(backend, DeviceMap(settings));
-  {
-    Application app(backend, settings, devices, folder);
-    app.CreateWindows();
+  bench::WithConnectedProgram("dialogue", argc, argv, [](Application& app) {
     TMainForm& main = *app.windows().main;
-    for (int i = 0; i < 100000 && main.ConnectedPort <= 0; ++i) {
-      QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    if (main.ConnectedPort <= 0) {
-      std::printf("no connection to the simulator\n");
-    } else {
+    TCache& cache = *app.windows().cache;
+    // An ordinary tick: the status read, right ascension, declination and speed mode.
+    Report("polling tick", cache, 21, [&] {
+      main.UpdateTimer.setTag(5);
+      main.polling.GetOrvaneSettings();
+    });
+    Report("polling tick with the slow reads", cache, 11, [&] {
+      main.UpdateTimer.setTag(1);
+      main.polling.GetOrvaneSettings();
+    });
+    Report("Receive current settings", cache, 5, [&] {
+      main.bulk.ReceiveAllSettings(*main.ReceiveAll);
       main.UpdateTimer.stop();
-      TCache& cache = *app.windows().cache;
-      // An ordinary tick: the status read, right ascension, declination and speed mode.
-      Report("polling tick", cache, 21, [&] {
-        main.UpdateTimer.setTag(5);
-        main.polling.GetOrvaneSettings();
-      });
-      Report("polling tick with the slow reads", cache, 11, [&] {
-        main.UpdateTimer.setTag(1);
-        main.polling.GetOrvaneSettings();
-      });
-      Report("Receive current settings", cache, 5, [&] {
-        main.bulk.ReceiveAllSettings(*main.ReceiveAll);
-        main.UpdateTimer.stop();
-      });
-    }
-    app.Shutdown();
-  }
-  kill(simulator, SIGTERM);
-  waitpid(simulator, nullptr, 0);
-  std::filesystem::remove_all(folder);
+    });
+  });
   return 0;
 }

@@ -27,8 +27,8 @@ int main() {
   SimulatedSerialDeviceFactory devices(backend);
   Application app(backend, settings, devices, folder);
   app.CreateWindows();
-  backend.runUntil([&] { return app.windows().main->StartupTimer.tag() == startup_phase::kStarted; },
-                   600000);
+  backend.runUntil(
+      [&] { return app.windows().main->StartupTimer.tag() == startup_phase::kStarted; }, 600000);
   TMainForm& main = *app.windows().main;
   std::printf("profile: %d lines, %zu sheets, %zu events, status \"%s\"\n", lineCount,
               main.sheets.sheets().size(), main.sheets.events().size(),

@@ -41,13 +41,16 @@ class NoSleepBackend : public orvane::ui::Backend {
   void setSystemColors(const orvane::ui::SystemPalette& c) override { inner_.setSystemColors(c); }
   void setHintColor(orvane::ui::Color c) override { inner_.setHintColor(c); }
   void tone(int f, int d) override { inner_.tone(f, d); }
-  int messageBox(const std::string& t, const std::string& c, orvane::ui::MessageButtons b) override {
+  int messageBox(const std::string& t, const std::string& c,
+                 orvane::ui::MessageButtons b) override {
     return inner_.messageBox(t, c, b);
   }
   int showModal(orvane::ui::Form& f) override { return inner_.showModal(f); }
   void popupMenu(orvane::ui::PopupMenu& m) override { inner_.popupMenu(m); }
   bool trayAvailable() override { return inner_.trayAvailable(); }
-  void runOnGuiThread(std::function<void()> call) override { inner_.runOnGuiThread(std::move(call)); }
+  void runOnGuiThread(std::function<void()> call) override {
+    inner_.runOnGuiThread(std::move(call));
+  }
   long long skippedMs = 0;
 
  private:
@@ -59,8 +62,9 @@ class NoSleepBackend : public orvane::ui::Backend {
 int main(int argc, char* argv[]) {
   using namespace orvane;
   const std::filesystem::path folder = bench::ScratchFolder("startup");
-  std::filesystem::copy_file(std::filesystem::path(ORVANE_SOURCE_PROFILES) / "Marovell Standard.ocf",
-                             folder / "Marovell Standard.ocf");
+  std::filesystem::copy_file(
+      std::filesystem::path(ORVANE_SOURCE_PROFILES) / "Marovell Standard.ocf",
+      folder / "Marovell Standard.ocf");
   auto appStart = std::chrono::steady_clock::now();
   QApplication qt(argc, argv);
   const double toolkitMs = bench::ElapsedMs(appStart);
@@ -85,9 +89,10 @@ int main(int argc, char* argv[]) {
     return ms;
   });
   std::printf("QApplication construction (toolkit): %.1f ms\n", toolkitMs);
-  std::printf("start-up to the first shown frame without the animations' sleeps: median %.1f ms "
-              "(min %.1f, max %.1f)\n",
-              figures.medianMs, figures.minMs, figures.maxMs);
+  std::printf(
+      "start-up to the first shown frame without the animations' sleeps: median %.1f ms "
+      "(min %.1f, max %.1f)\n",
+      figures.medianMs, figures.minMs, figures.maxMs);
   std::printf("goal: under 150 ms\n");
   std::filesystem::remove_all(folder);
   return 0;

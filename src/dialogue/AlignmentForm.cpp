@@ -37,21 +37,8 @@ TAlignmentForm::TAlignmentForm(AppContext& context)
   font.pointSize = 10;
   font.color = ui::kWhite;
   setFont(font);
-  const ui::Size screen = b.screenSize();
-  setBounds((screen.width - kWidth) / 2, (screen.height - kHeight) / 2, kWidth, kHeight);
-  setRegion(ui::RoundRegion{kWidth + 1, kHeight + 1, kHeight / 4, kHeight / 4});
-  Frame = std::make_unique<ui::Shape>(b, this, "Frame");
-  Frame->setBounds(0, 0, kWidth, kHeight);
-  Frame->setBrushColor(9852172);
-  Frame->setPenColor(ui::kWhite);
-  Frame->setPenWidth(2);
-  Title = std::make_unique<ui::Label>(b, this, "Title");
-  ui::Font titleFont = font;
-  titleFont.pointSize = 14;
-  titleFont.bold = true;
-  Title->setFont(titleFont);
-  Title->setBounds(20, 12, 0, 0);
-  Title->setText("Initial Alignment required");
+  Frame = MakeDialogFrame(*this, kWidth, kHeight);
+  Title = MakeTitle(b, this, "Initial Alignment required", 20, 12, 14);
   Message = makeText(b, this, "Message", "Orvane has been started.", 44, 18);
   Request = makeText(b, this, "Request", "Please do an Initial Align.", 62, 18);
   Note = makeText(b, this, "Note",
