@@ -13,6 +13,7 @@
 #include <QStyleOptionSlider>
 #include <QThread>
 #include <QToolTip>
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <thread>
@@ -41,6 +42,33 @@ TEST_F(QtBackendTest, TimersTickOnlyWhileRunningWithAnInterval) {
   const int ticksWhenStopped = fastTicks;
   EXPECT_TRUE(waitUntil([&] { return otherTicks >= 2; }));
   EXPECT_EQ(fastTicks, ticksWhenStopped);
+}
+
+// The program relies on this in both backends: a handler that waits and lets events run
+// does not see its own timer tick again, while other timers go on.
+TEST_F(QtBackendTest, AHandlerThatProcessesMessagesDoesNotReEnterItself) {
+  ui::Timer outer(backend, 5);
+  ui::Timer other(backend, 5);
+  int depth = 0;
+  int deepest = 0;
+  int outerTicks = 0;
+  int otherTicks = 0;
+  other.onTimer = [&](ui::Timer&) { ++otherTicks; };
+  outer.onTimer = [&](ui::Timer& self) {
+    ++outerTicks;
+    deepest = std::max(deepest, ++depth);
+    const int before = otherTicks;
+    for (int i = 0; i < 1000 && otherTicks < before + 5; ++i) {
+      backend.sleep(2);
+      backend.processMessages();
+    }
+    --depth;
+    self.stop();
+  };
+  EXPECT_TRUE(waitUntil([&] { return outerTicks >= 1 && depth == 0; }));
+  EXPECT_EQ(deepest, 1);
+  EXPECT_EQ(outerTicks, 1);
+  EXPECT_GE(otherTicks, 5);
 }
 
 TEST_F(QtBackendTest, ATimerMayBeDestroyedInsideItsOwnTick) {
