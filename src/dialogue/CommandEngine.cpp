@@ -94,9 +94,19 @@ void CommandEngine::runPending() {
 
 std::string CommandEngine::run(ControlBinding* binding, const std::string& command,
                                bool waitForReply) {
-  main_.CommandBusy = true;
-  const bool pollingWasOn = main_.UpdateTimer.enabled();
-  main_.UpdateTimer.stop();
+  // Restored on every way out, an error from the restart attempt included.
+  struct Running {
+    TMainForm& main;
+    bool pollingWasOn;
+    explicit Running(TMainForm& m) : main(m), pollingWasOn(m.UpdateTimer.enabled()) {
+      main.CommandBusy = true;
+      main.UpdateTimer.stop();
+    }
+    ~Running() {
+      main.UpdateTimer.setEnabled(pollingWasOn);
+      main.CommandBusy = false;
+    }
+  } running(main_);
   if (binding == nullptr) binding = findBinding(command);
   const std::string text = binding != nullptr ? binding->command : command;
   // The control may go with its profile while a reply is awaited (a profile loaded from a
@@ -114,8 +124,6 @@ std::string CommandEngine::run(ControlBinding* binding, const std::string& comma
       if (TRestartForm* restart = main_.windows().restart) restart->TryRestart();
     }
   }
-  main_.UpdateTimer.setEnabled(pollingWasOn);
-  main_.CommandBusy = false;
   return reply;
 }
 

@@ -198,6 +198,17 @@ TEST_F(CommandEngineTest, MemoUploadAndDownload) {
   EXPECT_TRUE(memo.lines().empty());
 }
 
+TEST_F(CommandEngineTest, ASetCommandWithoutItsControlEndsAndAsksForARestart) {
+  StartWith({});
+  TMainForm& m = main();
+  ASSERT_TRUE(m.UpdateTimer.enabled());
+  EXPECT_EQ(m.engine.ExecuteCommand(":SG"), "");
+  EXPECT_EQ(all(), (Commands{std::string(1, '\x06')}));
+  EXPECT_EQ(modalCount("RestartForm"), 0);  // the controller is running
+  EXPECT_FALSE(m.CommandBusy);
+  EXPECT_TRUE(m.UpdateTimer.enabled());
+}
+
 TEST_F(CommandEngineTest, NothingIsSentWithoutAConnection) {
   sim::ControllerOptions options;
   options.silent = true;
