@@ -271,19 +271,7 @@ void TMainForm::MoveForm(int x, int y) {
 
 void TMainForm::FrameMouseUp() {
   DragActive = false;
-  clampToScreen();
-}
-
-void TMainForm::clampToScreen() {
-  ui::Size screen = backend().screenSize();
-  int x = left();
-  int y = top();
-  if (x < 0) x = 0;
-  if (x > screen.width - width()) x = screen.width - width();
-  if (y > screen.height - height() - kTaskBarReserve)
-    y = screen.height - height() - kTaskBarReserve;
-  if (y < 0) y = 0;
-  setBounds(x, y, width(), height());
+  keepOnScreen(kTaskBarReserve);
 }
 
 void TMainForm::FormKeyDown(int& key, ui::ShiftState shift) {

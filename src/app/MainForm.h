@@ -58,8 +58,8 @@ class TMainForm : public ui::Form {
   std::unique_ptr<ui::ImageButton> NightVision, BtnMinimize, BtnExit, BtnSchedule, BtnZoom,
       BtnBackground, BtnCredits;
   // Hidden twins holding the untinted pictures.
-  std::unique_ptr<ui::ImageButton> NightVision_Ref, BtnMinimize_Ref, BtnExit_Ref,
-      BtnSchedule_Ref, BtnZoom_Ref, BtnBackground_Ref, BtnCredits_Ref;
+  std::unique_ptr<ui::ImageButton> NightVision_Ref, BtnMinimize_Ref, BtnExit_Ref, BtnSchedule_Ref,
+      BtnZoom_Ref, BtnBackground_Ref, BtnCredits_Ref;
   std::unique_ptr<ui::Shape> SheetFrame;
   std::unique_ptr<ui::Panel> SheetPanel;
   std::unique_ptr<ui::Panel> ProfileMenuPanel;
@@ -180,7 +180,6 @@ class TMainForm : public ui::Form {
   void Initialize();
   void RevealButtons();
   void GrowStatusStrip();
-  void clampToScreen();
 
   AppContext& context_;
   bool destroyed_ = false;

@@ -8,7 +8,8 @@ namespace {
 constexpr int kTaskBarReserve = 24;
 }
 
-TObserver::TObserver(AppContext& context) : ui::Form(context.backend, "Observer"), context_(context) {
+TObserver::TObserver(AppContext& context)
+    : ui::Form(context.backend, "Observer"), context_(context) {
   ui::Backend& b = context.backend;
   setText("Observer");
   setBorderStyle(ui::BorderStyle::None);
@@ -66,14 +67,7 @@ void TObserver::MouseMove(int x, int y) {
 
 void TObserver::MouseUp() {
   dragging_ = false;
-  ui::Size screen = backend().screenSize();
-  int x = left();
-  int y = top();
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
-  if (x > screen.width - width()) x = screen.width - width();
-  if (y > screen.height - height() - kTaskBarReserve) y = screen.height - height() - kTaskBarReserve;
-  setBounds(x, y, width(), height());
+  keepOnScreen(kTaskBarReserve);
 }
 
 void TObserver::FormShow() {

@@ -143,7 +143,7 @@ void Alignment::Sync(ControlBinding& binding) {
   if (m.ConnectedPort == 0 || binding.control == nullptr) return;
   const ui::DateTime now = m.backend().localNow();
   if (binding.command == ":SL") {
-    binding.control->setText(LZ(now.hour) + ":" + LZ(now.minute) + ":" + LZ(now.second));
+    binding.control->setText(ClockText(now));
     m.engine.ExecuteCommand(&binding, "", true);
     m.polling.CalculateTimeDifference(binding.control->text(), m.ComputerTime->text());
   } else if (binding.command == ":SC") {

@@ -49,25 +49,21 @@ void BulkSettings::ReceiveAllSettings(ui::Label& sender) {
   m.appearance.Blink(sender);
 
   struct Read {
-    std::string identifier;
-    long long group = 0;
+    std::string command;
+    long long group;
   };
   std::vector<Read> reads;
-  std::string lastCommand;
   for (const auto& event : m.sheets.events()) {
-    const std::string identifier = ReadIdentifier(event->group, event->number);
-    const std::string command = NativeReadCommand(identifier);
+    const std::string command = NativeReadCommand(ReadIdentifier(event->group, event->number));
     // Events of one group in a row are read once.
-    if (command == lastCommand) continue;
-    lastCommand = command;
+    if (!reads.empty() && reads.back().command == command) continue;
     long long group = 0;
-    reads.push_back({identifier, TryParseInteger(event->group, group) ? group : -1});
+    reads.push_back({command, TryParseInteger(event->group, group) ? group : -1});
   }
   const unsigned long removals = m.sheets.removalCount();
   for (const Read& read : reads) {
     if (m.sheets.removalCount() != removals || m.shuttingDown()) break;
-    std::optional<std::string> value =
-        NativeReplyValue(cache->SendCommand(NativeReadCommand(read.identifier), true));
+    std::optional<std::string> value = NativeReplyValue(cache->SendCommand(read.command, true));
     if (value && read.group >= 0 && m.sheets.removalCount() == removals) {
       m.sheets.SetControlValue(nullptr, read.group, false, *value, true);
     }
@@ -76,9 +72,10 @@ void BulkSettings::ReceiveAllSettings(ui::Label& sender) {
   for (size_t i = 0; i < m.sheets.bindings().size(); ++i) {
     if (m.sheets.removalCount() != removals || m.shuttingDown()) break;
     ControlBinding* binding = m.sheets.bindings()[i].get();
-    std::string lead = binding->command.substr(0, 2);
-    for (char& ch : lead) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (lead == ":G") m.engine.ExecuteCommand(binding, "", true);
+    const std::string& command = binding->command;
+    const bool read = command.size() >= 2 && command[0] == ':' &&
+                      std::toupper(static_cast<unsigned char>(command[1])) == 'G';
+    if (read) m.engine.ExecuteCommand(binding, "", true);
   }
 
   if (!m.shuttingDown()) m.UpdateTimer.start();

@@ -1,6 +1,7 @@
 #include "dialogue/CommandEngine.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "app/ErrorForm.h"
@@ -129,58 +130,67 @@ std::string CommandEngine::run(ControlBinding* binding, const std::string& comma
 
 std::string CommandEngine::dispatch(ControlBinding* binding, const std::string& command,
                                     bool waitForReply) {
-  bool handled = false;
-  std::string reply = firstChain(binding, command, waitForReply, handled);
-  if (handled) return reply;
-  // ":U" toggles and then reads the precision like ":P".
-  return secondChain(binding, command == ":U" ? std::string(":P") : command);
+  if (std::optional<std::string> reply = runSet(binding, command, waitForReply)) return *reply;
+  if (command == ":U") {
+    // Toggles the precision, then reads it like ":P".
+    send(":U#", false);
+    return runRead(binding, ":P");
+  }
+  return runRead(binding, command);
 }
 
-std::string CommandEngine::firstChain(ControlBinding* binding, const std::string& command,
-                                      bool waitForReply, bool& handled) {
-  handled = true;
-  if (command == ":SC") {
-    const std::string text = boundText(binding);
-    if (!text.empty()) send(SetDateCommand(text), true);
-    return {};
+bool CommandEngine::withinLimits(ui::Widget& control, long long value, long long low,
+                                 long long high, double shownMinimum, double shownMaximum) {
+  if (value >= low && value <= high) return true;
+  if (TErrorForm* error = main_.windows().error) {
+    error->RangeError(&control, shownMaximum, shownMinimum, static_cast<double>(value));
   }
-  if (command == ":SG") {
-    ui::Widget& control = requireControl(binding);
-    const long long hours = IntegerOr(BlanksAsZeros(control.text()), -1000);
-    if (hours < -12 || hours > 12) {
-      if (TErrorForm* error = main_.windows().error) {
-        error->RangeError(&control, 12, -12, static_cast<double>(hours));
+  return false;
+}
+
+std::optional<std::string> CommandEngine::runSet(ControlBinding* binding,
+                                                 const std::string& command, bool waitForReply) {
+  if (command == ":SC" || command == ":SE") {
+    const std::string text = boundText(binding);
+    if (!text.empty()) {
+      if (command == ":SC") {
+        send(SetDateCommand(text), true);
+      } else {
+        send(BlanksAsZeros(":SE" + text + "#"), false);
       }
-      return {};
     }
-    return send(SetUtcOffsetCommand(hours), false);
+    return std::string();
   }
   if (command == ":SL") {
     const std::string text = boundText(binding);
     if (!text.empty()) return send(BlanksAsZeros(":SL" + text + "#"), false);
-    const ui::DateTime now = main_.backend().localNow();
-    return send(":SL" + LZ(now.hour) + ":" + LZ(now.minute) + ":" + LZ(now.second) + "#", false);
+    return send(":SL" + ClockText(main_.backend().localNow()) + "#", false);
   }
   if (command == ":SB") {
     return send(SetBrightnessTextCommand(requireControl(binding).text()), waitForReply);
   }
-  if (command == ":Sg" || command == ":St") {
-    const bool longitude = command == ":Sg";
+  if (command == ":SG") {
+    ui::Widget& control = requireControl(binding);
+    const long long hours = IntegerOr(BlanksAsZeros(control.text()), -1000);
+    if (!withinLimits(control, hours, -12, 12, -12, 12)) return std::string();
+    return send(SetUtcOffsetCommand(hours), false);
+  }
+  if (command == ":Sg") {
     ui::Widget& control = requireControl(binding);
     const long long value = IntegerOr(BlanksAsZeros(control.text()), -1000);
-    const long long low = longitude ? -18000 : -9000;
-    const long long high = longitude ? 36000 : 9000;
-    if (value < low || value > high) {
-      if (TErrorForm* error = main_.windows().error) {
-        error->RangeError(&control, longitude ? 360 : 90, longitude ? -180 : -90,
-                          static_cast<double>(value));
-      }
-      return {};
-    }
-    return send(
-        longitude ? SetLongitudeCommand(control.text()) : SetLatitudeCommand(control.text()),
-        false);
+    if (!withinLimits(control, value, -18000, 36000, -180, 360)) return std::string();
+    return send(SetLongitudeCommand(control.text()), false);
   }
+  if (command == ":St") {
+    ui::Widget& control = requireControl(binding);
+    const long long value = IntegerOr(BlanksAsZeros(control.text()), -1000);
+    if (!withinLimits(control, value, -9000, 9000, -90, 90)) return std::string();
+    return send(SetLatitudeCommand(control.text()), false);
+  }
+  return std::nullopt;
+}
+
+std::string CommandEngine::runRead(ControlBinding* binding, const std::string& command) {
   if (command == ":GG") return RewriteHourOffsetReply(send(":GG#", true));
   if (command == ":GV") return RewriteVersionReply(send(":GV#", true));
   if (command == ":Gv") {
@@ -199,16 +209,6 @@ std::string CommandEngine::firstChain(ControlBinding* binding, const std::string
     }
     return reply;
   }
-  if (command == ":U") {
-    send(":U#", false);
-    handled = false;
-    return {};
-  }
-  handled = false;
-  return {};
-}
-
-std::string CommandEngine::secondChain(ControlBinding* binding, const std::string& command) {
   if (command == ":P") {
     std::string reply = send(":P#", true);
     switch (ReadPrecisionReply(reply)) {
@@ -228,25 +228,16 @@ std::string CommandEngine::secondChain(ControlBinding* binding, const std::strin
   if (command == ":GC") return RewriteDateReply(send(":GC#", true));
   if (command == ":Gg") return RewriteLongitudeReply(send(":Gg#", true));
   if (command == ":Gt") return RewriteLatitudeReply(send(":Gt#", true));
-  if (command == ":GR") return CutAtHash(send(":GR#", true));
-  if (command == ":GD") return CutAtHash(send(":GD#", true));
+  if (command == ":GR" || command == ":GD") return CutAtHash(send(command + "#", true));
   if (command == ":GL") {
     std::string reply = RewriteClockReply(send(":GL#", true));
     main_.polling.CalculateTimeDifference(reply, main_.ComputerTime->text());
     return reply;
   }
+  if (command == ":GE") return RewriteClockReply(send(":GE#", true));
   if (command == ":OS" || command == ":Os") return download(binding, command);
   if (command == ":Oc" || command == ":OC") return send(command + "#", false);
-  if (command == ":Od") {
-    upload(binding);
-    return {};
-  }
-  if (command == ":SE") {
-    const std::string text = boundText(binding);
-    if (!text.empty()) send(BlanksAsZeros(":SE" + text + "#"), false);
-    return {};
-  }
-  if (command == ":GE") return RewriteClockReply(send(":GE#", true));
+  if (command == ":Od") upload(binding);
   return {};
 }
 

@@ -12,6 +12,7 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ namespace orvane {
 
 class TMainForm;
 struct ControlBinding;
+namespace ui {
+class Widget;
+}
 
 class CommandEngine {
  public:
@@ -46,9 +50,14 @@ class CommandEngine {
   void runPending();
   ControlBinding* findBinding(const std::string& command) const;
   std::string dispatch(ControlBinding* binding, const std::string& command, bool waitForReply);
-  std::string firstChain(ControlBinding* binding, const std::string& command, bool waitForReply,
-                         bool& handled);
-  std::string secondChain(ControlBinding* binding, const std::string& command);
+  // The set commands (their reply, empty when nothing was sent); nothing for other texts.
+  std::optional<std::string> runSet(ControlBinding* binding, const std::string& command,
+                                    bool waitForReply);
+  // The read, memo and precision commands; empty for a text that matches nothing.
+  std::string runRead(ControlBinding* binding, const std::string& command);
+  // A value outside low..high opens the range-error box with the limits shown.
+  bool withinLimits(ui::Widget& control, long long value, long long low, long long high,
+                    double shownMinimum, double shownMaximum);
   std::string download(ControlBinding* binding, const std::string& command);
   void upload(ControlBinding* binding);
   std::string send(const std::string& wire, bool wait);

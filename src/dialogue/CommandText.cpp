@@ -249,8 +249,7 @@ std::string ShiftedClockText(int hour, int minute, int second, const TimeOffset&
     ++h;
   }
   if (h > 23) h -= 24;
-  return LZ(static_cast<unsigned>(h)) + ":" + LZ(static_cast<unsigned>(m)) + ":" +
-         LZ(static_cast<unsigned>(s));
+  return ClockText(h, m, s);
 }
 
 std::optional<ObjectLine> ParseObjectLine(std::string_view line) {

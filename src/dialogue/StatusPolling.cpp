@@ -85,12 +85,10 @@ void StatusPolling::GetOrvaneSettings() {
 
   if (m.UpdateTimer.tag() == kSlowReadTick && !m.shuttingDown()) {
     m.engine.ExecuteCommand(":GB");
-    // A field the user is typing in is not overwritten.
+    // A field the user is typing in is not overwritten. The ":GL" read updates the clock
+    // offset itself.
     ControlBinding* local = m.sheets.LocalTimeBinding;
-    if (local != nullptr && !local->control->focused()) {
-      const std::string reply = m.engine.ExecuteCommand(local, "", true);
-      CalculateTimeDifference(reply, m.ComputerTime->text());
-    }
+    if (local != nullptr && !local->control->focused()) m.engine.ExecuteCommand(local, "", true);
     ControlBinding* date = m.sheets.DateBinding;
     if (date != nullptr && !date->control->focused()) m.engine.ExecuteCommand(date, "", true);
   }

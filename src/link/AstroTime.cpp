@@ -30,6 +30,15 @@ std::string LZ(unsigned value) {
   return value <= 9 ? "0" + text : text;
 }
 
+std::string ClockText(int hour, int minute, int second) {
+  return LZ(static_cast<unsigned>(hour)) + ":" + LZ(static_cast<unsigned>(minute)) + ":" +
+         LZ(static_cast<unsigned>(second));
+}
+
+std::string ClockText(const ui::DateTime& time) {
+  return ClockText(time.hour, time.minute, time.second);
+}
+
 double Frac(double x) {
   double f = x - std::trunc(x);
   if (f < 0) f += 1;
@@ -83,8 +92,7 @@ std::string Stardate(std::string_view longitudeText, const ui::DateTime& utc) {
   double hours = std::floor(lmst);
   double minutes = std::floor((lmst - hours) * 60);
   double seconds = std::floor((lmst * 60 - std::floor(lmst * 60)) * 60);
-  return LZ(static_cast<unsigned>(hours)) + ":" + LZ(static_cast<unsigned>(minutes)) + ":" +
-         LZ(static_cast<unsigned>(seconds));
+  return ClockText(static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(seconds));
 }
 
 }  // namespace orvane

@@ -14,6 +14,9 @@ namespace orvane {
 // Decimal text of a clock field (taken as an unsigned 16-bit number) with one "0" in front
 // when it is 9 or less: 7 -> "07", 10 -> "10".
 std::string LZ(unsigned value);
+// "HH:MM:SS" with LZ on each part.
+std::string ClockText(int hour, int minute, int second);
+std::string ClockText(const ui::DateTime& time);
 
 // Fractional part in [0, 1): Frac(-0.25) is 0.75.
 double Frac(double x);

@@ -42,11 +42,6 @@ int readInteger(const std::string& text) {
   return static_cast<int>(std::min<long long>(value, 1 << 30));
 }
 
-std::string clockText(const ui::DateTime& time) {
-  return LZ(static_cast<unsigned>(time.hour)) + ":" + LZ(static_cast<unsigned>(time.minute)) + ":" +
-         LZ(static_cast<unsigned>(time.second));
-}
-
 }  // namespace
 
 int ReplyTimeoutMs(std::string_view fieldText) {
@@ -255,9 +250,9 @@ void TCache::TimerClick() {
   if (main == nullptr || !main->ComputerTime) return;
   ui::Backend& b = backend();
   const ui::DateTime utc = b.utcNow();
-  main->UTCTime->setText(clockText(utc));
+  main->UTCTime->setText(ClockText(utc));
   const ui::DateTime local = b.localNow();
-  main->ComputerTime->setText(clockText(local));
+  main->ComputerTime->setText(ClockText(local));
   if (main->ClockOffsetKnown) {
     main->LocalTime->setText(
         ShiftedClockText(local.hour, local.minute, local.second, main->ClockOffset));

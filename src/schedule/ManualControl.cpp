@@ -114,28 +114,25 @@ char TSchedule::LetterOf(const ui::Label& label) const {
 // ---- speed modes --------------------------------------------------------------------------
 
 void TSchedule::GuidingClick() {
-  SpeedClick(*Guiding, *GuidingShape);
+  SpeedClick(*Guiding);
 }
 void TSchedule::CenteringClick() {
-  SpeedClick(*Centering, *CenteringShape);
+  SpeedClick(*Centering);
 }
 void TSchedule::SlewingClick() {
-  SpeedClick(*Slewing, *SlewingShape);
+  SpeedClick(*Slewing);
 }
 
-void TSchedule::SpeedClick(ui::Label& label, ui::Shape& shape) {
-  const std::pair<ui::Label*, ui::Shape*> modes[] = {{Guiding.get(), GuidingShape.get()},
-                                                     {Centering.get(), CenteringShape.get()},
-                                                     {Slewing.get(), SlewingShape.get()}};
-  for (const auto& [other, otherShape] : modes) {
-    if (other != &label && other->tag() != 0) SetSpeed(*other, *otherShape, 0);
+void TSchedule::SpeedClick(ui::Label& label) {
+  for (ui::Label* other : {Guiding.get(), Centering.get(), Slewing.get()}) {
+    if (other != &label && other->tag() != 0) SetSpeed(*other, 0);
   }
-  SetSpeed(label, shape, 1);
+  SetSpeed(label, 1);
   SetLastSpeedMode(std::string(1, LetterOf(label)));
 }
 
-void TSchedule::SetSpeed(ui::Label& label, ui::Shape& shape, int wanted) {
-  (void)shape;  // the shape shows the last chosen mode (SetLastSpeedMode), not the state
+// The speed shapes show the last chosen mode (SetLastSpeedMode), not this state.
+void TSchedule::SetSpeed(ui::Label& label, int wanted) {
   Defocus();
   if (wanted != label.tag()) {
     label.setTag(wanted > 0 ? 1 : 0);

@@ -81,9 +81,9 @@ void TSchedule::SetVisionMode(ui::Color frameFill, ui::Color framePen, ui::Color
   SetDirection(*East, *EastShape, true, 2 * static_cast<int>(East->tag()));
   SetDirection(*South, *SouthShape, true, 2 * static_cast<int>(South->tag()));
   SetDirection(*North, *NorthShape, true, 2 * static_cast<int>(North->tag()));
-  SetSpeed(*Guiding, *GuidingShape, 2 * static_cast<int>(Guiding->tag()));
-  SetSpeed(*Slewing, *SlewingShape, 2 * static_cast<int>(Slewing->tag()));
-  SetSpeed(*Centering, *CenteringShape, 2 * static_cast<int>(Centering->tag()));
+  SetSpeed(*Guiding, 2 * static_cast<int>(Guiding->tag()));
+  SetSpeed(*Slewing, 2 * static_cast<int>(Slewing->tag()));
+  SetSpeed(*Centering, 2 * static_cast<int>(Centering->tag()));
 }
 
 void TSchedule::BtnExitClick() {
@@ -109,16 +109,7 @@ void TSchedule::FrameMouseMove(int x, int y) {
 
 void TSchedule::FrameMouseUp() {
   Dragging = false;
-  const ui::Size screen = context_.backend.screenSize();
-  int x = left();
-  int y = top();
-  x = std::min(x, screen.width - width());
-  y = std::min(y, screen.height - height() - kTaskBarReserve);
-  // The top left corner wins when the window is larger than the screen, so that its
-  // titles (the handles for dragging) stay reachable.
-  x = std::max(x, 0);
-  y = std::max(y, 0);
-  setBounds(x, y, width(), height());
+  keepOnScreen(kTaskBarReserve);
   MovedByUser = true;
 }
 

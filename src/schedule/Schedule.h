@@ -139,7 +139,7 @@ class TSchedule : public ui::Form {
   void GuidingClick();
   void CenteringClick();
   void SlewingClick();
-  void SetSpeed(ui::Label& label, ui::Shape& shape, int wanted);
+  void SetSpeed(ui::Label& label, int wanted);
   void SpeedChange();
   void SetLastSpeedMode(const std::string& letter);
   // Marks the speed mode the controller reports (the ":Gv#" reply).
@@ -184,7 +184,9 @@ class TSchedule : public ui::Form {
 
   void DirectionClick(ui::Label& label, ui::Shape& shape, ui::Label& opposite,
                       ui::Shape& oppositeShape);
-  void SpeedClick(ui::Label& label, ui::Shape& shape);
+  void SpeedClick(ui::Label& label);
+  void setRow(int row, const std::string& time, const std::string& name, const std::string& ra,
+              const std::string& dec);
   char LetterOf(const ui::Label& label) const;
   bool AnyDirectionActive() const;
   // The normal colours of the window's buttons (those of "Add") in the active scheme.

@@ -23,25 +23,14 @@ bool fieldTakes(const ui::MaskEdit& field, const std::string& text) {
 }  // namespace
 
 void TSchedule::AddEvent() {
-  int row = 1;
-  if (!(Objects->rowCount() == 2 && Objects->cell(0, 1).empty())) {
-    Objects->setRowCount(Objects->rowCount() + 1);
-    row = Objects->rowCount() - 1;
-  }
-  Objects->setCell(0, row, EditTime->text());
-  Objects->setCell(1, row, EditName->text());
-  Objects->setCell(2, row, EditRA->text());
-  Objects->setCell(3, row, EditDec->text());
+  AddScheduleRow(EditTime->text(), EditName->text(), EditRA->text(), EditDec->text());
   SortEvents();
 }
 
 void TSchedule::ReplaceEvent() {
   const int row = Objects->row();
   if (row < 1 || row >= Objects->rowCount()) return;
-  Objects->setCell(0, row, EditTime->text());
-  Objects->setCell(1, row, EditName->text());
-  Objects->setCell(2, row, EditRA->text());
-  Objects->setCell(3, row, EditDec->text());
+  setRow(row, EditTime->text(), EditName->text(), EditRA->text(), EditDec->text());
   SortEvents();
 }
 
@@ -164,11 +153,16 @@ void TSchedule::AddScheduleRow(const std::string& time, const std::string& name,
     Objects->setRowCount(Objects->rowCount() + 1);
     row = Objects->rowCount() - 1;
   }
+  setRow(row, time, name, ra, dec);
+  FitGridHeight();
+}
+
+void TSchedule::setRow(int row, const std::string& time, const std::string& name,
+                       const std::string& ra, const std::string& dec) {
   Objects->setCell(0, row, time);
   Objects->setCell(1, row, name);
   Objects->setCell(2, row, ra);
   Objects->setCell(3, row, dec);
-  FitGridHeight();
 }
 
 void TSchedule::FitGridHeight() {

@@ -110,8 +110,8 @@ bool Form::selectNext(Widget* current, bool forward) {
   if (count == 0) return false;
   auto at = std::find(order.begin(), order.end(), current);
   // Without a current control the walk starts just before the first (or after the last).
-  size_t start = at != order.end() ? static_cast<size_t>(at - order.begin())
-                                   : (forward ? count - 1 : 0);
+  size_t start =
+      at != order.end() ? static_cast<size_t>(at - order.begin()) : (forward ? count - 1 : 0);
   for (size_t step = 1; step <= count; ++step) {
     Widget* next = order[forward ? (start + step) % count : (start + count - step) % count];
     if (!selectable(next)) continue;
@@ -132,7 +132,9 @@ void Form::setModalResult(int result) {
   if (result != modal::kNone) close();
 }
 
-void Form::close() { setVisible(false); }
+void Form::close() {
+  setVisible(false);
+}
 
 bool Form::previewKeyDown(Widget& target, int key, ShiftState shift) {
   if (!keyPreview_ || !onKeyDown) return false;
@@ -165,6 +167,13 @@ void Form::keyPress(Widget& target, char key) {
 
 void Form::raiseShow() {
   if (onShow) onShow(*this);
+}
+
+void Form::keepOnScreen(int bottomReserve) {
+  const Size screen = backend().screenSize();
+  const int x = std::max(0, std::min(left(), screen.width - width()));
+  const int y = std::max(0, std::min(top(), screen.height - height() - bottomReserve));
+  setBounds(x, y, width(), height());
 }
 
 }  // namespace orvane::ui

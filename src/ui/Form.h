@@ -42,6 +42,11 @@ class Form : public Widget {
   void minimize();
   void restore();
 
+  // Pulls the window back inside the screen, keeping bottomReserve pixels free at the bottom
+  // for the task bar. The top left corner wins when the window is larger than the screen,
+  // so that its title stays reachable.
+  void keepOnScreen(int bottomReserve);
+
   // The form sees keys before its controls (key preview).
   bool keyPreview() const { return keyPreview_; }
   void setKeyPreview(bool preview) { keyPreview_ = preview; }
