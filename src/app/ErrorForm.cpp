@@ -32,7 +32,6 @@ TErrorForm::TErrorForm(AppContext& context)
   OK->setText("OK");
   OK->setBounds(50, 106, 75, 25);
   OK->setModalResult(ui::modal::kOk);
-  OK->onClick = [this](ui::Widget&) { setModalResult(ui::modal::kOk); };
   if (TMainForm* main = context.windows.main) {
     for (ui::Widget* label : {Error.get(), ErrorType.get(), Minimum.get(), MinimumLabel.get(),
                               Maximum.get(), MaximumLabel.get()}) {

@@ -403,14 +403,7 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::UpdateIntervalChange() {
-  std::string text = UpdateInterval->text();
-  // A field left empty shows only blanks; it counts as empty, not as 0.
-  if (text.find_first_not_of(' ') == std::string::npos) text = "1000";
-  for (char& ch : text) {
-    if (ch == ' ') ch = '0';
-  }
-  long long interval = 0;
-  UpdateTimer.setInterval(TryParseInteger(text, interval) ? static_cast<int>(interval) : 0);
+  UpdateTimer.setInterval(MillisecondsOfField(UpdateInterval->text()));
 }
 
 int TMainForm::FindInProfile(std::string_view prefix, int fallback) const {

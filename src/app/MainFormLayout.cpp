@@ -15,11 +15,9 @@ std::unique_ptr<T> make(ui::Backend& backend, ui::Widget* parent, const char* na
   return std::make_unique<T>(backend, parent, name);
 }
 
-
-
 std::unique_ptr<ui::MaskEdit> makeMillisecondField(ui::Backend& backend, ui::Widget* parent,
-                                                    const char* name, const char* start,
-                                                    int left, int top) {
+                                                   const char* name, const char* start, int left,
+                                                   int top) {
   auto field = make<ui::MaskEdit>(backend, parent, name);
   field->setBounds(left, top, 140, 21);
   field->setEditMask("!9999 mi\\l\\lise\\conds;0;0");
@@ -48,18 +46,12 @@ void TMainForm::BuildLayout() {
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
 
-  Title = MakeCaption(b, this, "Title", "Orvane Control", 200, 18);
-  ui::Font titleFont = windowFont;
-  titleFont.pointSize = 24;
-  titleFont.bold = true;
-  Title->setFont(titleFont);
-  Title->setText("Orvane Control");
+  Title = MakeTitle(b, this, "Orvane Control", 200, 18, 24);
   Subtitle = MakeCaption(b, this, "Subtitle", "Version 1.24", 204, 58);
   ui::Font subtitleFont = windowFont;
   subtitleFont.pointSize = 12;
   subtitleFont.italic = true;
   Subtitle->setFont(subtitleFont);
-  Subtitle->setText("Version 1.24");
 
   BuildImageButtons();
 
@@ -95,12 +87,12 @@ void TMainForm::BuildLayout() {
   BuildProfilePage();
   BuildStatusStrip();
 
-  for (ui::Widget* w : {static_cast<ui::Widget*>(Frame.get()), static_cast<ui::Widget*>(Title.get()),
-                        static_cast<ui::Widget*>(Subtitle.get()),
-                        static_cast<ui::Widget*>(SheetFrame.get()),
-                        static_cast<ui::Widget*>(SheetPanel.get()),
-                        static_cast<ui::Widget*>(StaticControlsFrame.get()),
-                        static_cast<ui::Widget*>(StaticControlsPanel.get())}) {
+  for (ui::Widget* w :
+       {static_cast<ui::Widget*>(Frame.get()), static_cast<ui::Widget*>(Title.get()),
+        static_cast<ui::Widget*>(Subtitle.get()), static_cast<ui::Widget*>(SheetFrame.get()),
+        static_cast<ui::Widget*>(SheetPanel.get()),
+        static_cast<ui::Widget*>(StaticControlsFrame.get()),
+        static_cast<ui::Widget*>(StaticControlsPanel.get())}) {
     MakeDraggable(*w);
   }
 }
@@ -165,18 +157,18 @@ void TMainForm::BuildProfilePage() {
 
   MakeFlatButton(b, page, LoadProfileShape, LoadProfile, "LoadProfile", "Load", 160, 52, 60);
   MakeFlatButton(b, page, ReloadProfileShape, ReloadProfile, "ReloadProfile", "Reload", 227, 52,
-                  60);
+                 60);
   MakeFlatButton(b, page, SaveProfileShape, SaveProfile, "SaveProfile", "Save", 294, 52, 60);
   MakeFlatButton(b, page, DeleteProfileShape, DeleteProfile, "DeleteProfile", "Delete", 361, 52,
-                  60);
+                 60);
   SaveProfile->setVisible(false);
   SaveProfileShape->setVisible(false);
   LoadProfile->onClick = [this](ui::Widget&) { profilePage.LoadProfileClick(); };
   ReloadProfile->onClick = [this](ui::Widget&) { profilePage.ReloadProfileNow(); };
   DeleteProfile->onClick = [this](ui::Widget&) { profilePage.DeleteProfileClick(); };
 
-  CurrentProfileStatus = MakeCaption(b, page, "CurrentProfileStatus", "Status: No profile loaded",
-                                   20, 88);
+  CurrentProfileStatus =
+      MakeCaption(b, page, "CurrentProfileStatus", "Status: No profile loaded", 20, 88);
   ProfileVersionLabel = MakeCaption(b, page, "ProfileVersionLabel", "Written for:", 20, 114);
   ProfileVersion = MakeCaption(b, page, "ProfileVersion", "Detection failed", 160, 114);
 
@@ -192,8 +184,8 @@ void TMainForm::BuildProfilePage() {
   SerialPort->setBounds(160, 180, 145, 24);
   SerialPort->setItems({"Auto-detect", "COM1", "COM2", "COM3", "COM4", "COM5", "Offline"});
   SerialPort->setTabOrder(2);
-  CurrentOrvaneStatus = MakeCaption(b, page, "CurrentOrvaneStatus",
-                                  "Status: Orvane control not found", 20, 212);
+  CurrentOrvaneStatus =
+      MakeCaption(b, page, "CurrentOrvaneStatus", "Status: Orvane control not found", 20, 212);
   OrvaneVersionLabel = MakeCaption(b, page, "OrvaneVersionLabel", "Controller:", 20, 238);
   OrvaneVersion = MakeCaption(b, page, "OrvaneVersion", "Detection failed", 160, 238);
 
@@ -207,12 +199,11 @@ void TMainForm::BuildProfilePage() {
   UpdateInterval = makeMillisecondField(b, page, "UpdateInterval", "2   ", 160, 330);
   UpdateInterval->setTabOrder(5);
 
-  MakeFlatButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180,
-                  190);
+  MakeFlatButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180, 190);
   MakeFlatButton(b, page, ReceiveAllShape, ReceiveAll, "ReceiveAll", "Receive current settings",
-                  330, 215, 190);
+                 330, 215, 190);
   MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
-                  "Toggle Low Precision", 330, 250, 190);
+                 "Toggle Low Precision", 330, 250, 190);
 }
 
 void TMainForm::BuildStatusStrip() {

@@ -4,6 +4,7 @@
 
 #include "dialogue/Checksum.h"
 #include "link/AstroTime.h"
+#include "sheets/NumberText.h"
 
 namespace orvane {
 
@@ -33,13 +34,6 @@ std::string lastCharacters(std::string text, size_t count) {
 }
 
 }  // namespace
-
-std::string BlanksAsZeros(std::string text) {
-  for (char& ch : text) {
-    if (ch == ' ') ch = '0';
-  }
-  return text;
-}
 
 long long IntegerOr(std::string_view text, long long fallback) {
   size_t i = 0;

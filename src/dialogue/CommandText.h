@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "sheets/NumberText.h"
+
 namespace orvane {
 
 constexpr char kDegreeSign = '\xB0';        // "°" in the program's own texts
 constexpr char kControllerDegree = '\xDF';  // the controller's degree character
 
-// Every blank replaced by "0".
-std::string BlanksAsZeros(std::string text);
 // Whole text read as a decimal integer (optional sign, blanks around allowed); fallback
 // when it is not one.
 long long IntegerOr(std::string_view text, long long fallback);

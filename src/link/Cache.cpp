@@ -31,11 +31,6 @@ bool writableWhileNotConnected(const std::string& command) {
          command == "bR#";
 }
 
-std::string blanksToZeros(std::string text) {
-  std::replace(text.begin(), text.end(), ' ', '0');
-  return text;
-}
-
 int readInteger(const std::string& text) {
   long long value = 0;
   if (!TryParseInteger(text, value) || value < 0) return 0;
@@ -44,16 +39,16 @@ int readInteger(const std::string& text) {
 
 }  // namespace
 
-int ReplyTimeoutMs(std::string_view fieldText) {
+int MillisecondsOfField(std::string_view fieldText) {
   // A field left empty shows only blanks; it counts as empty, not as 0.
   if (fieldText.find_first_not_of(' ') == std::string_view::npos) return 1000;
-  return readInteger(blanksToZeros(std::string(fieldText)));
+  return readInteger(BlanksAsZeros(std::string(fieldText)));
 }
 
 int CacheDelayTicks(std::string_view fieldText) {
   std::string text(fieldText);
   while (text.size() < 4) text.insert(text.begin(), '0');
-  return readInteger(blanksToZeros(text)) / 1000;
+  return readInteger(BlanksAsZeros(text)) / 1000;
 }
 
 TCache::TCache(AppContext& context)
@@ -95,7 +90,7 @@ TCache::~TCache() {
 
 std::string TCache::SendCommand(const std::string& command, bool wait) {
   TMainForm* main = context_.windows.main;
-  int timeout = main != nullptr ? ReplyTimeoutMs(main->TimeOut->text()) : 1000;
+  int timeout = main != nullptr ? MillisecondsOfField(main->TimeOut->text()) : 1000;
   if (timeout <= 0) timeout = kShortestReplyTimeoutMs;
   ui::Backend& b = backend();
   while (ReceiveBusy) {

@@ -27,8 +27,9 @@
 
 namespace orvane {
 
-// Millisecond fields read the way the cache manager reads them.
-int ReplyTimeoutMs(std::string_view fieldText);
+// Millisecond fields: the reply time-out and the polling interval read with blanks as "0",
+// a field of blanks only as 1000.
+int MillisecondsOfField(std::string_view fieldText);
 int CacheDelayTicks(std::string_view fieldText);
 
 class TCache : public ui::Form {

@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "profile/KeywordText.h"
 #include "schedule/Schedule.h"
+#include "sheets/NumberText.h"
 
 namespace orvane {
 
@@ -18,9 +19,6 @@ constexpr std::string_view kStatusInvalidFormat = "Error: Invalid file format";
 constexpr std::string_view kStatusErrors = "Status: Errors found in Profile";
 constexpr std::string_view kStatusLoaded = "Status: Profile loaded";
 constexpr size_t kReadLimit = 256;
-// Value ids address 32-bit control numbers; larger ones would overflow the list tags and
-// option numbers derived from them.
-constexpr long long kLargestValueId = 2147483647;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -215,7 +213,7 @@ void ProfileReader::SetVersion(std::string_view line) {
 
 void ProfileReader::SetSavedValue(std::string_view line) {
   std::optional<ValueLine> value = ParseValueLine(line);
-  if (!value || value->id > kLargestValueId || value->id < -kLargestValueId - 1) {
+  if (!value || !IsControlNumber(value->id)) {
     throw ProfileLineError("the id of a value line is not a control number");
   }
   main_.sheets.SetControlValue(nullptr, value->id, false, value->text, true);

@@ -57,23 +57,8 @@ TSchedule::TSchedule(AppContext& context)
   windowFont.color = ui::kWhite;
   setFont(windowFont);
   setColor(ui::kBlack);
-  ui::Size screen = b.screenSize();
-  setBounds((screen.width - kWindowWidth) / 2, (screen.height - kWindowHeight) / 2, kWindowWidth,
-            kWindowHeight);
-  setRegion(
-      ui::RoundRegion{kWindowWidth + 1, kWindowHeight + 1, kWindowHeight / 4, kWindowHeight / 4});
-
-  Frame = std::make_unique<ui::Shape>(b, this, "Frame");
-  Frame->setBounds(0, 0, kWindowWidth, kWindowHeight);
-  Frame->setBrushColor(9852172);
-  Frame->setPenColor(ui::kWhite);
-  Frame->setPenWidth(2);
-  Title = MakeCaption(b, this, "Title", "Manual Control", kLeftColumn, 12);
-  ui::Font titleFont = windowFont;
-  titleFont.pointSize = 16;
-  titleFont.bold = true;
-  Title->setFont(titleFont);
-  Title->setText("Manual Control");
+  Frame = MakeDialogFrame(*this, kWindowWidth, kWindowHeight);
+  Title = MakeTitle(b, this, "Manual Control", kLeftColumn, 12, 16);
   BtnExit = std::make_unique<ui::ImageButton>(b, this, "BtnExit");
   BtnExit->setBounds(kWindowWidth - 48, 12, 32, 32);
   BtnExit->onClick = [this](ui::Widget&) { BtnExitClick(); };

@@ -7,9 +7,6 @@ namespace orvane {
 namespace {
 
 constexpr std::string_view kDatabaseWord = "DataBase";
-// Control numbers are 32-bit integers, as the controller's setting numbers are; larger ones
-// would overflow the list tags and option numbers derived from them.
-constexpr long long kLargestControlNumber = 2147483647;
 constexpr size_t kPairMarkWithin = 6;  // the "&" of a pair line stands in the first six
 
 // The text from index pos on; empty when pos lies past the end.
@@ -37,8 +34,7 @@ void ReadRange(std::string_view part, double& low, double& high) {
   for (;;) {
     size_t blank = part.find(' ');
     size_t colon = part.find(':');
-    if (blank == std::string_view::npos || colon == std::string_view::npos || blank > colon)
-      break;
+    if (blank == std::string_view::npos || colon == std::string_view::npos || blank > colon) break;
     part.remove_prefix(blank + 1);
   }
   size_t colon = part.find(':');
@@ -87,8 +83,7 @@ std::string QuotedValue(std::string_view line, int n) {
 ControlLine ParseControlLine(std::string_view line) {
   ControlLine result;
   result.numberText = std::string(line.substr(0, line.find(' ')));
-  if (!TryParseInteger(result.numberText, result.number) ||
-      result.number > kLargestControlNumber || result.number < -kLargestControlNumber - 1) {
+  if (!TryParseInteger(result.numberText, result.number) || !IsControlNumber(result.number)) {
     throw ProfileLineError("'" + result.numberText + "' is not a valid control number");
   }
   result.rowText = QuotedValue(line, 1);

@@ -1,7 +1,9 @@
 #include "sheets/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 
@@ -11,7 +13,9 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -99,6 +103,16 @@ std::string TidyExponent(std::string text) {
 }
 
 }  // namespace
+
+std::string BlanksAsZeros(std::string text) {
+  std::replace(text.begin(), text.end(), ' ', '0');
+  return text;
+}
+
+bool IsControlNumber(long long number) {
+  return number >= std::numeric_limits<std::int32_t>::min() &&
+         number <= std::numeric_limits<std::int32_t>::max();
+}
 
 double StrToFloatDef(std::string_view text, double defaultValue) {
   std::string normalised;

@@ -7,6 +7,9 @@
 
 namespace orvane {
 
+// Every blank replaced by "0" (how a masked field's untyped positions are read).
+std::string BlanksAsZeros(std::string text);
+
 // Text to floating point, accepting both "." and "," as the decimal point; leading and
 // trailing blanks are allowed; defaultValue when the text is not a number.
 double StrToFloatDef(std::string_view text, double defaultValue);
@@ -22,6 +25,10 @@ long long Power(long long base, int exponent);
 // Reads a whole decimal integer (optional sign, leading blanks allowed); nothing otherwise.
 // Used where a profile number must be an integer.
 bool TryParseInteger(std::string_view text, long long& value);
+
+// Control numbers are 32-bit integers, as the controller's setting numbers are; larger ones
+// would overflow the list tags and option numbers derived from them.
+bool IsControlNumber(long long number);
 
 // The numeric prefix of a text (optional sign, digits, optional fraction); 0 when the text
 // does not begin with a number: "15abc" -> 15, "abc" -> 0, "-2.5:" -> -2.5.

@@ -46,11 +46,11 @@ class CacheTest : public ::testing::Test {
 };
 
 TEST(CacheFieldsTest, MillisecondFieldsReadAsTheCacheManagerReadsThem) {
-  EXPECT_EQ(ReplyTimeoutMs(""), 1000);
-  EXPECT_EQ(ReplyTimeoutMs("    "), 1000);  // the emptied field
-  EXPECT_EQ(ReplyTimeoutMs("1   "), 1000);
-  EXPECT_EQ(ReplyTimeoutMs("3   "), 3000);
-  EXPECT_EQ(ReplyTimeoutMs("25  "), 2500);
+  EXPECT_EQ(MillisecondsOfField(""), 1000);
+  EXPECT_EQ(MillisecondsOfField("    "), 1000);  // the emptied field
+  EXPECT_EQ(MillisecondsOfField("1   "), 1000);
+  EXPECT_EQ(MillisecondsOfField("3   "), 3000);
+  EXPECT_EQ(MillisecondsOfField("25  "), 2500);
   EXPECT_EQ(CacheDelayTicks("1   "), 1);
   EXPECT_EQ(CacheDelayTicks("12  "), 1);  // 1200 ms
   EXPECT_EQ(CacheDelayTicks("9999"), 9);
