@@ -4,7 +4,16 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "ControllerOptions.h"
+
 namespace orvane::bench {
+
+namespace {
+
+// The fixed pause after each direct command the cache manager writes.
+constexpr double kPauseAfterCommandMs = 40;
+
+}  // namespace
 
 std::string GenerateProfile(int lineCount) {
   std::ostringstream out;
@@ -58,6 +67,11 @@ Figures Measure(int runs, const std::function<double()>& runOnceMs) {
   for (int i = 0; i < runs; ++i) times.push_back(runOnceMs());
   std::sort(times.begin(), times.end());
   return Figures{times[times.size() / 2], times.front(), times.back()};
+}
+
+double FloorMs(long long commands, long long bytes) {
+  return kPauseAfterCommandMs * static_cast<double>(commands) +
+         sim::kMillisecondsPerByte * static_cast<double>(bytes);
 }
 
 }  // namespace orvane::bench

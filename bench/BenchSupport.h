@@ -1,5 +1,5 @@
 // Shared pieces of the benchmarks: a generated profile of every control kind, a scratch
-// folder and a median over repeated runs.
+// folder, a median over repeated runs and the floor of a serial exchange.
 #pragma once
 
 #include <chrono>
@@ -27,5 +27,9 @@ inline double ElapsedMs(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
       .count();
 }
+
+// The shortest time an exchange can take at 9600 baud: the pause for every direct command
+// plus the line time of every byte, both ways.
+double FloorMs(long long commands, long long bytes);
 
 }  // namespace orvane::bench

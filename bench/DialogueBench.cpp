@@ -14,16 +14,10 @@
 
 namespace {
 
-constexpr double kPauseMs = 40;
-constexpr double kByteMs = 10.0 / 9600 * 1000;
-
 struct Run {
   double ms = 0;
   long long commands = 0;
   long long bytes = 0;
-  double floorMs() const {
-    return kPauseMs * static_cast<double>(commands) + kByteMs * static_cast<double>(bytes);
-  }
 };
 
 // Runs work once and notes the time and the traffic it made.
@@ -45,7 +39,7 @@ void Report(const char* what, orvane::TCache& cache, int runs, const std::functi
     return results.back().ms;
   });
   const Run& last = results.back();
-  const double floor = last.floorMs();
+  const double floor = orvane::bench::FloorMs(last.commands, last.bytes);
   std::printf("%s: %lld commands, %lld bytes; median %.1f ms (min %.1f, max %.1f)\n", what,
               last.commands, last.bytes, figures.medianMs, figures.minMs, figures.maxMs);
   std::printf(

@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
       replyLength = cache.SendCommand(":GR#", true).size();
       return bench::ElapsedMs(start);
     });
-    const double floor = 40 + 1.0417 * static_cast<double>(4 + replyLength);
+    const double floor = bench::FloorMs(1, static_cast<long long>(4 + replyLength));
     std::printf(":GR# round trip (reply %zu bytes): median %.2f ms (min %.2f, max %.2f)\n",
                 replyLength, figures.medianMs, figures.minMs, figures.maxMs);
     std::printf(

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace orvane::sim {
 
@@ -22,5 +24,12 @@ struct Output {
     return atMs + static_cast<double>(index + 1) * msPerByte;
   }
 };
+
+// Moves the pieces of more to the end of pieces (a vector or a deque of Output).
+template <typename Pieces>
+void appendAll(Pieces& pieces, std::vector<Output> more) {
+  pieces.insert(pieces.end(), std::make_move_iterator(more.begin()),
+                std::make_move_iterator(more.end()));
+}
 
 }  // namespace orvane::sim

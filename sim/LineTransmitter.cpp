@@ -36,10 +36,7 @@ void LineTransmitter::append(std::vector<Output>& out, std::string bytes, double
   Output piece{std::max(startMs, lineFreeAtMs_), std::move(bytes), msPerByte()};
   if (options_.unplugAtMs >= 0) {
     std::size_t keep = 0;
-    while (keep < piece.bytes.size() &&
-           (piece.msPerByte > 0 ? piece.byteDoneMs(keep) : piece.atMs) < options_.unplugAtMs) {
-      ++keep;
-    }
+    while (keep < piece.bytes.size() && piece.byteDoneMs(keep) < options_.unplugAtMs) ++keep;
     piece.bytes.resize(keep);
   }
   if (piece.bytes.empty()) return;

@@ -27,8 +27,6 @@ class LineTransmitter {
   std::vector<Output> unsolicited(const std::vector<std::string>& pieces, double dueMs,
                                   double gapMs);
   bool unplugged(double nowMs) const;
-  double lineFreeAtMs() const { return lineFreeAtMs_; }
-  void reset() { lineFreeAtMs_ = 0; }
 
  private:
   double msPerByte() const;

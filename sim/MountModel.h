@@ -28,8 +28,6 @@ class MountModel {
   bool moving(Direction direction) const { return driven_[index(direction)]; }
   SpeedMode speedMode() const { return mode_; }
   int slewSpeed() const { return slewSpeed_; }
-  double targetRightAscensionHours() const { return targetRa_ / 15.0; }
-  double targetDeclinationDegrees() const { return targetDec_; }
 
   // A direction driven by hand; starting one ends a slew.
   void startMoving(Direction direction, double nowMs);

@@ -18,7 +18,6 @@ class PseudoTerminal {
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
   int masterFd() const { return master_; }
-  bool isOpen() const { return master_ >= 0; }
   const std::string& devicePath() const { return devicePath_; }
   // The line drops: the program's side sees a hangup.
   void closeMaster();

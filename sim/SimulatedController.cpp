@@ -76,10 +76,6 @@ std::optional<int> settingNumber(std::string_view digits) {
   return number;
 }
 
-void appendAll(std::vector<Output>& out, std::vector<Output> more) {
-  for (Output& piece : more) out.push_back(std::move(piece));
-}
-
 }  // namespace
 
 SimulatedController::SimulatedController(ControllerOptions options)
@@ -197,10 +193,6 @@ void SimulatedController::setStatusBit4(bool on) {
 std::string SimulatedController::setting(int number) const {
   auto found = settings_.find(number);
   return found == settings_.end() ? std::string("0") : found->second;
-}
-
-void SimulatedController::setSetting(int number, std::string value) {
-  settings_[number] = std::move(value);
 }
 
 void SimulatedController::handleCommand(const std::string& command, double nowMs,

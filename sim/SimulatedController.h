@@ -75,7 +75,6 @@ class SimulatedController {
   }
 
   std::string setting(int number) const;
-  void setSetting(int number, std::string value);
   unsigned statusBits() const { return statusBits_; }
   // The initial alignment done at the hand controller.
   void completeInitialAlignment() { statusBits_ |= kStatusAligned; }
@@ -84,9 +83,7 @@ class SimulatedController {
   double rightAscensionHours(double nowMs) const { return mount_.rightAscensionHours(nowMs); }
   double declinationDegrees(double nowMs) const { return mount_.declinationDegrees(nowMs); }
   const MountModel& mount() const { return mount_; }
-  const ControllerClock& clock() const { return clock_; }
   bool highPrecision() const { return highPrecision_; }
-  int brightness() const { return brightness_; }
   const std::string& objectName() const { return objectName_; }
   bool j2000() const { return j2000_; }
   const std::vector<std::string>& objectMemory() const { return memory_; }

@@ -12,10 +12,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <limits>
+#include <string_view>
 
 #include "DeviceLink.h"
+#include "OutputQueue.h"
 #include "PseudoTerminal.h"
 #include "SimulatedController.h"
 
@@ -64,60 +65,22 @@ class SignalDescriptor {
   int fd_ = -1;
 };
 
-// The controller's output waiting to be written, with the part of the first piece that
-// has been written already.
-struct OutputQueue {
-  std::deque<Output> pieces;
-  std::size_t writtenOfFirst = 0;
-
-  void add(std::vector<Output> more) {
-    for (Output& piece : more) pieces.push_back(std::move(piece));
-  }
-  void clear() {
-    pieces.clear();
-    writtenOfFirst = 0;
-  }
-  // When the next byte is due; infinity when nothing waits.
-  double nextDueMs() const {
-    if (pieces.empty()) return std::numeric_limits<double>::infinity();
-    const Output& first = pieces.front();
-    return first.msPerByte > 0 ? first.byteDoneMs(writtenOfFirst) : first.atMs;
-  }
-  // Forgets what is due by nowMs (nobody listens).
-  void dropDue(double nowMs) {
-    while (!pieces.empty() && nextDueMs() <= nowMs) {
-      std::size_t due = pieces.front().bytesSentBy(nowMs);
-      if (due >= pieces.front().bytes.size()) {
-        pieces.pop_front();
-        writtenOfFirst = 0;
-      } else {
-        writtenOfFirst = due;
-        break;
-      }
-    }
-  }
-};
-
 enum class WriteResult { Done, Blocked, HungUp };
 
+// Writes what is due by nowMs; a short write leaves the rest for the next round.
 WriteResult writeDue(int fd, OutputQueue& queue, double nowMs) {
-  while (!queue.pieces.empty()) {
-    Output& first = queue.pieces.front();
-    std::size_t due = first.bytesSentBy(nowMs);
-    if (due > queue.writtenOfFirst) {
-      ssize_t written =
-          write(fd, first.bytes.data() + queue.writtenOfFirst, due - queue.writtenOfFirst);
-      if (written < 0) {
-        if (errno == EAGAIN || errno == EINTR) return WriteResult::Blocked;
-        return WriteResult::HungUp;
-      }
-      queue.writtenOfFirst += static_cast<std::size_t>(written);
+  for (;;) {
+    const std::string_view due = queue.due(nowMs);
+    if (due.empty()) return WriteResult::Done;
+    const std::size_t wanted = due.size();
+    const ssize_t written = write(fd, due.data(), wanted);
+    if (written < 0) {
+      if (errno == EAGAIN || errno == EINTR) return WriteResult::Blocked;
+      return WriteResult::HungUp;
     }
-    if (queue.writtenOfFirst < first.bytes.size()) return WriteResult::Done;
-    queue.pieces.pop_front();
-    queue.writtenOfFirst = 0;
+    queue.take(static_cast<std::size_t>(written));
+    if (static_cast<std::size_t>(written) < wanted) return WriteResult::Done;
   }
-  return WriteResult::Done;
 }
 
 bool stillHungUp(int fd) {
@@ -206,7 +169,7 @@ int SimulatorServer::run() {
       }
       enqueue(controller.poll(now));
       if (hungUp) {
-        queue.dropDue(now);
+        queue.takeDue(now);  // nobody listens: what is due is lost
       } else {
         WriteResult result = writeDue(terminal->masterFd(), queue, now);
         writeBlocked = result == WriteResult::Blocked;

@@ -85,7 +85,6 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   }
   ui::Memo& memo = *panel.memo;
   const int line = memo.caretLine();
-  memo.setCaretLine(line);
   const std::string text =
       line >= 0 && static_cast<size_t>(line) < memo.lines().size() ? memo.lines()[line] : "";
   std::optional<ObjectLine> object = ParseObjectLine(text);

@@ -1,6 +1,7 @@
 #include "link/Comm.h"
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 
 #include "ui/Backend.h"
@@ -8,18 +9,6 @@
 namespace orvane {
 
 namespace {
-
-// Hands the lock back on every path, exceptions included.
-class LockScope {
- public:
-  explicit LockScope(TThreadComm& comm) : comm_(comm) { comm_.Lock(); }
-  ~LockScope() { comm_.Unlock(); }
-  LockScope(const LockScope&) = delete;
-  LockScope& operator=(const LockScope&) = delete;
-
- private:
-  TThreadComm& comm_;
-};
 
 constexpr int kNotOpenCode = -1;
 constexpr int kMaxEventCharIndex = 5;
@@ -110,7 +99,7 @@ void TThreadComm::CreateHandle() {
 void TThreadComm::Open() {
   std::exception_ptr noted;
   {
-    LockScope scope(*this);
+    std::lock_guard scope(lock_);
     if (Enabled()) {
       noted = std::make_exception_ptr(CommError(comm_message::kPortAlreadyOpen, kNotOpenCode));
     } else {
@@ -131,7 +120,7 @@ void TThreadComm::Open() {
 
 void TThreadComm::Close() {
   if (!Enabled()) return;
-  LockScope scope(*this);
+  std::lock_guard scope(lock_);
   // Stopping never waits for this thread, so it is safe from inside a handler; the device
   // goes afterwards, which closes it.
   std::unique_ptr<SerialDevice> device = std::move(device_);
@@ -143,7 +132,7 @@ void TThreadComm::Close() {
 
 int TThreadComm::Write(const char* data, int count) {
   if (!Enabled()) return -1;
-  LockScope scope(*this);
+  std::lock_guard scope(lock_);
   if (count <= 0) return 0;
   int written = device_->write(data, count);
   if (written < 0) {
@@ -156,7 +145,7 @@ int TThreadComm::Write(const char* data, int count) {
 
 int TThreadComm::Read(char* buffer, int count) {
   if (!Enabled()) return -1;
-  LockScope scope(*this);
+  std::lock_guard scope(lock_);
   TComStat status;
   device_->clearErrors(status);
   if (count <= 0) return 0;
@@ -203,7 +192,7 @@ void TThreadComm::SetRTSState(bool on) {
 void TThreadComm::SetBREAKState(bool on) {
   EscapeComm(on ? EscapeFunction::SetBreak : EscapeFunction::ClrBreak);
   if (Enabled()) {
-    LockScope scope(*this);
+    std::lock_guard scope(lock_);
     device_->purge(true, true);
   }
 }
@@ -216,7 +205,7 @@ void TThreadComm::EscapeComm(EscapeFunction function) {
   if (!Enabled()) throw CommError(comm_message::kPortNotOpen, kNotOpenCode);
   int error = 0;
   {
-    LockScope scope(*this);
+    std::lock_guard scope(lock_);
     switch (function) {
       case EscapeFunction::SetDtr: error = device_->setDtr(true); break;
       case EscapeFunction::ClrDtr: error = device_->setDtr(false); break;
@@ -266,17 +255,10 @@ LineSettings TThreadComm::CurrentLineSettings() const {
   settings.parity = ParityValue(parity_);
   settings.stopBits = StopBitsValue(stopBits_);
   settings.parityCheck = options_.contains(TCommOption::coParityCheck);
-  settings.dsrSensitivity = options_.contains(TCommOption::coDsrSensitivity);
-  settings.ignoreXoff = options_.contains(TCommOption::coIgnoreXOff);
-  settings.errorCharEnabled = options_.contains(TCommOption::coErrorChar);
   settings.nullStrip = options_.contains(TCommOption::coNullStrip);
   settings.xonChar = eventChars_.XOnChar();
   settings.xoffChar = eventChars_.XOffChar();
-  settings.errorChar = eventChars_.ErrorChar();
-  settings.eofChar = eventChars_.EofChar();
   settings.eventChar = eventChars_.EvtChar();
-  settings.xonLimit = 1024;
-  settings.xoffLimit = 1024;
   return settings;
 }
 
@@ -288,18 +270,14 @@ void TThreadComm::UpdateDataControlBlock() {
 }
 
 void TThreadComm::UpdateDataControlBlockLock() {
-  LockScope scope(*this);
+  std::lock_guard scope(lock_);
   UpdateDataControlBlock();
 }
 
 void TThreadComm::UpdateCommTimeouts() {
   if (!Enabled()) return;
   DeviceTimeouts timeouts;
-  timeouts.readInterval = 0xFFFFFFFFu;
-  timeouts.readTotalPerByte = 0;
-  timeouts.readTotalConstant = 1000;
   timeouts.writeTotalPerByte = static_cast<std::uint32_t>(19200 / BaudRateValue(baudRate_));
-  timeouts.writeTotalConstant = 0;
   if (int error = device_->applyTimeouts(timeouts); error != 0)
     throw CommError(comm_message::kCommTimeouts, error);
 }

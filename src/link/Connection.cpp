@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
+#include "profile/KeywordText.h"
 
 namespace orvane {
 
@@ -22,11 +23,10 @@ void removeMismatchMark(ui::Label& label) {
 }  // namespace
 
 std::string ControllerVersionLabel(const std::string& reply) {
+  // With the "." in place the reply reads like a profile's "Version " value.
   std::string text = reply;
   text.insert(std::min<size_t>(2, text.size()), ".");
-  const std::string level = text.substr(0, 1);
-  const std::string version = text.size() > 1 ? text.substr(1, 3) : std::string();
-  return "Level " + level + ", Version " + version;
+  return VersionLabel(text);
 }
 
 Connection::Connection(TMainForm& main) : main_(main) {}

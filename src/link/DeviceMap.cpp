@@ -13,6 +13,12 @@ constexpr std::array<const char*, DeviceMap::kPortCount> kDefaultPaths = {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// The device used for port 1-5 when the settings store names none.
+std::string DefaultPath(int port) {
+  if (port < 1 || port > DeviceMap::kPortCount) return {};
+  return kDefaultPaths[static_cast<std::size_t>(port - 1)];
+}
+
 }  // namespace
 
 DeviceMap::DeviceMap(const SettingsStore& settings) : settings_(&settings) {}
@@ -24,11 +30,6 @@ std::optional<int> DeviceMap::PortNumber(std::string_view deviceName) {
   const char digit = deviceName[3];
   if (digit < '1' || digit > '0' + kPortCount) return std::nullopt;
   return digit - '0';
-}
-
-std::string DeviceMap::DefaultPath(int port) {
-  if (port < 1 || port > kPortCount) return {};
-  return kDefaultPaths[static_cast<std::size_t>(port - 1)];
 }
 
 std::string DeviceMap::PathFor(std::string_view deviceName) const {

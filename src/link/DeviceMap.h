@@ -20,8 +20,6 @@ class DeviceMap {
 
   // 1-5 for "Com1" ... "Com5" in any case; nothing for any other name.
   static std::optional<int> PortNumber(std::string_view deviceName);
-  // The device used for port 1-5 when the settings store names none.
-  static std::string DefaultPath(int port);
   // The device file to open for a port name (read from the store at each call, so a
   // changed map takes effect at the next open).
   std::string PathFor(std::string_view deviceName) const;

@@ -236,19 +236,14 @@ std::uint32_t PosixSerialDevice::clearErrors(ComStat& status) {
   serial_icounter_struct counters{};
   if (::ioctl(descriptor_, TIOCGICOUNT, &counters) != 0) return 0;
   std::uint32_t errors = 0;
-  if (countersKnown_) {
-    if (counters.frame != frameErrors_) errors |= comm_error::kFrame;
-    if (counters.overrun != overrunErrors_) errors |= comm_error::kOverrun;
-    if (counters.parity != parityErrors_) errors |= comm_error::kRxParity;
-    if (counters.brk != breaks_) errors |= comm_error::kBreak;
-    if (counters.buf_overrun != bufferOverruns_) errors |= comm_error::kRxOver;
+  if (counters_) {
+    if (counters.frame != counters_->frame) errors |= comm_error::kFrame;
+    if (counters.overrun != counters_->overrun) errors |= comm_error::kOverrun;
+    if (counters.parity != counters_->parity) errors |= comm_error::kRxParity;
+    if (counters.brk != counters_->brk) errors |= comm_error::kBreak;
+    if (counters.buf_overrun != counters_->buf_overrun) errors |= comm_error::kRxOver;
   }
-  frameErrors_ = counters.frame;
-  overrunErrors_ = counters.overrun;
-  parityErrors_ = counters.parity;
-  breaks_ = counters.brk;
-  bufferOverruns_ = counters.buf_overrun;
-  countersKnown_ = true;
+  counters_ = counters;
   return errors;
 }
 

@@ -16,10 +16,12 @@
 // Thread: user-interface thread; the event watcher runs on its own thread.
 #pragma once
 
+#include <linux/serial.h>
 #include <termios.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "link/SerialDevice.h"
@@ -38,8 +40,6 @@ class PosixSerialDevice : public SerialDevice {
   static std::unique_ptr<PosixSerialDevice> Open(ui::Backend& backend, const std::string& path,
                                                  int& errorCode);
   ~PosixSerialDevice() override;
-
-  bool pseudoTerminal() const { return pseudoTerminal_; }
 
   int applyLineSettings(const LineSettings& settings) override;
   int applyTimeouts(const DeviceTimeouts& timeouts) override;
@@ -73,9 +73,8 @@ class PosixSerialDevice : public SerialDevice {
   bool nullStrip_ = false;
   DeviceTimeouts timeouts_;
   bool outputHeld_ = false;  // the program suspended output as if XOff had arrived
-  // Line error counters at the last clearErrors (frame, overrun, parity, break).
-  int frameErrors_ = 0, overrunErrors_ = 0, parityErrors_ = 0, breaks_ = 0, bufferOverruns_ = 0;
-  bool countersKnown_ = false;
+  // Line error counters at the last clearErrors; none before the first.
+  std::optional<serial_icounter_struct> counters_;
   std::unique_ptr<TCommEventThread> watcher_;
 };
 

@@ -19,26 +19,16 @@ struct LineSettings {
   int dataBits = 8;
   enum class Parity { None, Odd, Even, Mark, Space } parity = Parity::None;
   enum class StopBits { One, OneAndHalf, Two } stopBits = StopBits::One;
-  bool parityCheck = false;     // check parity on input
-  bool dsrSensitivity = false;  // ignore input while DSR is off
-  bool ignoreXoff = false;      // keep sending after XOff was sent
-  bool errorCharEnabled = false;  // replace bytes with parity errors by errorChar
-  bool nullStrip = false;       // discard received null bytes
+  bool parityCheck = false;  // check parity on input
+  bool nullStrip = false;    // discard received null bytes
   char xonChar = 17;
   char xoffChar = 19;
-  char errorChar = 0;
-  char eofChar = 0;
   char eventChar = 0;
-  int xonLimit = 1024;
-  int xoffLimit = 1024;
 };
 
-// Time limits of transfers, in milliseconds. A limit of the form perByte * count +
-// constant; both 0 means no limit of that kind.
+// Time limit of writes, in milliseconds: perByte * count + constant; both 0 means no
+// limit. Reads never wait, so they have none.
 struct DeviceTimeouts {
-  std::uint32_t readInterval = 0xFFFFFFFFu;  // the maximum: no limit between bytes
-  std::uint32_t readTotalPerByte = 0;
-  std::uint32_t readTotalConstant = 1000;
   std::uint32_t writeTotalPerByte = 2;
   std::uint32_t writeTotalConstant = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "link/SimulatedSerialDevice.h"
@@ -31,7 +32,6 @@ bool SimulatedLine::unplugged() const { return controller_.unplugged(nowMs()); }
 
 void SimulatedLine::attach(SimulatedSerialDevice& device) {
   device_ = &device;
-  lossReported_ = false;
   reschedule();
 }
 
@@ -42,54 +42,34 @@ void SimulatedLine::detach(SimulatedSerialDevice& device) {
 }
 
 void SimulatedLine::send(std::string_view bytes) {
-  for (sim::Output& output : controller_.receive(bytes, nowMs()))
-    onWire_.push_back(Piece{std::move(output), 0});
+  onWire_.add(controller_.receive(bytes, nowMs()));
   reschedule();
 }
 
 void SimulatedLine::tick() {
   catchUp();
   if (device_ != nullptr) device_->raiseEvents();  // may detach the device
-  if (device_ != nullptr && !lossReported_ && unplugged()) {
-    lossReported_ = true;
+  if (device_ != nullptr && !device_->lost() && unplugged()) {
     device_->lineLost();  // may detach the device
   }
   reschedule();
 }
 
 void SimulatedLine::catchUp() {
-  if (device_ != nullptr) {
-    for (sim::Output& output : controller_.poll(nowMs()))
-      onWire_.push_back(Piece{std::move(output), 0});
-  }
+  if (device_ != nullptr) onWire_.add(controller_.poll(nowMs()));
   const double now = nowMs();
-  std::string arrived;
-  while (!onWire_.empty()) {
-    Piece& piece = onWire_.front();
-    const std::size_t sent = piece.output.bytesSentBy(now);
-    if (sent > piece.delivered) {
-      arrived.append(piece.output.bytes, piece.delivered, sent - piece.delivered);
-      piece.delivered = sent;
-    }
-    if (piece.delivered < piece.output.bytes.size()) break;
-    onWire_.pop_front();
-  }
+  const std::string arrived = onWire_.takeDue(now);
   // Bytes arriving at a closed port are lost.
   if (!arrived.empty() && device_ != nullptr) device_->arrive(arrived);
 }
 
 void SimulatedLine::reschedule() {
-  double next = kNever;
-  if (!onWire_.empty()) {
-    const Piece& piece = onWire_.front();
-    next = piece.output.msPerByte > 0 ? piece.output.byteDoneMs(piece.delivered)
-                                      : piece.output.atMs;
-  }
+  double next = onWire_.nextDueMs();  // infinity when nothing is on the wire
   if (device_ != nullptr) {
     if (device_->eventsNoted()) next = nowMs();  // arrivals caught up outside a tick
     next = std::min(next, controller_.nextUnsolicitedMs());
     const double unplugAt = controller_.options().unplugAtMs;
-    if (!lossReported_ && unplugAt >= 0) next = std::min(next, unplugAt);
+    if (!device_->lost() && unplugAt >= 0) next = std::min(next, unplugAt);
   }
   pump_.stop();
   if (next == kNever) return;

@@ -11,10 +11,9 @@
 // Thread: user-interface thread.
 #pragma once
 
-#include <cstddef>
-#include <deque>
 #include <string_view>
 
+#include "OutputQueue.h"
 #include "SimulatedController.h"
 #include "ui/Timer.h"
 
@@ -46,10 +45,6 @@ class SimulatedLine {
   void catchUp();
 
  private:
-  struct Piece {
-    sim::Output output;
-    std::size_t delivered = 0;
-  };
   double nowMs() const;
   void tick();
   // Sets the timer for the next due moment, or stops it.
@@ -58,9 +53,8 @@ class SimulatedLine {
   ui::Backend& backend_;
   sim::SimulatedController controller_;
   ui::Timer pump_;
-  std::deque<Piece> onWire_;  // in sending order
+  sim::OutputQueue onWire_;
   SimulatedSerialDevice* device_ = nullptr;
-  bool lossReported_ = false;  // for the device attached now
 };
 
 }  // namespace orvane

@@ -55,6 +55,8 @@ class SimulatedSerialDevice : public SerialDevice {
   void raiseEvents();
   void lineLost();
   bool eventsNoted() const { return (noted_ & mask_) != 0; }
+  // The drop of the line has been reported to this device.
+  bool lost() const { return lost_; }
 
  private:
   bool lineMatchesController() const;

@@ -24,11 +24,6 @@ sim::SimulatedController& SimulatedSerialDeviceFactory::addController(
   return line->controller();
 }
 
-sim::SimulatedController* SimulatedSerialDeviceFactory::controller(int port) {
-  auto found = lines_.find(port);
-  return found == lines_.end() ? nullptr : &found->second->controller();
-}
-
 std::unique_ptr<SerialDevice> SimulatedSerialDeviceFactory::open(const std::string& deviceName,
                                                                  int& errorCode) {
   errorCode = 0;

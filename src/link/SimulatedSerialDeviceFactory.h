@@ -29,8 +29,6 @@ class SimulatedSerialDeviceFactory : public SerialDeviceFactory {
   // Puts a controller on port 1-5; replaces one already there unless that port is open
   // (then std::logic_error).
   sim::SimulatedController& addController(int port, sim::ControllerOptions options = {});
-  // The controller on port 1-5, or none.
-  sim::SimulatedController* controller(int port);
 
   std::unique_ptr<SerialDevice> open(const std::string& deviceName, int& errorCode) override;
 
