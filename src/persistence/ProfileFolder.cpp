@@ -7,31 +7,24 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "ui/Latin1.h"
+
 namespace orvane {
 namespace {
 
 namespace fs = std::filesystem;
+using ui::EqualIgnoringCase;
+using ui::Latin1Lower;
 
 constexpr std::string_view kProfilePattern = "*.ocf";
 constexpr const char* kFolderName = "OrvaneControl";
 
-// Lower case of a Latin-1 character: A-Z and the accented capitals (not the sign x).
-unsigned char Fold(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) return u + 0x20;
-  return u;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return Fold(x) == Fold(y); });
-}
-
 // Alphabetical ignoring case; names that differ only in case are kept in byte order so
 // the listing is the same on every run.
 bool ListsBefore(const std::string& a, const std::string& b) {
-  const bool less = std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Fold(x) < Fold(y); });
+  const bool less =
+      std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                   [](char x, char y) { return Latin1Lower(x) < Latin1Lower(y); });
   if (less) return true;
   if (EqualIgnoringCase(a, b)) return a < b;
   return false;
@@ -94,7 +87,8 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       resume = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || Latin1Lower(pattern[p]) == Latin1Lower(name[n]))) {
       ++n;
       ++p;
     } else if (star != std::string_view::npos) {

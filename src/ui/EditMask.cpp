@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Latin1.h"
+
 namespace orvane::ui {
 
 namespace {
@@ -31,14 +33,6 @@ char toUpper(char ch) {
   // 0xDF (sharp s) and 0xFF (y diaeresis) have no upper-case form in Latin-1.
   if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
     return static_cast<char>(c - 0x20);
-  }
-  return ch;
-}
-
-char toLower(char ch) {
-  auto c = static_cast<unsigned char>(ch);
-  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
-    return static_cast<char>(c + 0x20);
   }
   return ch;
 }
@@ -177,7 +171,7 @@ std::optional<char> EditMask::accept(size_t index, char ch) const {
   }
   if (!accepted) return std::nullopt;
   if (slot.caseConversion == Case::Upper) return toUpper(ch);
-  if (slot.caseConversion == Case::Lower) return toLower(ch);
+  if (slot.caseConversion == Case::Lower) return static_cast<char>(Latin1Lower(ch));
   return ch;
 }
 

@@ -2,26 +2,9 @@
 
 #include <algorithm>
 
+#include "ui/Latin1.h"
+
 namespace orvane::ui {
-
-namespace {
-
-// Lower case of a Latin-1 character: A-Z and the accented capitals (not the sign at 0xD7).
-unsigned char latin1Lower(char ch) {
-  const auto c = static_cast<unsigned char>(ch);
-  const bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
-  return upper ? static_cast<unsigned char>(c + 0x20) : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (latin1Lower(a[i]) != latin1Lower(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 // ---- MaskEdit ----------------------------------------------------------------------------
 
@@ -211,7 +194,7 @@ int ComboBox::indexOf(std::string_view item) const {
 
 int ComboBox::indexOfIgnoringCase(std::string_view item) const {
   for (size_t i = 0; i < items_.size(); ++i) {
-    if (equalIgnoringCase(items_[i], item)) return static_cast<int>(i);
+    if (EqualIgnoringCase(items_[i], item)) return static_cast<int>(i);
   }
   return -1;
 }

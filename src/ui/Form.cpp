@@ -18,9 +18,15 @@ Form::Form(Backend& backend, std::string name)
 Form::~Form() = default;
 
 void Form::setVisible(bool visible) {
-  bool wasVisible = this->visible();
-  Widget::setVisible(visible);
-  if (visible && !wasVisible) raiseShow();
+  if (!visible || this->visible()) {
+    Widget::setVisible(visible);
+    return;
+  }
+  // The show event runs once the form counts as visible and before its window appears, so
+  // that the handler's changes are in place when it does; the handler may hide it again.
+  visible_ = true;
+  raiseShow();
+  if (visible_) changed(Prop::Visible);
 }
 
 void Form::setBorderStyle(BorderStyle style) {
@@ -75,12 +81,7 @@ void Form::noteFocus(Widget* control) {
 }
 
 void Form::forgetControl(Widget* control) {
-  for (Widget* w = activeControl_; w != nullptr; w = w->parent_) {
-    if (w == control) {
-      activeControl_ = nullptr;
-      return;
-    }
-  }
+  if (control != nullptr && control->contains(activeControl_)) activeControl_ = nullptr;
 }
 
 bool Form::selectNext(Widget* current, bool forward) {

@@ -25,7 +25,7 @@ class Form : public Widget {
   Form(Backend& backend, std::string name);
   ~Form() override;
 
-  // Becoming visible raises onShow, as a window's show event does.
+  // Becoming visible raises onShow, as a window's show event does (here, for every backend).
   void setVisible(bool visible) override;
 
   BorderStyle borderStyle() const { return borderStyle_; }

@@ -57,16 +57,17 @@ void Widget::setVisible(bool visible) {
   if (!visible) {
     // A hidden control cannot keep the focus.
     if (Form* owner = form(); owner != nullptr && owner != this) {
-      Widget* active = owner->activeControl();
-      for (Widget* w = active; w != nullptr; w = w->parent_) {
-        if (w == this) {
-          owner->setActiveControl(nullptr);
-          break;
-        }
-      }
+      if (contains(owner->activeControl())) owner->setActiveControl(nullptr);
     }
   }
   changed(Prop::Visible);
+}
+
+bool Widget::contains(const Widget* widget) const {
+  for (const Widget* w = widget; w != nullptr; w = w->parent_) {
+    if (w == this) return true;
+  }
+  return false;
 }
 
 bool Widget::showing() const {

@@ -79,6 +79,8 @@ class Widget {
   const std::vector<Widget*>& children() const { return children_; }
   // The window this widget lies on (itself for a form); null when detached.
   Form* form();
+  // Whether widget is this one or lies inside it.
+  bool contains(const Widget* widget) const;
 
   std::int64_t tag() const { return tag_; }
   void setTag(std::int64_t tag) { tag_ = tag; }

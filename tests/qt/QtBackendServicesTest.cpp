@@ -1,10 +1,6 @@
 // The Qt backend's platform services: timers, calls from other threads, the palette that
 // stands in for the system colours, the display mode, and the line-list updates of logging
 // lists.
-// clang-format off
-#include "QtTestSupport.h"  // first: it includes the widget layer before Qt
-// clang-format on
-
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -18,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "QtTestSupport.h"
 #include "ui/Timer.h"
 #include "ui/TrayIcon.h"
 #include "ui/qt/LineListChange.h"

@@ -3,13 +3,6 @@
 // it sees real input), and waits that loop on a condition with a bounded number of rounds.
 #pragma once
 
-// The widget layer's headers first (EditMask has a member that Qt's keywords would eat).
-// clang-format off
-#include "ui/Controls.h"
-#include "ui/Edits.h"
-#include "ui/Form.h"
-// clang-format on
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,6 +13,9 @@
 #include <functional>
 #include <memory>
 
+#include "ui/Controls.h"
+#include "ui/Edits.h"
+#include "ui/Form.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtWidgetPeer.h"
 

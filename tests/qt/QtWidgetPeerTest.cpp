@@ -1,9 +1,5 @@
 // The Qt peers: properties reach the QWidgets, and input on the QWidgets reaches the
 // widget layer's events.
-// clang-format off
-#include "QtTestSupport.h"  // first: it includes the widget layer before Qt
-// clang-format on
-
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
@@ -13,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include "QtTestSupport.h"
 
 namespace orvane::test {
 namespace {
@@ -372,6 +370,47 @@ TEST_F(QtBackendTest, ButtonWithModalResultClosesItsModalForm) {
   QMetaObject::invokeMethod(
       qwidgetOf(*form), [&] { form->close(); }, Qt::QueuedConnection);
   EXPECT_EQ(form->showModal(), ui::modal::kCancel);
+}
+
+TEST_F(QtBackendTest, AFormRaisesItsShowEventOncePerShowBeforeItsWindowAppears) {
+  QWidget* window = qwidgetOf(*form);
+  int shows = 0;
+  bool windowShownDuringEvent = false;
+  form->onShow = [&](ui::Widget&) {
+    ++shows;
+    windowShownDuringEvent = windowShownDuringEvent || window->isVisible();
+  };
+  form->show();
+  EXPECT_EQ(shows, 1);
+  EXPECT_TRUE(window->isVisible());
+  // Showing again, new window flags (which hide and show the window) and a restore after
+  // minimising are no new show.
+  form->show();
+  form->setStayOnTop(true);
+  form->minimize();
+  form->restore();
+  EXPECT_EQ(shows, 1);
+  form->hide();
+  form->show();
+  EXPECT_EQ(shows, 2);
+  form->hide();
+  QMetaObject::invokeMethod(
+      window, [&] { form->setModalResult(ui::modal::kOk); }, Qt::QueuedConnection);
+  EXPECT_EQ(form->showModal(), ui::modal::kOk);
+  EXPECT_EQ(shows, 3);
+  EXPECT_FALSE(windowShownDuringEvent);
+}
+
+TEST_F(QtBackendTest, AShowHandlerThatHidesItsFormKeepsTheWindowHidden) {
+  int shows = 0;
+  form->onShow = [&](ui::Widget&) {
+    ++shows;
+    form->hide();
+  };
+  form->show();
+  EXPECT_EQ(shows, 1);
+  EXPECT_FALSE(form->visible());
+  EXPECT_FALSE(qwidgetOf(*form)->isVisible());
 }
 
 TEST_F(QtBackendTest, WidgetsMayBeDestroyedInsideTheirOwnEvents) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <ctime>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -152,6 +153,36 @@ TEST(HeadlessTimerTest, AHandlerThatProcessesMessagesDoesNotReEnterItself) {
   backend.advance(1);
   EXPECT_EQ(busyTicks, 2);
   EXPECT_EQ(deepest, 1);
+}
+
+TEST(HeadlessTimerTest, ProcessMessagesTicksATimerOnceEvenWhenItsHandlerOutlastsItsPeriod) {
+  HeadlessBackend backend;
+  Timer slow(backend, 10);
+  TickLog log;
+  slow.onTimer = [&](Timer&) {
+    log.at.push_back(backend.nowMs());
+    // The first tick takes longer than the period, so the timer is due again on return.
+    if (log.at.size() == 1) backend.sleep(25);
+  };
+  backend.sleep(10);
+  backend.processMessages();
+  EXPECT_EQ(log.at, std::vector<long long>{10});
+  backend.processMessages();
+  EXPECT_EQ(log.at, (std::vector<long long>{10, 35}));
+}
+
+TEST(HeadlessTimerTest, AnErrorFromATickIsShownAndTheTimerGoesOn) {
+  HeadlessBackend backend;
+  Timer timer(backend, 100);
+  int ticks = 0;
+  timer.onTimer = [&](Timer&) {
+    if (++ticks == 1) throw std::runtime_error("Port closed");
+  };
+  backend.advance(200);
+  EXPECT_EQ(ticks, 2);
+  ASSERT_EQ(backend.messageBoxes.size(), 1u);
+  EXPECT_EQ(backend.messageBoxes[0].text, "Port closed");
+  EXPECT_EQ(backend.messageBoxes[0].caption, "Error");
 }
 
 TEST(HeadlessTimerTest, RunTicksTimersUntilTerminated) {

@@ -105,22 +105,25 @@ void HeadlessBackend::scheduleTimer(Timer* timer) {
 
 void HeadlessBackend::unscheduleTimer(Timer* timer) { timers_.erase(timer); }
 
-bool HeadlessBackend::fireOneDueTimer(long long upTo) {
+Timer* HeadlessBackend::earliestDue(long long upTo, const std::vector<Timer*>& skip) const {
   Timer* due = nullptr;
   TimerEntry best{std::numeric_limits<long long>::max(), 0};
   for (const auto& [timer, entry] : timers_) {
     if (entry.dueMs > upTo || ticking(timer)) continue;
+    if (std::find(skip.begin(), skip.end(), timer) != skip.end()) continue;
     if (entry.dueMs < best.dueMs || (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
       best = entry;
       due = timer;
     }
   }
-  if (due == nullptr) return false;
-  nowMs_ = std::max(nowMs_, best.dueMs);
+  return due;
+}
+
+void HeadlessBackend::fire(Timer* timer) {
+  nowMs_ = std::max(nowMs_, timers_[timer].dueMs);
   // The next period starts now, as a window timer's does; missed periods are not caught up.
-  timers_[due] = TimerEntry{nowMs_ + due->interval(), ++timerSequence_};
-  tickTimer(due);
-  return true;
+  timers_[timer] = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
+  tickTimer(timer);
 }
 
 bool HeadlessBackend::ticking(Timer* timer) const {
@@ -131,17 +134,13 @@ void HeadlessBackend::tickTimer(Timer* timer) {
   // While its handler runs (and lets events run in a wait) the timer does not tick again,
   // as a toolkit timer does not recurse into itself.
   ticking_.push_back(timer);
-  tickGuarded(*timer);
-  ticking_.pop_back();
-}
-
-void HeadlessBackend::tickGuarded(Timer& timer) {
   // An error that reaches the message loop is shown in the error box, and the loop goes on.
   try {
-    timer.tick();
+    timer->tick();
   } catch (const std::exception& error) {
     messageBoxes.push_back(MessageBoxRecord{error.what(), "Error"});
   }
+  ticking_.pop_back();
 }
 
 void HeadlessBackend::runHandedOverCalls() {
@@ -171,28 +170,13 @@ size_t HeadlessBackend::pendingCalls() {
 }
 
 void HeadlessBackend::processMessages() {
-  ++processDepth_;
   runHandedOverCalls();
   // Each timer that is due ticks once; a timer re-armed by its tick waits for its period.
   std::vector<Timer*> fired;
-  for (;;) {
-    Timer* due = nullptr;
-    TimerEntry best{std::numeric_limits<long long>::max(), 0};
-    for (const auto& [timer, entry] : timers_) {
-      if (entry.dueMs > nowMs_ || ticking(timer)) continue;
-      if (std::find(fired.begin(), fired.end(), timer) != fired.end()) continue;
-      if (entry.dueMs < best.dueMs ||
-          (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
-        best = entry;
-        due = timer;
-      }
-    }
-    if (due == nullptr) break;
+  while (Timer* due = earliestDue(nowMs_, fired)) {
     fired.push_back(due);
-    timers_[due] = TimerEntry{nowMs_ + due->interval(), ++timerSequence_};
-    tickTimer(due);
+    fire(due);
   }
-  --processDepth_;
 }
 
 void HeadlessBackend::sleep(int milliseconds) {
@@ -202,12 +186,10 @@ void HeadlessBackend::sleep(int milliseconds) {
 void HeadlessBackend::run() {
   while (!terminated_) {
     runHandedOverCalls();
-    long long next = std::numeric_limits<long long>::max();
-    for (const auto& [timer, entry] : timers_) {
-      if (!ticking(timer)) next = std::min(next, entry.dueMs);
-    }
-    if (next == std::numeric_limits<long long>::max()) break;
-    fireOneDueTimer(next);
+    // No display to wait on: the clock jumps to the next timer that can tick.
+    Timer* next = earliestDue(std::numeric_limits<long long>::max(), {});
+    if (next == nullptr) break;
+    fire(next);
   }
 }
 
@@ -224,7 +206,9 @@ void HeadlessBackend::advance(long long milliseconds) {
   const long long target = nowMs_ + milliseconds;
   for (;;) {
     runHandedOverCalls();
-    if (!fireOneDueTimer(target)) break;
+    Timer* due = earliestDue(target, {});
+    if (due == nullptr) break;
+    fire(due);
   }
   nowMs_ = std::max(nowMs_, target);
 }

@@ -100,11 +100,14 @@ class HeadlessBackend : public Backend {
   void unscheduleTimer(Timer* timer);
 
  private:
-  bool fireOneDueTimer(long long upTo);
+  // The timer due first by upTo (the earlier scheduled among equals), leaving out those
+  // whose handlers are running and those in skip; null when none is due.
+  Timer* earliestDue(long long upTo, const std::vector<Timer*>& skip) const;
+  // Moves the clock to the timer's due time (never back), starts its next period and ticks it.
+  void fire(Timer* timer);
   bool ticking(Timer* timer) const;
   void tickTimer(Timer* timer);
   void runHandedOverCalls();
-  void tickGuarded(Timer& timer);
 
   long long nowMs_ = 0;
   long long startEpochSeconds_ = 0;  // local start as seconds since 1970 (UTC-based arithmetic)
@@ -116,7 +119,6 @@ class HeadlessBackend : public Backend {
   Color hintColor_ = 0;
   bool trayAvailable_ = true;
   std::atomic<bool> terminated_ = false;
-  int processDepth_ = 0;
 
   struct TimerEntry {
     long long dueMs;

@@ -1,9 +1,3 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtBackend.h"
 
 #include <QApplication>
@@ -20,6 +14,7 @@
 #include <utility>
 
 #include "ui/Controls.h"
+#include "ui/Edits.h"
 #include "ui/Form.h"
 #include "ui/TrayIcon.h"
 #include "ui/qt/QtButtonPeer.h"
@@ -67,7 +62,6 @@ QtBackend::QtBackend(QApplication& application)
   // notification area with every window hidden).
   QApplication::setQuitOnLastWindowClosed(false);
   application_.installEventFilter(router_.get());
-  displayMode_ = std::make_unique<QtDisplayMode>(QGuiApplication::platformName() == "xcb");
 }
 
 QtBackend::~QtBackend() {
@@ -75,6 +69,15 @@ QtBackend::~QtBackend() {
   application_.removeEventFilter(router_.get());
   // Qt widgets and timers of destroyed peers wait for the event loop to delete them.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QtDisplayMode& QtBackend::displayMode() {
+  // Made on first use: it opens a display connection of its own, which a run that never
+  // changes the resolution does not need.
+  if (!displayMode_) {
+    displayMode_ = std::make_unique<QtDisplayMode>(QGuiApplication::platformName() == "xcb");
+  }
+  return *displayMode_;
 }
 
 QStyle* QtBackend::comboStyle() {
@@ -178,7 +181,7 @@ Size QtBackend::screenSize() {
 
 void QtBackend::noteScreenChange() {
   const Size qt = qtScreenSize();
-  const std::optional<Size> actual = displayMode_->currentSize();
+  const std::optional<Size> actual = displayMode().currentSize();
   if (actual && (actual->width != qt.width || actual->height != qt.height)) {
     screenChange_ = ScreenChange{qt, *actual};
   } else {
@@ -187,13 +190,14 @@ void QtBackend::noteScreenChange() {
 }
 
 bool QtBackend::setScreenDimensions(int width, int height) {
-  if (!displayMode_->change(width, height)) return false;
+  if (!displayMode().change(width, height)) return false;
   noteScreenChange();
   return true;
 }
 
 void QtBackend::restoreDisplayMode() {
-  if (displayMode_->restore()) noteScreenChange();
+  // Without a display mode object the resolution was never changed.
+  if (displayMode_ && displayMode_->restore()) noteScreenChange();
 }
 
 SystemPalette QtBackend::systemColors() {

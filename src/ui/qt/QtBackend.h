@@ -84,11 +84,12 @@ class QtBackend final : public Backend {
   };
   Size qtScreenSize() const;
   void noteScreenChange();
+  QtDisplayMode& displayMode();
 
   QApplication& application_;
   std::unique_ptr<QtComboStyle> comboStyle_;
   std::unique_ptr<QtEventRouter> router_;
-  std::unique_ptr<QtDisplayMode> displayMode_;
+  std::unique_ptr<QtDisplayMode> displayMode_;  // made on first use
   QtGuiCallQueue calls_;
   std::vector<QPointer<QEventLoop>> modalLoops_;
   std::atomic<bool> terminated_{false};

@@ -22,7 +22,6 @@ void QtButtonPeer::clicked() {
 }
 
 void QtButtonPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Text:
       pushButton_->setText(toQString(button_.text()));

@@ -1,9 +1,3 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtComboPeer.h"
 
 #include <QAbstractItemView>
@@ -13,6 +7,7 @@
 #include <QPointer>
 #include <QScrollBar>
 
+#include "ui/Edits.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtComboPager.h"
 #include "ui/qt/QtConvert.h"
@@ -47,7 +42,6 @@ bool QtComboPeer::keyPressed(QKeyEvent& event, Form& form) {
 }
 
 void QtComboPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Style:
       applyStyle();
@@ -75,7 +69,7 @@ void QtComboPeer::applyStyle() {
     // The program completes typed text itself (on key-up); Qt must not.
     box_->setCompleter(nullptr);
     edit->setContextMenuPolicy(Qt::NoContextMenu);
-    backend().router().addPart(edit, this);
+    backend().router().add(edit, this);
     QObject::connect(edit, &QLineEdit::textEdited, guard(),
                      [this](const QString& text) { userEdited(text); });
   }
@@ -118,9 +112,8 @@ void QtComboPeer::applySelection() {
 void QtComboPeer::applyColors() {
   const QColor background = toQColor(combo_.color());
   const QColor text = toQColor(combo_.font().color);
-  setRoleColor(QPalette::Base, background);
+  applyFieldColors();
   setRoleColor(QPalette::Button, background);
-  setRoleColor(QPalette::Text, text);
   setRoleColor(QPalette::ButtonText, text);
   // The drop-down list is a separate window; it takes the same colours.
   QPalette list = box_->view()->palette();

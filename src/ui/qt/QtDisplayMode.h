@@ -25,7 +25,6 @@ class QtDisplayMode {
   QtDisplayMode(const QtDisplayMode&) = delete;
   QtDisplayMode& operator=(const QtDisplayMode&) = delete;
 
-  bool available() const { return display_ != nullptr; }
   // Switches to a screen size of width x height; true on success (also when the screen
   // already has that size).
   bool change(int width, int height);

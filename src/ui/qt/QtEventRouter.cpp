@@ -59,17 +59,9 @@ QtEventRouter::QtEventRouter() = default;
 QtEventRouter::~QtEventRouter() = default;
 
 void QtEventRouter::add(QWidget* widget, QtWidgetPeer* peer) {
-  track(widget, peer);
-}
-
-void QtEventRouter::addPart(QWidget* part, QtWidgetPeer* peer) {
-  track(part, peer);
-}
-
-void QtEventRouter::track(QObject* object, QtWidgetPeer* peer) {
-  if (object == nullptr) return;
-  peers_.insert(object, peer);
-  connect(object, &QObject::destroyed, this, [this](QObject* gone) { peers_.remove(gone); });
+  if (widget == nullptr) return;
+  peers_.insert(widget, peer);
+  connect(widget, &QObject::destroyed, this, [this](QObject* gone) { peers_.remove(gone); });
 }
 
 void QtEventRouter::remove(QtWidgetPeer* peer) {

@@ -27,10 +27,9 @@ class QtEventRouter : public QObject {
   QtEventRouter();
   ~QtEventRouter() override;
 
-  // The main Qt widget of a peer.
+  // A Qt widget whose input belongs to peer: the peer's main widget, or an inner part of
+  // it (the viewport of a list, the line edit of a combo box).
   void add(QWidget* widget, QtWidgetPeer* peer);
-  // An inner part whose mouse input belongs to the peer (the viewport of a list).
-  void addPart(QWidget* part, QtWidgetPeer* peer);
   void remove(QtWidgetPeer* peer);
 
   // The peer a Qt object belongs to: its own, or that of the nearest registered parent.
@@ -40,7 +39,6 @@ class QtEventRouter : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void track(QObject* object, QtWidgetPeer* peer);
   bool mouseEvent(QWidget* receiver, QtWidgetPeer& peer, QMouseEvent& event);
   bool keyPress(QWidget* receiver, QKeyEvent& event);
   bool keyRelease(QWidget* receiver, QKeyEvent& event);

@@ -44,7 +44,6 @@ void QtFormPeer::endModal() {
 }
 
 void QtFormPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Geometry:
       applyGeometry();
@@ -122,17 +121,9 @@ void QtFormPeer::applyRegion() {
 
 void QtFormPeer::applyVisibility() {
   if (!form_.visible()) {
-    shown_ = false;
     window_->hide();
     if (modalLoop_) modalLoop_->quit();
     return;
-  }
-  if (!shown_) {
-    shown_ = true;
-    QPointer<QObject> alive(guard());
-    form_.raiseShow();
-    // The show handler may have hidden or destroyed the form (or shown it already).
-    if (!alive || !form_.visible() || qwidget() == nullptr) return;
   }
   if (form_.minimized()) {
     window_->showMinimized();

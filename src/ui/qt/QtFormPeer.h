@@ -1,8 +1,7 @@
 // QtFormPeer: shows a ui::Form as a top-level Qt window. Border style, stay-on-top and the
 // tool-window style become window flags; a rounded region becomes the window mask; a
 // maximized form covers the primary screen; minimize/restore map to Qt's minimised state.
-// When the form becomes visible it raises the form's show event before the window
-// appears, as the program's toolkit does.
+// The form's show event is raised by Form::setVisible before the window appears here.
 // It also moves Qt's keyboard focus to the form's active control and ends the modal run
 // of QtBackend::showModal when the form is hidden.
 // Thread: user-interface thread only.
@@ -44,7 +43,6 @@ class QtFormPeer : public QtWidgetPeer {
   Form& form_;
   QtFormWindow* window_;
   QPointer<QEventLoop> modalLoop_;
-  bool shown_ = false;  // the form's visibility as last applied
 };
 
 }  // namespace orvane::ui

@@ -1,15 +1,10 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtGridPeer.h"
 
 #include <QHeaderView>
 #include <QPointer>
 #include <QTableWidget>
 
+#include "ui/Edits.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtConvert.h"
 #include "ui/qt/QtEventRouter.h"
@@ -35,7 +30,7 @@ QtGridPeer::QtGridPeer(QtBackend& backend, StringGrid& grid)
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   QObject::connect(table_, &QTableWidget::currentCellChanged, guard(),
                    [this](int row, int column, int, int) { userMovedTo(row, column); });
-  backend.router().addPart(table_->viewport(), this);
+  backend.router().add(table_->viewport(), this);
   attach(table_);
 }
 
@@ -44,7 +39,6 @@ int QtGridPeer::headerRows() const {
 }
 
 void QtGridPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Cells:
       applyCells();
@@ -124,8 +118,7 @@ void QtGridPeer::applyRow() {
 }
 
 void QtGridPeer::applyColors() {
-  setRoleColor(QPalette::Base, toQColor(grid_.color()));
-  setRoleColor(QPalette::Text, toQColor(grid_.font().color));
+  applyFieldColors();
   QHeaderView* header = table_->horizontalHeader();
   QPalette palette = header->palette();
   palette.setColor(QPalette::Button, toQColor(grid_.fixedColor()));

@@ -37,10 +37,6 @@ bool QtGuiCallQueue::run(std::function<void()> call) {
   return true;
 }
 
-void QtGuiCallQueue::runPending() {
-  runPending(*state_);
-}
-
 void QtGuiCallQueue::runPending(State& state) {
   for (;;) {
     std::shared_ptr<Call> call;

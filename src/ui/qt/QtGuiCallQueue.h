@@ -8,7 +8,7 @@
 // keep the program from ending while the user-interface thread waits for it to finish.
 // An exception thrown by the call is passed back to the calling thread.
 //
-// Thread: run() from any thread but the user-interface thread; runPending() and close()
+// Thread: run() from any thread but the user-interface thread; the queued calls and close()
 // on the user-interface thread.
 #pragma once
 
@@ -31,8 +31,6 @@ class QtGuiCallQueue {
   // Returns after the call has run on the user-interface thread (true), or without running
   // it once the queue is closed (false).
   bool run(std::function<void()> call);
-  // Runs the calls queued so far.
-  void runPending();
   // Refuses further calls and releases every waiting thread; calls not yet run are dropped.
   void close();
 
@@ -48,6 +46,7 @@ class QtGuiCallQueue {
     std::deque<std::shared_ptr<Call>> pending;
     bool closed = false;
   };
+  // Runs the calls queued so far (on the user-interface thread, from a posted wake-up).
   static void runPending(State& state);
 
   // Shared with waiting callers and posted wake-ups, either of which may outlast the queue.

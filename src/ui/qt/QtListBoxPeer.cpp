@@ -1,13 +1,8 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtListBoxPeer.h"
 
 #include <QListWidget>
 
+#include "ui/Edits.h"
 #include "ui/qt/LineListChange.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtConvert.h"
@@ -23,12 +18,11 @@ QtListBoxPeer::QtListBoxPeer(QtBackend& backend, ListBox& list)
   view_->setUniformItemSizes(true);
   QObject::connect(view_, &QListWidget::currentRowChanged, guard(),
                    [this](int row) { userSelected(row); });
-  backend.router().addPart(view_->viewport(), this);
+  backend.router().add(view_->viewport(), this);
   attach(view_);
 }
 
 void QtListBoxPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Items:
       applyItems();
@@ -37,10 +31,8 @@ void QtListBoxPeer::applyOwn(Prop prop) {
       if (view_->currentRow() != list_.itemIndex()) view_->setCurrentRow(list_.itemIndex());
       break;
     case Prop::Color:
-      setRoleColor(QPalette::Base, toQColor(list_.color()));
-      break;
     case Prop::Font:
-      setRoleColor(QPalette::Text, toQColor(list_.font().color));
+      applyFieldColors();
       break;
     default:
       break;

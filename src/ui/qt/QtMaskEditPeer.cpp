@@ -1,11 +1,6 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtMaskEditPeer.h"
 
+#include "ui/Edits.h"
 #include "ui/qt/QtConvert.h"
 #include "ui/qt/QtMaskEditWidget.h"
 
@@ -32,7 +27,6 @@ bool QtMaskEditPeer::keyPressed(QKeyEvent& /*event*/, Form& /*form*/) {
 }
 
 void QtMaskEditPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Text: {
       const QString display = toQString(field_.displayText());
@@ -47,10 +41,8 @@ void QtMaskEditPeer::applyOwn(Prop prop) {
       edit_->setReadOnly(field_.readOnly());
       break;
     case Prop::Color:
-      setRoleColor(QPalette::Base, toQColor(field_.color()));
-      break;
     case Prop::Font:
-      setRoleColor(QPalette::Text, toQColor(field_.font().color));
+      applyFieldColors();
       break;
     default:
       break;

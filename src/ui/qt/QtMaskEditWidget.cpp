@@ -1,9 +1,3 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtMaskEditWidget.h"
 
 #include <QApplication>
@@ -12,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 
+#include "ui/Edits.h"
 #include "ui/Form.h"
 #include "ui/qt/QtConvert.h"
 
@@ -41,24 +36,15 @@ void QtMaskEditWidget::keyPressEvent(QKeyEvent* event) {
     paste();
     return;
   }
-  switch (event->key()) {
-    case Qt::Key_Backspace:
-      field_->pressKey(keys::kBackspace);
-      return;
-    case Qt::Key_Delete:
-      field_->pressKey(keys::kDelete);
-      return;
-    case Qt::Key_Left:
-      field_->pressKey(keys::kLeft);
-      return;
-    case Qt::Key_Right:
-      field_->pressKey(keys::kRight);
-      return;
-    case Qt::Key_Home:
-      field_->pressKey(keys::kHome);
-      return;
-    case Qt::Key_End:
-      field_->pressKey(keys::kEnd);
+  // The editing keys the field handles itself.
+  switch (const int code = keyCodeOf(*event)) {
+    case keys::kBackspace:
+    case keys::kDelete:
+    case keys::kLeft:
+    case keys::kRight:
+    case keys::kHome:
+    case keys::kEnd:
+      field_->pressKey(code);
       return;
     default:
       break;

@@ -1,9 +1,3 @@
-// EditMask has a member named slots(), which Qt's keyword macros would rewrite: the
-// widget layer's headers come before any Qt header.
-// clang-format off
-#include "ui/Edits.h"
-// clang-format on
-
 #include "ui/qt/QtMemoPeer.h"
 
 #include <QPlainTextEdit>
@@ -11,6 +5,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "ui/Edits.h"
 #include "ui/qt/LineListChange.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtConvert.h"
@@ -38,12 +33,11 @@ QtMemoPeer::QtMemoPeer(QtBackend& backend, Memo& memo)
   edit_->setTabChangesFocus(true);
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QObject::connect(edit_, &QPlainTextEdit::textChanged, guard(), [this] { userEdited(); });
-  backend.router().addPart(edit_->viewport(), this);
+  backend.router().add(edit_->viewport(), this);
   attach(edit_);
 }
 
 void QtMemoPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Items:
       applyLines();
@@ -59,10 +53,8 @@ void QtMemoPeer::applyOwn(Prop prop) {
                                                                   : Qt::ScrollBarAlwaysOff);
       break;
     case Prop::Color:
-      setRoleColor(QPalette::Base, toQColor(memo_.color()));
-      break;
     case Prop::Font:
-      setRoleColor(QPalette::Text, toQColor(memo_.font().color));
+      applyFieldColors();
       break;
     default:
       break;

@@ -19,7 +19,6 @@ QtPaintedPeer::~QtPaintedPeer() {
 }
 
 void QtPaintedPeer::applyOwn(Prop prop) {
-  if (qwidget() == nullptr) return;
   switch (prop) {
     case Prop::Picture:
       if (widget().kind() == WidgetKind::ImageButton) {

@@ -102,6 +102,11 @@ void QtWidgetPeer::setRoleColor(QPalette::ColorRole role, const QColor& color) {
   w->setPalette(palette);
 }
 
+void QtWidgetPeer::applyFieldColors() {
+  setRoleColor(QPalette::Base, toQColor(widget_.color()));
+  setRoleColor(QPalette::Text, toQColor(widget_.font().color));
+}
+
 QtWidgetPeer* QtWidgetPeer::of(const Widget* widget) {
   if (widget == nullptr) return nullptr;
   return dynamic_cast<QtWidgetPeer*>(widget->peer());

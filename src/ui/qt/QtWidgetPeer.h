@@ -71,6 +71,8 @@ class QtWidgetPeer : public WidgetPeer {
   virtual void applyOwn(Prop prop) { (void)prop; }
   // Sets one palette colour of the Qt widget, in all colour groups.
   void setRoleColor(QPalette::ColorRole role, const QColor& color);
+  // Fields and lists: the widget's colour is the background, its font colour the text.
+  void applyFieldColors();
   // True while the peer writes to its Qt widget, so that the Qt widget's change signals
   // are not mistaken for user input.
   bool applying() const { return applying_ > 0; }
