@@ -10,7 +10,7 @@
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
 #include "schedule/Schedule.h"
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 
@@ -23,7 +23,8 @@ constexpr int kBlinkInterval = 200;
 ui::Color GetBrightness(ui::Color color, double factor) {
   if (factor == 1) return color;
   auto scale = [factor](int channel) { return static_cast<int>(channel * factor) & 0xFF; };
-  return ui::makeColor(scale(ui::redOf(color)), scale(ui::greenOf(color)), scale(ui::blueOf(color)));
+  return ui::makeColor(scale(ui::redOf(color)), scale(ui::greenOf(color)),
+                       scale(ui::blueOf(color)));
 }
 
 double BrightnessFactorOf(const std::string& entry) {
@@ -40,8 +41,7 @@ ui::Image ColorizeImage(const ui::Image& picture, ui::Color tint, double factor)
   ui::Image result = picture;
   for (ui::Color& pixel : result.pixels) {
     if ((pixel & ui::Image::kTransparent) == ui::Image::kTransparent) continue;
-    double level =
-        std::sqrt((ui::redOf(pixel) + ui::greenOf(pixel) + ui::blueOf(pixel)) / 768.0);
+    double level = std::sqrt((ui::redOf(pixel) + ui::greenOf(pixel) + ui::blueOf(pixel)) / 768.0);
     pixel = GetBrightness(tint, level * factor);
   }
   return result;
@@ -88,12 +88,17 @@ double Appearance::colorFactor() const {
 }
 
 ui::Color Appearance::activeColor(int entry) const {
-  if (nightVision()) return GetBrightness(nightColors[static_cast<size_t>(entry - 1)], colorFactor());
+  if (nightVision())
+    return GetBrightness(nightColors[static_cast<size_t>(entry - 1)], colorFactor());
   return dayColors[static_cast<size_t>(entry - 1)];
 }
 
 ui::Color Appearance::tableColor(int entry) const {
   return (nightVision() ? nightColors : dayColors)[static_cast<size_t>(entry - 1)];
+}
+
+void Appearance::SetColorTable(bool day, const ColorTable& table) {
+  (day ? dayColors : nightColors) = table;
 }
 
 Palette Appearance::palette() const {
@@ -221,9 +226,12 @@ void Appearance::applyToSheets(const Palette& p) {
 void Appearance::colorizeButtons() {
   TMainForm& m = main_;
   const std::pair<ui::ImageButton*, ui::ImageButton*> pairs[] = {
-      {m.BtnCredits.get(), m.BtnCredits_Ref.get()},   {m.BtnExit.get(), m.BtnExit_Ref.get()},
-      {m.BtnMinimize.get(), m.BtnMinimize_Ref.get()}, {m.BtnSchedule.get(), m.BtnSchedule_Ref.get()},
-      {m.BtnZoom.get(), m.BtnZoom_Ref.get()},         {m.BtnBackground.get(), m.BtnBackground_Ref.get()},
+      {m.BtnCredits.get(), m.BtnCredits_Ref.get()},
+      {m.BtnExit.get(), m.BtnExit_Ref.get()},
+      {m.BtnMinimize.get(), m.BtnMinimize_Ref.get()},
+      {m.BtnSchedule.get(), m.BtnSchedule_Ref.get()},
+      {m.BtnZoom.get(), m.BtnZoom_Ref.get()},
+      {m.BtnBackground.get(), m.BtnBackground_Ref.get()},
       {m.NightVision.get(), m.NightVision_Ref.get()},
   };
   // The tint is the title's font colour: the label-text colour set above.
@@ -263,9 +271,13 @@ void Appearance::BlinkerTick() {
   if (blinker_.tag() >= kBlinkSteps) blinker_.setEnabled(false);
 }
 
-void Appearance::Defocus() { main_.setActiveControl(nullptr); }
+void Appearance::Defocus() {
+  main_.setActiveControl(nullptr);
+}
 
-void Appearance::SaveSystemColors() { savedSystemColors_ = backend_.systemColors(); }
+void Appearance::SaveSystemColors() {
+  savedSystemColors_ = backend_.systemColors();
+}
 
 void Appearance::ResetPalette() {
   backend_.restoreDisplayMode();

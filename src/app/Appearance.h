@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/Backend.h"
+#include "ui/ColorScheme.h"
 #include "ui/Timer.h"
 #include "ui/Types.h"
 
@@ -22,7 +23,8 @@ namespace orvane {
 
 class TMainForm;
 
-using ColorTable = std::array<ui::Color, 8>;
+using ui::ColorTable;
+using ui::Palette;
 
 // Tables before any "Colors " line of a profile.
 constexpr ColorTable kDefaultDayColors{0x96550C, 0xFFFFFF, 0xFFFFFF, 0x000000,
@@ -40,23 +42,9 @@ double BrightnessFactorOf(const std::string& entry);
 // transparent pixels stay transparent.
 ui::Image ColorizeImage(const ui::Image& picture, ui::Color tint, double factor);
 
-// The colours of every role, derived from the active table.
-struct Palette {
-  ui::Color frameFill;
-  ui::Color framePen;
-  ui::Color text;
-  ui::Color sheetFrameFill;
-  ui::Color pageText;
-  ui::Color accent;
-  ui::Color labelText;
-  ui::Color fieldBackground;
-  ui::Color fieldText;
-  ui::Color hint;
-  ui::Color entry8;
-};
 Palette DerivePalette(const ColorTable& table, bool night, double factor);
 
-class Appearance {
+class Appearance : public ui::ColorScheme {
  public:
   static constexpr int kRegistrySize = 140;
 
@@ -71,23 +59,24 @@ class Appearance {
   // The factor colours use now: at least 0.4 in night vision, 1 by day.
   double colorFactor() const;
   // Colour entry (1-8) of the active table, dimmed as the current mode asks.
-  ui::Color activeColor(int entry) const;
+  ui::Color activeColor(int entry) const override;
   // Colour entry (1-8) of the active table as the profile gave it, not dimmed.
-  ui::Color tableColor(int entry) const;
-  Palette palette() const;
+  ui::Color tableColor(int entry) const override;
+  Palette palette() const override;
+  void SetColorTable(bool day, const ColorTable& table) override;
 
   // Adds a fixed control to the colour-scheme registry; false when it is full.
-  bool registerControl(ui::Widget* control);
+  bool registerControl(ui::Widget* control) override;
 
-  void SetVisionMode();
+  void SetVisionMode() override;
   void VisionModeClick();
   void DimDisplayChange();
-  void Blink(ui::Label& label);
-  void Defocus();
+  void Blink(ui::Label& label) override;
+  void Defocus() override;
   // Saved system colours: taken at start, put back when the program hides or ends.
   void SaveSystemColors();
   void ResetPalette();
-  void ResetPaletteIfNecessary();
+  void ResetPaletteIfNecessary() override;
 
   ui::Timer& blinker() { return blinker_; }
 

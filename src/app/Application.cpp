@@ -23,29 +23,54 @@ Application::~Application() {
 }
 
 void Application::CreateWindows() {
+  ui::Backend& backend = context_.backend;
   main_ = std::make_unique<TMainForm>(context_);
   windows_.main = main_.get();
-  trace_ = std::make_unique<TTraceForm>(context_);
+  TMainForm& m = *main_;
+  trace_ = std::make_unique<TTraceForm>(backend);
   windows_.trace = trace_.get();
-  cache_ = std::make_unique<TCache>(context_);
+  cache_ = std::make_unique<TCache>(
+      backend, context_.devices, context_.applicationTag, m.controllerState(),
+      CacheFields{*m.TimeOut, *m.CacheDelay, *m.UTCTime, *m.ComputerTime, *m.LocalTime, *m.Startime,
+                  *m.RA, *m.Dec},
+      m.sheets);
   windows_.cache = cache_.get();
   cache_->onLinkLost = [this] { main_->connection.LinkLost(); };
+  AttachWindows();
   observer_ = std::make_unique<TObserver>(context_);
   windows_.observer = observer_.get();
-  restart_ = std::make_unique<TRestartForm>(context_);
+  AttachWindows();
+  restart_ = std::make_unique<TRestartForm>(backend, m.controllerState(), m.appearance,
+                                            m.StartupTimer, *cache_);
+  restart_->exitProgram = [this] { main_->ExitClick(); };
   windows_.restart = restart_.get();
+  AttachWindows();
   error_ = std::make_unique<TErrorForm>(context_);
   windows_.error = error_.get();
+  AttachWindows();
   dummy_ = std::make_unique<TDummyForm>(context_);
   windows_.dummy = dummy_.get();
-  alignment_ = std::make_unique<TAlignmentForm>(context_);
+  alignment_ =
+      std::make_unique<TAlignmentForm>(backend, m.controllerState(), m.appearance, *cache_);
+  alignment_->exitProgram = [this] { main_->ExitClick(); };
   windows_.alignment = alignment_.get();
+  AttachWindows();
   credits_ = std::make_unique<TCreditsForm>(context_);
   windows_.credits = credits_.get();
-  schedule_ = std::make_unique<TSchedule>(context_);
+  schedule_ =
+      std::make_unique<TSchedule>(backend, m, m.appearance, *cache_, m.sheets, m.StartupTimer);
   windows_.schedule = schedule_.get();
   schedule_->disableAdditionalAlignment = [this] { main_->alignment.DisableAdditionalAlignment(); };
+  AttachWindows();
   main_->bringToFront();
+}
+
+void Application::AttachWindows() {
+  if (main_) {
+    main_->AttachWindows(TMainForm::LaterWindows{cache_.get(), observer_.get(), restart_.get(),
+                                                 error_.get(), alignment_.get(), schedule_.get()});
+  }
+  if (cache_) cache_->SetTickListener(schedule_.get());
 }
 
 void Application::Run() {
@@ -55,24 +80,24 @@ void Application::Run() {
 
 void Application::Shutdown() {
   if (main_) main_->FormDestroy();
-  // Windows go in reverse order of creation; each pointer is cleared first so that no
-  // window reaches one that is already gone.
+  // Windows go in reverse order of creation; each is handed out of the others first so that
+  // no window reaches one that is already gone.
   windows_.schedule = nullptr;
-  schedule_.reset();
+  release(schedule_);
   windows_.credits = nullptr;
   credits_.reset();
   windows_.alignment = nullptr;
-  alignment_.reset();
+  release(alignment_);
   windows_.dummy = nullptr;
   dummy_.reset();
   windows_.error = nullptr;
-  error_.reset();
+  release(error_);
   windows_.restart = nullptr;
-  restart_.reset();
+  release(restart_);
   windows_.observer = nullptr;
-  observer_.reset();
+  release(observer_);
   windows_.cache = nullptr;
-  cache_.reset();
+  release(cache_);
   windows_.trace = nullptr;
   trace_.reset();
   windows_.main = nullptr;

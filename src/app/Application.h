@@ -1,5 +1,5 @@
 // Application: the one owner of the program's windows. Creates the ten windows once, in
-// their fixed order, hands each the set of windows, runs the message loop and shuts the
+// their fixed order, hands each the few others it reaches, runs the message loop and shuts the
 // program down in order (the main window's shutdown first, then the windows in reverse).
 // Thread: user-interface thread only.
 #pragma once
@@ -33,6 +33,15 @@ class Application {
   AppContext& context() { return context_; }
 
  private:
+  // Hands the windows that exist now to those that reach them.
+  void AttachWindows();
+  // Destroys a window after handing it out of the others.
+  template <typename Window>
+  void release(std::unique_ptr<Window>& window) {
+    std::unique_ptr<Window> going = std::move(window);
+    AttachWindows();
+  }
+
   Windows windows_;
   AppContext context_;
   std::unique_ptr<TMainForm> main_;

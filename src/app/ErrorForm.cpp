@@ -1,8 +1,8 @@
 #include "app/ErrorForm.h"
 
-#include "app/FlatControls.h"
 #include "app/MainForm.h"
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
+#include "ui/FlatControls.h"
 
 namespace orvane {
 
@@ -22,12 +22,12 @@ TErrorForm::TErrorForm(AppContext& context)
   Frame->setBrushColor(9852172);
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
-  Error = MakeCaption(b, this, "Error", "Error !", 62, 12);
-  ErrorType = MakeCaption(b, this, "ErrorType", "Invalid value entered", 22, 34);
-  MinimumLabel = MakeCaption(b, this, "MinimumLabel", "Minimum:", 22, 60);
-  MaximumLabel = MakeCaption(b, this, "MaximumLabel", "Maximum:", 22, 80);
-  Minimum = MakeCaption(b, this, "Minimum", "", 100, 60);
-  Maximum = MakeCaption(b, this, "Maximum", "", 100, 80);
+  Error = ui::MakeCaption(b, this, "Error", "Error !", 62, 12);
+  ErrorType = ui::MakeCaption(b, this, "ErrorType", "Invalid value entered", 22, 34);
+  MinimumLabel = ui::MakeCaption(b, this, "MinimumLabel", "Minimum:", 22, 60);
+  MaximumLabel = ui::MakeCaption(b, this, "MaximumLabel", "Maximum:", 22, 80);
+  Minimum = ui::MakeCaption(b, this, "Minimum", "", 100, 60);
+  Maximum = ui::MakeCaption(b, this, "Maximum", "", 100, 80);
   OK = std::make_unique<ui::Button>(b, this, "OK");
   OK->setText("OK");
   OK->setBounds(50, 106, 75, 25);

@@ -7,12 +7,13 @@
 #include <memory>
 
 #include "app/Windows.h"
+#include "sheets/RangeErrorReport.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace orvane {
 
-class TErrorForm : public ui::Form {
+class TErrorForm : public ui::Form, public RangeErrorReport {
  public:
   explicit TErrorForm(AppContext& context);
 
@@ -20,10 +21,8 @@ class TErrorForm : public ui::Form {
   std::unique_ptr<ui::Label> Error, ErrorType, MinimumLabel, MaximumLabel, Minimum, Maximum;
   std::unique_ptr<ui::Button> OK;
 
-  void RangeError(const ui::Widget* control, double maximum, double minimum, double value);
-  // The controls of the last report are gone (a profile was removed): a new control at the
-  // same address must not be taken for the old one.
-  void ForgetLastReport() { lastControl_ = nullptr; }
+  void RangeError(const ui::Widget* control, double maximum, double minimum, double value) override;
+  void ForgetLastReport() override { lastControl_ = nullptr; }
 
  private:
   AppContext& context_;

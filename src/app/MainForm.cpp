@@ -4,9 +4,13 @@
 
 #include "app/CreditsForm.h"
 #include "app/DummyForm.h"
+#include "app/ErrorForm.h"
+#include "app/Observer.h"
+#include "dialogue/AlignmentForm.h"
+#include "dialogue/RestartForm.h"
 #include "link/Cache.h"
 #include "schedule/Schedule.h"
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 #include "ui/Backend.h"
 
 namespace orvane {
@@ -20,21 +24,40 @@ constexpr int kZoomAttempts = 26;
 
 TMainForm::TMainForm(AppContext& context)
     : ui::Form(context.backend, "MainForm"),
+      context_(context),
       StartupTimer(context.backend, kStartupInterval, false),
       UpdateTimer(context.backend, kDefaultUpdateInterval, false),
       TrayIcon(context.backend),
+      layoutBuilt_(BuildLayout()),
       appearance(context.backend, *this),
-      sheets(*this),
-      reader(*this),
-      profilePage(*this),
-      connection(*this),
-      engine(*this),
-      polling(*this),
-      bulk(*this),
-      alignment(*this),
-      context_(context) {
+      sheets(context.backend, SheetWindow{*this, *SheetPanel, *Frame, *ProfileMenu, *ProfileFiles},
+             appearance, document_),
+      reader(context.backend, document_,
+             ProfileFields{*this, *CurrentProfileStatus, *ProfileVersion, *ProfileFiles,
+                           *CacheDelay, *TimeOut, *UpdateInterval, *SerialPort, StartupTimer},
+             *this, sheets, appearance),
+      profilePage(
+          ProfilePageFields{*ProfileFiles, *CurrentProfileStatus, *LoadProfile, *LoadProfileShape,
+                            *ReloadProfile, *ReloadProfileShape, *SaveProfile, *SaveProfileShape,
+                            *DeleteProfile, *DeleteProfileShape},
+          document_, appearance, context.settings, context.programFolder, sheets, reader),
+      connection(context.backend, controller_,
+                 ConnectionFields{*this, *SerialPort, *CurrentOrvaneStatus, *OrvaneVersion,
+                                  *ProfileVersion, *InitialAlignLabel, *InitialAlign, UpdateTimer,
+                                  StartupTimer},
+                 appearance),
+      engine(context.backend, controller_,
+             EngineFields{*this, *DimDisplay, *TogglePrecision, *ComputerTime, UpdateTimer,
+                          StartupTimer},
+             appearance, sheets),
+      alignment(context.backend, controller_, *InitialAlign, *ComputerTime, appearance, engine,
+                FileTransferPanels),
+      polling(
+          context.backend, controller_,
+          PollingFields{*this, *RA, *Dec, *SerialPort, *OrvaneVersion, UpdateTimer, StartupTimer},
+          engine, alignment, connection, sheets),
+      bulk(controller_, UpdateTimer, StartupTimer, appearance, sheets, engine) {
   appearance.SaveSystemColors();
-  BuildLayout();
   LoadedProfile.clear();
 
   ui::Size screen = backend().screenSize();
@@ -65,6 +88,9 @@ TMainForm::TMainForm(AppContext& context)
   CacheDelay->onChange = [this](ui::Widget&) { connection.CacheDelayChange(); };
   SerialPort->onChange = [this](ui::Widget& sender) { connection.SerialPortSelect(&sender); };
   reader.compareVersions = [this] { connection.CompareVersions(); };
+  connection.showProfilePage = [this] { sheets.Callback(*ProfileMenu); };
+  sheets.makeDraggable = [this](ui::Widget& widget) { MakeDraggable(widget); };
+  sheets.profileFilesChanged = [this] { profilePage.ProfileFilesChange(nullptr); };
   connection.setOrvaneSettings = [this] { bulk.SetOrvaneSettings(); };
   sheets.executeBinding = [this](ControlBinding& binding) {
     engine.ExecuteCommand(&binding, "", true);
@@ -406,12 +432,25 @@ void TMainForm::UpdateIntervalChange() {
   UpdateTimer.setInterval(MillisecondsOfField(UpdateInterval->text()));
 }
 
-int TMainForm::FindInProfile(std::string_view prefix, int fallback) const {
-  for (int i = static_cast<int>(Profile.size()) - 1; i >= 0; --i) {
-    if (std::string_view(Profile[static_cast<size_t>(i)]).substr(0, prefix.size()) == prefix)
-      return i;
-  }
-  return fallback;
+void TMainForm::AttachWindows(const LaterWindows& later) {
+  sheets.SetCache(later.cache);
+  sheets.SetRangeErrors(later.error);
+  connection.SetCache(later.cache);
+  connection.SetRestartPrompt(later.restart);
+  engine.SetCache(later.cache);
+  engine.SetRestartPrompt(later.restart);
+  engine.SetRangeErrors(later.error);
+  engine.SetSchedule(later.schedule);
+  alignment.SetCache(later.cache);
+  alignment.SetRestartForm(later.restart);
+  alignment.SetAlignmentForm(later.alignment);
+  alignment.SetSchedule(later.schedule);
+  polling.SetObserver(later.observer);
+  polling.SetRestartForm(later.restart);
+  polling.SetAlignmentForm(later.alignment);
+  polling.SetSchedule(later.schedule);
+  bulk.SetCache(later.cache);
+  reader.SetSchedule(later.schedule);
 }
 
 }  // namespace orvane

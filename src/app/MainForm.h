@@ -5,6 +5,7 @@
 // appearance, the profile reader, the sheets and the profile page.
 // Created first of the ten windows by the Application.
 // Thread: user-interface thread only.
+// Layer: app/, the top; it may use every folder below and wires them together.
 #pragma once
 
 #include <functional>
@@ -20,7 +21,10 @@
 #include "dialogue/CommandText.h"
 #include "dialogue/StatusPolling.h"
 #include "link/Connection.h"
+#include "link/ControllerState.h"
+#include "link/ProgramPhase.h"
 #include "persistence/ProfilePage.h"
+#include "profile/ProfileDocument.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
 #include "transfer/FileTransferStruct.h"
@@ -32,17 +36,24 @@
 
 namespace orvane {
 
-// Start-up phase marker kept in the tag of the start-up timer.
-namespace startup_phase {
-constexpr int kBeforeStart = 0;
-constexpr int kStarted = 1;
-constexpr int kShuttingDown = -1;
-}  // namespace startup_phase
-
 // Menu tag of the "Profile" entry of the sheet menu.
 constexpr int kProfileMenuTag = -256;
 
-class TMainForm : public ui::Form {
+class TTraceForm;
+class TCache;
+class TObserver;
+class TRestartForm;
+class TErrorForm;
+class TDummyForm;
+class TAlignmentForm;
+class TCreditsForm;
+class TSchedule;
+
+class TMainForm : public ui::Form, public ProfileHost {
+ private:
+  // First, so that the layout (built before the collaborators below) can reach the backend.
+  AppContext& context_;
+
  public:
   explicit TMainForm(AppContext& context);
   ~TMainForm() override;
@@ -100,9 +111,19 @@ class TMainForm : public ui::Form {
   ui::TrayIcon TrayIcon;
 
   // ---- state ----
-  std::vector<std::string> Profile;  // every stored line of the loaded profile
-  std::string LoadedProfile;
-  bool ProfileLoading = false;
+ private:
+  ControllerState controller_;
+  ProfileDocument document_;
+  // The fixed layout is built here, before the collaborators that are handed its widgets.
+  bool layoutBuilt_;
+
+ public:
+  ControllerState& controllerState() { return controller_; }
+  ProfileDocument& profileDocument() { return document_; }
+  // Every stored line of the loaded profile.
+  std::vector<std::string>& Profile = document_.Profile;
+  std::string& LoadedProfile = document_.LoadedProfile;
+  bool& ProfileLoading = document_.ProfileLoading;
   int StartScreenWidth = 0;
   int StartScreenHeight = 0;
   bool DragActive = false;
@@ -110,20 +131,14 @@ class TMainForm : public ui::Form {
   int DragOriginX = 0;
   int DragOriginY = 0;
   bool TransparentDesktopText = false;
-  int ConnectedPort = -1;
-  int ControllerLevel = 1;
-  // The alignment dialog may open: set by detection for controllers of level 2 and up and
-  // after a restart.
-  bool AlignmentPrompt = false;
-  // Status bit 4 at the last alignment check.
-  bool PreviousStatusBit4 = false;
-  // A command of the engine is running (one at a time).
-  bool CommandBusy = false;
-  // The controller answers positions in high precision.
-  bool HighPrecision = false;
-  // The controller's clock minus the computer's, known after the first clock read.
-  TimeOffset ClockOffset;
-  bool ClockOffsetKnown = false;
+  int& ConnectedPort = controller_.ConnectedPort;
+  int& ControllerLevel = controller_.ControllerLevel;
+  bool& AlignmentPrompt = controller_.AlignmentPrompt;
+  bool& PreviousStatusBit4 = controller_.PreviousStatusBit4;
+  bool& CommandBusy = controller_.CommandBusy;
+  bool& HighPrecision = controller_.HighPrecision;
+  TimeOffset& ClockOffset = controller_.ClockOffset;
+  bool& ClockOffsetKnown = controller_.ClockOffsetKnown;
   // The file transfer panels of the loaded profile, in creation order.
   std::vector<std::unique_ptr<FileTransferStruct>> FileTransferPanels;
 
@@ -134,16 +149,29 @@ class TMainForm : public ui::Form {
   ProfilePage profilePage;
   Connection connection;
   CommandEngine engine;
+  Alignment alignment;
   StatusPolling polling;
   BulkSettings bulk;
-  Alignment alignment;
 
   // Saving the settings into the loaded profile at exit, when installed.
   std::function<void()> saveProfileClick;
 
+  // Hands the windows created after this one to the collaborators that reach them (null
+  // while a window does not exist).
+  struct LaterWindows {
+    TCache* cache = nullptr;
+    TObserver* observer = nullptr;
+    TRestartForm* restart = nullptr;
+    TErrorForm* error = nullptr;
+    TAlignmentForm* alignment = nullptr;
+    TSchedule* schedule = nullptr;
+  };
+  void AttachWindows(const LaterWindows& later);
+
   // ---- behaviour ----
   void StartUp();
-  void FadeInMenus();
+  void FadeInMenus() override;
+  void ProfileFilesChanged() override { profilePage.ProfileFilesChange(nullptr); }
   void FadeInMenu(ui::Panel& panel, ui::Label& label);
   void FormShow();
   void DefocusAndMove(ui::Widget* sender, int x, int y);
@@ -163,16 +191,19 @@ class TMainForm : public ui::Form {
   void FormDestroy();
   void UpdateIntervalChange();
   // Centres the window on the desktop.
-  void CenterOnScreen();
+  void CenterOnScreen() override;
   // Hooks every drag handler of the window frame onto a widget (content panels too).
   void MakeDraggable(ui::Widget& widget);
   // The index of the last profile line beginning with prefix, or fallback.
-  int FindInProfile(std::string_view prefix, int fallback) const;
+  int FindInProfile(std::string_view prefix, int fallback) const {
+    return document_.FindInProfile(prefix, fallback);
+  }
   // Whether shutdown has begun (waiting loops give up).
-  bool shuttingDown() const { return StartupTimer.tag() == startup_phase::kShuttingDown; }
+  bool shuttingDown() const { return ShuttingDown(StartupTimer); }
 
  private:
-  void BuildLayout();
+  // Builds the layout; true, for the member that runs it.
+  bool BuildLayout();
   void BuildProfilePage();
   void BuildStatusStrip();
   void BuildImageButtons();
@@ -181,7 +212,6 @@ class TMainForm : public ui::Form {
   void RevealButtons();
   void GrowStatusStrip();
 
-  AppContext& context_;
   bool destroyed_ = false;
 };
 

@@ -1,8 +1,8 @@
 // The fixed layout of the main window: frame, title, image buttons, sheet menu entry
 // "Profile", the profile page on SheetPanel and the status strip.
 #include "app/ButtonGlyphs.h"
-#include "app/FlatControls.h"
 #include "app/MainForm.h"
+#include "ui/FlatControls.h"
 
 namespace orvane {
 
@@ -27,7 +27,7 @@ std::unique_ptr<ui::MaskEdit> makeMillisecondField(ui::Backend& backend, ui::Wid
 
 }  // namespace
 
-void TMainForm::BuildLayout() {
+bool TMainForm::BuildLayout() {
   ui::Backend& b = backend();
   setText("Orvane Control");
   setBorderStyle(ui::BorderStyle::None);
@@ -46,8 +46,8 @@ void TMainForm::BuildLayout() {
   Frame->setPenColor(ui::kWhite);
   Frame->setPenWidth(2);
 
-  Title = MakeTitle(b, this, "Orvane Control", 200, 18, 24);
-  Subtitle = MakeCaption(b, this, "Subtitle", "Version 1.24", 204, 58);
+  Title = ui::MakeTitle(b, this, "Orvane Control", 200, 18, 24);
+  Subtitle = ui::MakeCaption(b, this, "Subtitle", "Version 1.24", 204, 58);
   ui::Font subtitleFont = windowFont;
   subtitleFont.pointSize = 12;
   subtitleFont.italic = true;
@@ -95,6 +95,7 @@ void TMainForm::BuildLayout() {
         static_cast<ui::Widget*>(StaticControlsPanel.get())}) {
     MakeDraggable(*w);
   }
+  return true;
 }
 
 void TMainForm::BuildImageButtons() {
@@ -147,7 +148,7 @@ void TMainForm::BuildProfilePage() {
   ui::Backend& b = backend();
   ui::Widget* page = SheetPanel.get();
 
-  ProfileFilesLabel = MakeCaption(b, page, "ProfileFilesLabel", "Profile:", 20, 25);
+  ProfileFilesLabel = ui::MakeCaption(b, page, "ProfileFilesLabel", "Profile:", 20, 25);
   ProfileFiles = make<ui::ComboBox>(b, page, "ProfileFiles");
   ProfileFiles->setStyle(ui::ComboStyle::DropDown);
   ProfileFiles->setSorted(true);
@@ -155,12 +156,12 @@ void TMainForm::BuildProfilePage() {
   ProfileFiles->setTabOrder(0);
   ProfileFiles->onChange = [this](ui::Widget& sender) { profilePage.ProfileFilesChange(&sender); };
 
-  MakeFlatButton(b, page, LoadProfileShape, LoadProfile, "LoadProfile", "Load", 160, 52, 60);
-  MakeFlatButton(b, page, ReloadProfileShape, ReloadProfile, "ReloadProfile", "Reload", 227, 52,
-                 60);
-  MakeFlatButton(b, page, SaveProfileShape, SaveProfile, "SaveProfile", "Save", 294, 52, 60);
-  MakeFlatButton(b, page, DeleteProfileShape, DeleteProfile, "DeleteProfile", "Delete", 361, 52,
-                 60);
+  ui::MakeFlatButton(b, page, LoadProfileShape, LoadProfile, "LoadProfile", "Load", 160, 52, 60);
+  ui::MakeFlatButton(b, page, ReloadProfileShape, ReloadProfile, "ReloadProfile", "Reload", 227, 52,
+                     60);
+  ui::MakeFlatButton(b, page, SaveProfileShape, SaveProfile, "SaveProfile", "Save", 294, 52, 60);
+  ui::MakeFlatButton(b, page, DeleteProfileShape, DeleteProfile, "DeleteProfile", "Delete", 361, 52,
+                     60);
   SaveProfile->setVisible(false);
   SaveProfileShape->setVisible(false);
   LoadProfile->onClick = [this](ui::Widget&) { profilePage.LoadProfileClick(); };
@@ -168,42 +169,44 @@ void TMainForm::BuildProfilePage() {
   DeleteProfile->onClick = [this](ui::Widget&) { profilePage.DeleteProfileClick(); };
 
   CurrentProfileStatus =
-      MakeCaption(b, page, "CurrentProfileStatus", "Status: No profile loaded", 20, 88);
-  ProfileVersionLabel = MakeCaption(b, page, "ProfileVersionLabel", "Written for:", 20, 114);
-  ProfileVersion = MakeCaption(b, page, "ProfileVersion", "Detection failed", 160, 114);
+      ui::MakeCaption(b, page, "CurrentProfileStatus", "Status: No profile loaded", 20, 88);
+  ProfileVersionLabel = ui::MakeCaption(b, page, "ProfileVersionLabel", "Written for:", 20, 114);
+  ProfileVersion = ui::MakeCaption(b, page, "ProfileVersion", "Detection failed", 160, 114);
 
-  AutoSaveModeLabel = MakeCaption(b, page, "AutoSaveModeLabel", "Auto-save:", 20, 144);
+  AutoSaveModeLabel = ui::MakeCaption(b, page, "AutoSaveModeLabel", "Auto-save:", 20, 144);
   AutoSaveMode = make<ui::ComboBox>(b, page, "AutoSaveMode");
   AutoSaveMode->setBounds(160, 140, 145, 24);
   AutoSaveMode->setItems({"Auto-save on", "Auto-save off"});
   AutoSaveMode->setTabOrder(1);
   AutoSaveMode->onChange = [this](ui::Widget&) { appearance.Defocus(); };
 
-  SerialPortLabel = MakeCaption(b, page, "SerialPortLabel", "Serial port:", 20, 184);
+  SerialPortLabel = ui::MakeCaption(b, page, "SerialPortLabel", "Serial port:", 20, 184);
   SerialPort = make<ui::ComboBox>(b, page, "SerialPort");
   SerialPort->setBounds(160, 180, 145, 24);
   SerialPort->setItems({"Auto-detect", "COM1", "COM2", "COM3", "COM4", "COM5", "Offline"});
   SerialPort->setTabOrder(2);
   CurrentOrvaneStatus =
-      MakeCaption(b, page, "CurrentOrvaneStatus", "Status: Orvane control not found", 20, 212);
-  OrvaneVersionLabel = MakeCaption(b, page, "OrvaneVersionLabel", "Controller:", 20, 238);
-  OrvaneVersion = MakeCaption(b, page, "OrvaneVersion", "Detection failed", 160, 238);
+      ui::MakeCaption(b, page, "CurrentOrvaneStatus", "Status: Orvane control not found", 20, 212);
+  OrvaneVersionLabel = ui::MakeCaption(b, page, "OrvaneVersionLabel", "Controller:", 20, 238);
+  OrvaneVersion = ui::MakeCaption(b, page, "OrvaneVersion", "Detection failed", 160, 238);
 
-  CacheDelayLabel = MakeCaption(b, page, "CacheDelayLabel", "Cache delay:", 20, 274);
+  CacheDelayLabel = ui::MakeCaption(b, page, "CacheDelayLabel", "Cache delay:", 20, 274);
   CacheDelay = makeMillisecondField(b, page, "CacheDelay", "1   ", 160, 270);
   CacheDelay->setTabOrder(3);
-  TimeOutLabel = MakeCaption(b, page, "TimeOutLabel", "Reply time-out:", 20, 304);
+  TimeOutLabel = ui::MakeCaption(b, page, "TimeOutLabel", "Reply time-out:", 20, 304);
   TimeOut = makeMillisecondField(b, page, "TimeOut", "1   ", 160, 300);
   TimeOut->setTabOrder(4);
-  UpdateIntervalLabel = MakeCaption(b, page, "UpdateIntervalLabel", "Update interval:", 20, 334);
+  UpdateIntervalLabel =
+      ui::MakeCaption(b, page, "UpdateIntervalLabel", "Update interval:", 20, 334);
   UpdateInterval = makeMillisecondField(b, page, "UpdateInterval", "2   ", 160, 330);
   UpdateInterval->setTabOrder(5);
 
-  MakeFlatButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180, 190);
-  MakeFlatButton(b, page, ReceiveAllShape, ReceiveAll, "ReceiveAll", "Receive current settings",
-                 330, 215, 190);
-  MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
-                 "Toggle Low Precision", 330, 250, 190);
+  ui::MakeFlatButton(b, page, SendAllShape, SendAll, "SendAll", "Send current settings", 330, 180,
+                     190);
+  ui::MakeFlatButton(b, page, ReceiveAllShape, ReceiveAll, "ReceiveAll", "Receive current settings",
+                     330, 215, 190);
+  ui::MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
+                     "Toggle Low Precision", 330, 250, 190);
 }
 
 void TMainForm::BuildStatusStrip() {
@@ -221,28 +224,28 @@ void TMainForm::BuildStatusStrip() {
   ui::Widget* strip = StaticControlsPanel.get();
 
   // Three columns: the clocks, the position, the display.
-  LocalTimeLabel = MakeCaption(b, strip, "LocalTimeLabel", "Orvane Local Time:", 8, 4);
-  ComputerTimeLabel = MakeCaption(b, strip, "ComputerTimeLabel", "Computer Local Time:", 8, 22);
-  UTCTimeLabel = MakeCaption(b, strip, "UTCTimeLabel", "Computer UTC Time:", 8, 40);
-  LocalTime = MakeCaption(b, strip, "LocalTime", "", 145, 4);
-  ComputerTime = MakeCaption(b, strip, "ComputerTime", "", 145, 22);
-  UTCTime = MakeCaption(b, strip, "UTCTime", "", 145, 40);
+  LocalTimeLabel = ui::MakeCaption(b, strip, "LocalTimeLabel", "Orvane Local Time:", 8, 4);
+  ComputerTimeLabel = ui::MakeCaption(b, strip, "ComputerTimeLabel", "Computer Local Time:", 8, 22);
+  UTCTimeLabel = ui::MakeCaption(b, strip, "UTCTimeLabel", "Computer UTC Time:", 8, 40);
+  LocalTime = ui::MakeCaption(b, strip, "LocalTime", "", 145, 4);
+  ComputerTime = ui::MakeCaption(b, strip, "ComputerTime", "", 145, 22);
+  UTCTime = ui::MakeCaption(b, strip, "UTCTime", "", 145, 40);
 
-  RALabel = MakeCaption(b, strip, "RALabel", "Right Ascension:", 225, 4);
-  DecLabel = MakeCaption(b, strip, "DecLabel", "Declination:", 225, 22);
-  StartimeLabel = MakeCaption(b, strip, "StartimeLabel", "Startime:", 225, 40);
-  RA = MakeCaption(b, strip, "RA", "0", 340, 4);
-  Dec = MakeCaption(b, strip, "Dec", "0", 340, 22);
-  Startime = MakeCaption(b, strip, "Startime", "", 340, 40);
+  RALabel = ui::MakeCaption(b, strip, "RALabel", "Right Ascension:", 225, 4);
+  DecLabel = ui::MakeCaption(b, strip, "DecLabel", "Declination:", 225, 22);
+  StartimeLabel = ui::MakeCaption(b, strip, "StartimeLabel", "Startime:", 225, 40);
+  RA = ui::MakeCaption(b, strip, "RA", "0", 340, 4);
+  Dec = ui::MakeCaption(b, strip, "Dec", "0", 340, 22);
+  Startime = ui::MakeCaption(b, strip, "Startime", "", 340, 40);
 
-  DimDisplayLabel = MakeCaption(b, strip, "DimDisplayLabel", "Brightness:", 460, 4);
+  DimDisplayLabel = ui::MakeCaption(b, strip, "DimDisplayLabel", "Brightness:", 460, 4);
   DimDisplay = make<ui::ComboBox>(b, strip, "DimDisplay");
   DimDisplay->setBounds(560, 1, 95, 22);
   DimDisplay->setItems(
       {"100   %", "  53   %", "  40   %", "  27   %", "  20   %", "  13   %", "    6.6%"});
   DimDisplay->onChange = [this](ui::Widget&) { appearance.DimDisplayChange(); };
-  InitialAlignLabel = MakeCaption(b, strip, "InitialAlignLabel", "Initial Alignment:", 460, 40);
-  InitialAlign = MakeCaption(b, strip, "InitialAlign", "", 580, 40);
+  InitialAlignLabel = ui::MakeCaption(b, strip, "InitialAlignLabel", "Initial Alignment:", 460, 40);
+  InitialAlign = ui::MakeCaption(b, strip, "InitialAlign", "", 580, 40);
   InitialAlignLabel->setVisible(false);
   InitialAlign->setVisible(false);
 }

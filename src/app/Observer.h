@@ -6,12 +6,13 @@
 #include <memory>
 
 #include "app/Windows.h"
+#include "dialogue/StatusPolling.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace orvane {
 
-class TObserver : public ui::Form {
+class TObserver : public ui::Form, public ObserverStrip {
  public:
   explicit TObserver(AppContext& context);
 
@@ -21,6 +22,11 @@ class TObserver : public ui::Form {
   void MouseMove(int x, int y);
   void MouseUp();
   void FormShow();
+
+  // ---- what polling shows ----
+  void SetStripVisible(bool visible) override { setVisible(visible); }
+  void ShowRightAscension(const std::string& text) override { RA->setText(text); }
+  void ShowDeclination(const std::string& text) override { DEC->setText(text); }
 
  private:
   void hookDrag(ui::Widget& widget);

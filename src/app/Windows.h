@@ -1,5 +1,7 @@
 // The ten windows of the program, created once at start in this order and living until
-// exit. The Application owns them; each window gets this set so it can reach the others.
+// exit. The Application owns them; the set is for app/ alone (the main window and the small
+// windows of app/). Everything below app/ is handed only the few windows it reaches, as
+// the interfaces it declares, when the Application wires the program together.
 // A pointer stays null until its window has been created (start-up waits for the last).
 // Thread: user-interface thread only.
 #pragma once
@@ -36,7 +38,7 @@ struct Windows {
   TSchedule* schedule = nullptr;
 };
 
-// What every window may use: the backend, the window set, the settings store, the serial
+// What the windows of app/ use: the backend, the window set, the settings store, the serial
 // devices and the program's folder.
 struct AppContext {
   ui::Backend& backend;

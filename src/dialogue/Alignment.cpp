@@ -1,14 +1,15 @@
 #include "dialogue/Alignment.h"
 
-#include "app/MainForm.h"
 #include "dialogue/AlignmentForm.h"
-#include "dialogue/Checksum.h"
+#include "dialogue/CommandEngine.h"
 #include "dialogue/CommandText.h"
 #include "dialogue/RestartForm.h"
 #include "link/AstroTime.h"
 #include "link/Cache.h"
 #include "schedule/Schedule.h"
+#include "sheets/Sheets.h"
 #include "transfer/FileTransferStruct.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -30,38 +31,44 @@ AlignAction actionOf(const std::string& caption) {
 
 }  // namespace
 
-Alignment::Alignment(TMainForm& main) : main_(main) {}
+Alignment::Alignment(ui::Backend& backend, ControllerState& controller, ui::Label& initialAlign,
+                     const ui::Label& computerTime, ui::ColorScheme& scheme, CommandEngine& engine,
+                     const std::vector<std::unique_ptr<FileTransferStruct>>& panels)
+    : backend_(backend),
+      controller_(controller),
+      initialAlign_(initialAlign),
+      computerTime_(computerTime),
+      scheme_(scheme),
+      engine_(engine),
+      panels_(panels) {}
 
 bool Alignment::DoCheckInitialAlignment() {
-  TMainForm& m = main_;
-  if (m.ConnectedPort == 0) return false;
-  if (m.ControllerLevel < 2) return true;
-  TCache* cache = m.windows().cache;
+  if (controller_.ConnectedPort == 0) return false;
+  if (controller_.ControllerLevel < 2) return true;
+  TCache* cache = cache_;
   if (cache == nullptr) return false;
   const std::string reply =
       cache->SendCommand(NativeReadCommand(std::to_string(kStatusSetting)), true);
   if (reply.empty()) {
-    m.InitialAlign->setText("");
+    initialAlign_.setText("");
     return false;
   }
   const unsigned bits = static_cast<unsigned char>(reply[0]);
   const bool watched = (bits & kWatchedBit) != 0;
-  if (watched && !m.PreviousStatusBit4) {
-    m.backend().tone(220, 300);
-    m.backend().tone(330, 550);
+  if (watched && !controller_.PreviousStatusBit4) {
+    backend_.tone(220, 300);
+    backend_.tone(330, 550);
   }
-  m.PreviousStatusBit4 = watched;
+  controller_.PreviousStatusBit4 = watched;
   // The controller answers, so it is running: a restart dialog is out of date.
-  if (TRestartForm* restart = m.windows().restart; restart != nullptr && restart->visible()) {
-    restart->close();
-  }
-  TAlignmentForm* dialog = m.windows().alignment;
+  if (restart_ != nullptr && restart_->visible()) restart_->close();
+  TAlignmentForm* dialog = dialog_;
   if ((bits & kAlignedBit) == 0) {
-    m.InitialAlign->setText("Required");
-    if (dialog != nullptr && !dialog->visible() && m.AlignmentPrompt) dialog->showModal();
+    initialAlign_.setText("Required");
+    if (dialog != nullptr && !dialog->visible() && controller_.AlignmentPrompt) dialog->showModal();
     return false;
   }
-  m.InitialAlign->setText("Done");
+  initialAlign_.setText("Done");
   if (dialog != nullptr && dialog->visible()) dialog->close();
   return true;
 }
@@ -69,17 +76,16 @@ bool Alignment::DoCheckInitialAlignment() {
 void Alignment::refuse(FileTransferStruct& panel, const char* status) {
   DisableAdditionalAlignment();
   panel.statusLabel->setText(status);
-  main_.appearance.Blink(*panel.statusLabel);
+  scheme_.Blink(*panel.statusLabel);
 }
 
 void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
-  TMainForm& m = main_;
-  TCache* cache = m.windows().cache;
+  TCache* cache = cache_;
   const AlignAction action = actionOf(button.text());
   // The emergency stop goes out first, whatever the memo holds and whatever the mount's
   // alignment: a stop that waited on a parse or a status read could leave it slewing.
   if (action == AlignAction::EmergencyStop) {
-    if (TSchedule* schedule = m.windows().schedule) schedule->StopMouseDown();
+    if (schedule_ != nullptr) schedule_->StopMouseDown();
     panel.statusLabel->setText("Status: Slewing stopped. Check Orvane display !!");
     return;
   }
@@ -93,7 +99,7 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
     return;
   }
   if (action == AlignAction::None || cache == nullptr) return;
-  if (m.ConnectedPort == 0) {
+  if (controller_.ConnectedPort == 0) {
     refuse(panel, "Error: System offline");
     return;
   }
@@ -105,10 +111,9 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
     case AlignAction::GoTo: {
       cache->SendCommand(":Sr" + object->rightAscension + "#", true);
       cache->SendCommand(":ON" + object->name + "#", false);
-      m.backend().sleep(kNamePauseMs);
+      backend_.sleep(kNamePauseMs);
       cache->SendCommand(":Sd" + object->declination + "#", true);
-      TSchedule* schedule = m.windows().schedule;
-      if (schedule != nullptr && schedule->EquinoxMode == 1) cache->SendCommand(":Sp#", true);
+      if (schedule_ != nullptr && schedule_->EquinoxMode == 1) cache->SendCommand(":Sp#", true);
       cache->SendCommand(":MS#", true);
       panel.statusLabel->setText("Slewing to " + object->name);
       for (size_t i = 1; i < 4; ++i) {
@@ -131,25 +136,24 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
 }
 
 void Alignment::DisableAdditionalAlignment() {
-  for (const auto& panel : main_.FileTransferPanels) {
+  for (const auto& panel : panels_) {
     if (!panel->hasAlignment()) continue;
     for (size_t i = 1; i < 4; ++i) panel->alignmentButtons[i]->hide();
   }
 }
 
 void Alignment::Sync(ControlBinding& binding) {
-  TMainForm& m = main_;
-  if (m.ConnectedPort == 0 || binding.control == nullptr) return;
-  const ui::DateTime now = m.backend().localNow();
+  if (controller_.ConnectedPort == 0 || binding.control == nullptr) return;
+  const ui::DateTime now = backend_.localNow();
   if (binding.command == ":SL") {
     binding.control->setText(ClockText(now));
-    m.engine.ExecuteCommand(&binding, "", true);
-    m.polling.CalculateTimeDifference(binding.control->text(), m.ComputerTime->text());
+    engine_.ExecuteCommand(&binding, "", true);
+    controller_.TakeClockOffset(binding.control->text(), computerTime_.text());
   } else if (binding.command == ":SC") {
     binding.control->setText(LZ(now.month) + LZ(now.day) + LZ(now.year % 100));
-    m.engine.ExecuteCommand(&binding, "", true);
+    engine_.ExecuteCommand(&binding, "", true);
   }
-  if (binding.synchroniserLabel) m.appearance.Blink(*binding.synchroniserLabel);
+  if (binding.synchroniserLabel) scheme_.Blink(*binding.synchroniserLabel);
 }
 
 }  // namespace orvane

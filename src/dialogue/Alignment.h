@@ -1,22 +1,40 @@
 // Alignment: the initial-alignment check run on every polling tick, the alignment buttons
 // of object panels ("Go to ...", "Additional align", "Synchronize", "Emergency Slew
 // Stop"), and "Synchronize to PC" beside a controller clock or date field.
-// Owned by the main window.
+// Owned by the main window; called by polling, the panels' alignment buttons and the
+// synchronise buttons of the sheets.
 // Thread: user-interface thread only.
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "link/ControllerState.h"
+#include "ui/ColorScheme.h"
+#include "ui/Controls.h"
+
 namespace orvane {
 
-class TMainForm;
+class CommandEngine;
+class TAlignmentForm;
+class TCache;
+class TRestartForm;
+class TSchedule;
 struct ControlBinding;
 struct FileTransferStruct;
-namespace ui {
-class Button;
-}
 
 class Alignment {
  public:
-  explicit Alignment(TMainForm& main);
+  // initialAlign: the status strip's alignment field; computerTime: its computer clock;
+  // panels: the file transfer panels of the loaded profile.
+  Alignment(ui::Backend& backend, ControllerState& controller, ui::Label& initialAlign,
+            const ui::Label& computerTime, ui::ColorScheme& scheme, CommandEngine& engine,
+            const std::vector<std::unique_ptr<FileTransferStruct>>& panels);
+  // The windows the alignment actions reach, once they exist.
+  void SetCache(TCache* cache) { cache_ = cache; }
+  void SetRestartForm(TRestartForm* restart) { restart_ = restart; }
+  void SetAlignmentForm(TAlignmentForm* dialog) { dialog_ = dialog; }
+  void SetSchedule(TSchedule* schedule) { schedule_ = schedule; }
 
   // Reads the controller's status: shows "Done" or "Required", sounds the two tones when
   // status bit 4 rises, opens the alignment dialog while alignment is missing (when
@@ -32,7 +50,17 @@ class Alignment {
 
  private:
   void refuse(FileTransferStruct& panel, const char* status);
-  TMainForm& main_;
+  ui::Backend& backend_;
+  ControllerState& controller_;
+  ui::Label& initialAlign_;
+  const ui::Label& computerTime_;
+  ui::ColorScheme& scheme_;
+  CommandEngine& engine_;
+  const std::vector<std::unique_ptr<FileTransferStruct>>& panels_;
+  TCache* cache_ = nullptr;
+  TRestartForm* restart_ = nullptr;
+  TAlignmentForm* dialog_ = nullptr;
+  TSchedule* schedule_ = nullptr;
 };
 
 }  // namespace orvane

@@ -1,9 +1,9 @@
 #include "dialogue/AlignmentForm.h"
 
-#include "app/FlatControls.h"
-#include "app/MainForm.h"
 #include "link/Cache.h"
 #include "schedule/SlewCommands.h"
+#include "ui/Backend.h"
+#include "ui/FlatControls.h"
 
 namespace orvane {
 
@@ -26,9 +26,10 @@ std::unique_ptr<ui::Label> makeText(ui::Backend& b, ui::Widget* parent, const ch
 
 }  // namespace
 
-TAlignmentForm::TAlignmentForm(AppContext& context)
-    : ui::Form(context.backend, "AlignmentForm"), context_(context) {
-  ui::Backend& b = context.backend;
+TAlignmentForm::TAlignmentForm(ui::Backend& backend, ControllerState& controller,
+                               ui::ColorScheme& scheme, TCache& cache)
+    : ui::Form(backend, "AlignmentForm"), controller_(controller), scheme_(scheme), cache_(cache) {
+  ui::Backend& b = backend;
   setText("Initial Alignment required");
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);
@@ -37,8 +38,8 @@ TAlignmentForm::TAlignmentForm(AppContext& context)
   font.pointSize = 10;
   font.color = ui::kWhite;
   setFont(font);
-  Frame = MakeDialogFrame(*this, kWidth, kHeight);
-  Title = MakeTitle(b, this, "Initial Alignment required", 20, 12, 14);
+  Frame = ui::MakeDialogFrame(*this, kWidth, kHeight);
+  Title = ui::MakeTitle(b, this, "Initial Alignment required", 20, 12, 14);
   Message = makeText(b, this, "Message", "Orvane has been started.", 44, 18);
   Request = makeText(b, this, "Request", "Please do an Initial Align.", 62, 18);
   Note = makeText(b, this, "Note",
@@ -47,9 +48,9 @@ TAlignmentForm::TAlignmentForm(AppContext& context)
                   "to use for this purpose is not contained in Orvane's databases, you can add "
                   "it now.",
                   88, 70);
-  NameLabel = MakeCaption(b, this, "NameLabel", "Name", 20, 164);
-  RALabel = MakeCaption(b, this, "RALabel", "Right Ascension", 140, 164);
-  DecLabel = MakeCaption(b, this, "DecLabel", "Declination", 270, 164);
+  NameLabel = ui::MakeCaption(b, this, "NameLabel", "Name", 20, 164);
+  RALabel = ui::MakeCaption(b, this, "RALabel", "Right Ascension", 140, 164);
+  DecLabel = ui::MakeCaption(b, this, "DecLabel", "Declination", 270, 164);
   Name = std::make_unique<ui::MaskEdit>(b, this, "Name");
   Name->setBounds(20, 184, 110, 21);
   Name->setMaxLength(10);
@@ -63,14 +64,14 @@ TAlignmentForm::TAlignmentForm(AppContext& context)
   Dec->setEditMask("c00\xB0 00' 00'';1;_");
   Dec->setText("+00\xB0 00' 00''");
   Dec->onChange = [this](ui::Widget&) { DecChange(); };
-  MakeFlatButton(b, this, AddShape, Add, "Add", "Add", 20, 214, 110);
+  ui::MakeFlatButton(b, this, AddShape, Add, "Add", "Add", 20, 214, 110);
   ProceedNote = makeText(b, this, "ProceedNote",
                          "Please perform the initial alignment now or click \"Proceed\" to "
                          "continue without an initial alignment, or click \"Quit\" to exit the "
                          "Orvane Control Program.",
                          250, 50);
-  MakeFlatButton(b, this, ProceedShape, Proceed, "Proceed", "Proceed", 90, 304, 120);
-  MakeFlatButton(b, this, QuitShape, Quit, "Quit", "Quit", 230, 304, 120);
+  ui::MakeFlatButton(b, this, ProceedShape, Proceed, "Proceed", "Proceed", 90, 304, 120);
+  ui::MakeFlatButton(b, this, QuitShape, Quit, "Quit", "Quit", 230, 304, 120);
   Add->onClick = [this](ui::Widget&) { AddClick(); };
   Proceed->onClick = [this](ui::Widget&) { ProceedClick(); };
   Quit->onClick = [this](ui::Widget&) { QuitClick(); };
@@ -79,38 +80,33 @@ TAlignmentForm::TAlignmentForm(AppContext& context)
 }
 
 void TAlignmentForm::RegisterStaticControls() {
-  TMainForm* main = context_.windows.main;
-  if (main == nullptr) return;
   for (ui::Widget* w : std::initializer_list<ui::Widget*>{
            Name.get(), RA.get(), Dec.get(), AddShape.get(), Add.get(), ProceedShape.get(),
            Proceed.get(), QuitShape.get(), Quit.get()}) {
-    main->appearance.registerControl(w);
+    scheme_.registerControl(w);
   }
 }
 
 void TAlignmentForm::AddClick() {
-  TMainForm* main = context_.windows.main;
-  TCache* cache = context_.windows.cache;
-  if (main != nullptr) main->appearance.Blink(*Add);
-  if (cache == nullptr) return;
+  scheme_.Blink(*Add);
   // Copies: the fields may change while the replies are awaited.
   const std::string ra = RA->text();
   const std::string name = Name->text();
   const std::string dec = Dec->text();
-  cache->SendCommand(RightAscensionCommand(ra), true);
-  cache->SendCommand(ObjectNameCommand(name), false);
+  cache_.SendCommand(RightAscensionCommand(ra), true);
+  cache_.SendCommand(ObjectNameCommand(name), false);
   backend().sleep(kNamePauseMs);
-  cache->SendCommand(DeclinationCommand(dec), true);
+  cache_.SendCommand(DeclinationCommand(dec), true);
 }
 
 void TAlignmentForm::ProceedClick() {
-  if (TMainForm* main = context_.windows.main) main->AlignmentPrompt = false;
+  controller_.AlignmentPrompt = false;
   close();
 }
 
 void TAlignmentForm::QuitClick() {
   close();
-  if (TMainForm* main = context_.windows.main) main->ExitClick();
+  if (exitProgram) exitProgram();
 }
 
 void TAlignmentForm::DecChange() {

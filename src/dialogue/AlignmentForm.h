@@ -6,18 +6,26 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 
-#include "app/Windows.h"
+#include "link/ControllerState.h"
+#include "ui/ColorScheme.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
 
 namespace orvane {
 
+class TCache;
+
 class TAlignmentForm : public ui::Form {
  public:
-  explicit TAlignmentForm(AppContext& context);
+  TAlignmentForm(ui::Backend& backend, ControllerState& controller, ui::ColorScheme& scheme,
+                 TCache& cache);
+
+  // Ends the program ("Quit"), when installed.
+  std::function<void()> exitProgram;
 
   std::unique_ptr<ui::Shape> Frame;
   std::unique_ptr<ui::Label> Title, Message, Request, Note, ProceedNote;
@@ -30,11 +38,13 @@ class TAlignmentForm : public ui::Form {
   void ProceedClick();
   void QuitClick();
   void DecChange();
-  // Hands the dialog's labels, shapes and fields to the main window's colour scheme.
+  // Hands the dialog's labels, shapes and fields to the colour scheme.
   void RegisterStaticControls();
 
  private:
-  AppContext& context_;
+  ControllerState& controller_;
+  ui::ColorScheme& scheme_;
+  TCache& cache_;
 };
 
 }  // namespace orvane

@@ -4,13 +4,16 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/ErrorForm.h"
-#include "app/MainForm.h"
 #include "dialogue/CommandText.h"
-#include "dialogue/RestartForm.h"
 #include "link/AstroTime.h"
 #include "link/Cache.h"
+#include "link/ProgramPhase.h"
+#include "link/RestartPrompt.h"
 #include "schedule/Schedule.h"
+#include "sheets/RangeErrorReport.h"
+#include "sheets/Sheets.h"
+#include "text/NumberText.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -50,31 +53,40 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 }  // namespace
 
-CommandEngine::CommandEngine(TMainForm& main) : main_(main) {}
+CommandEngine::CommandEngine(ui::Backend& backend, ControllerState& controller, EngineFields fields,
+                             ui::ColorScheme& scheme, Sheets& sheets)
+    : backend_(backend),
+      controller_(controller),
+      fields_(fields),
+      scheme_(scheme),
+      sheets_(sheets) {}
+
+bool CommandEngine::shuttingDown() const {
+  return ShuttingDown(fields_.startupTimer);
+}
 
 ControlBinding* CommandEngine::findBinding(const std::string& command) const {
-  for (const auto& binding : main_.sheets.bindings()) {
+  for (const auto& binding : sheets_.bindings()) {
     if (binding->command == command) return binding.get();
   }
   return nullptr;
 }
 
 std::string CommandEngine::send(const std::string& wire, bool wait) {
-  TCache* cache = main_.windows().cache;
-  return cache != nullptr ? cache->SendCommand(wire, wait) : std::string();
+  return cache_ != nullptr ? cache_->SendCommand(wire, wait) : std::string();
 }
 
 std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::string& command,
                                           bool waitForReply) {
-  if (main_.ConnectedPort == -1) return {};
-  if (main_.CommandBusy) {
+  if (controller_.ConnectedPort == -1) return {};
+  if (controller_.CommandBusy) {
     // Called from inside the running command's wait: run it once that one is done.
     // The same command asked for again before it ran is kept once.
     const bool kept = std::any_of(pending_.begin(), pending_.end(), [&](const Pending& p) {
       return p.binding == binding && p.command == command;
     });
-    if (!kept && !main_.shuttingDown()) {
-      pending_.push_back({binding, command, waitForReply, main_.sheets.removalCount()});
+    if (!kept && !shuttingDown()) {
+      pending_.push_back({binding, command, waitForReply, sheets_.removalCount()});
     }
     return {};
   }
@@ -84,11 +96,11 @@ std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::st
 }
 
 void CommandEngine::runPending() {
-  while (!pending_.empty() && !main_.CommandBusy) {
+  while (!pending_.empty() && !controller_.CommandBusy) {
     Pending next = pending_.front();
     pending_.erase(pending_.begin());
-    if (main_.shuttingDown() || main_.ConnectedPort == -1) continue;
-    if (next.binding != nullptr && next.removals != main_.sheets.removalCount()) continue;
+    if (shuttingDown() || controller_.ConnectedPort == -1) continue;
+    if (next.binding != nullptr && next.removals != sheets_.removalCount()) continue;
     run(next.binding, next.command, next.waitForReply);
   }
 }
@@ -97,32 +109,34 @@ std::string CommandEngine::run(ControlBinding* binding, const std::string& comma
                                bool waitForReply) {
   // Restored on every way out, an error from the restart attempt included.
   struct Running {
-    TMainForm& main;
+    ControllerState& controller;
+    ui::Timer& polling;
     bool pollingWasOn;
-    explicit Running(TMainForm& m) : main(m), pollingWasOn(m.UpdateTimer.enabled()) {
-      main.CommandBusy = true;
-      main.UpdateTimer.stop();
+    Running(ControllerState& c, ui::Timer& p)
+        : controller(c), polling(p), pollingWasOn(p.enabled()) {
+      controller.CommandBusy = true;
+      polling.stop();
     }
     ~Running() {
-      main.UpdateTimer.setEnabled(pollingWasOn);
-      main.CommandBusy = false;
+      polling.setEnabled(pollingWasOn);
+      controller.CommandBusy = false;
     }
-  } running(main_);
+  } running(controller_, fields_.updateTimer);
   if (binding == nullptr) binding = findBinding(command);
   const std::string text = binding != nullptr ? binding->command : command;
   // The control may go with its profile while a reply is awaited (a profile loaded from a
   // click inside the wait); the write-back then finds no binding.
-  const unsigned long removals = main_.sheets.removalCount();
+  const unsigned long removals = sheets_.removalCount();
   std::string reply;
   try {
     reply = dispatch(binding, text, waitForReply);
-    if (!reply.empty() && main_.sheets.removalCount() == removals && binding != nullptr &&
+    if (!reply.empty() && sheets_.removalCount() == removals && binding != nullptr &&
         binding->control != nullptr && binding->control->kind() == ui::WidgetKind::MaskEdit) {
       binding->control->setText(reply);
     }
   } catch (const std::exception&) {
     if (reply.empty()) {
-      if (TRestartForm* restart = main_.windows().restart) restart->TryRestart();
+      if (restart_ != nullptr) restart_->TryRestart();
     }
   }
   return reply;
@@ -142,8 +156,8 @@ std::string CommandEngine::dispatch(ControlBinding* binding, const std::string& 
 bool CommandEngine::withinLimits(ui::Widget& control, long long value, long long low,
                                  long long high, double shownMinimum, double shownMaximum) {
   if (value >= low && value <= high) return true;
-  if (TErrorForm* error = main_.windows().error) {
-    error->RangeError(&control, shownMaximum, shownMinimum, static_cast<double>(value));
+  if (rangeErrors_ != nullptr) {
+    rangeErrors_->RangeError(&control, shownMaximum, shownMinimum, static_cast<double>(value));
   }
   return false;
 }
@@ -164,7 +178,7 @@ std::optional<std::string> CommandEngine::runSet(ControlBinding* binding,
   if (command == ":SL") {
     const std::string text = boundText(binding);
     if (!text.empty()) return send(BlanksAsZeros(":SL" + text + "#"), false);
-    return send(":SL" + ClockText(main_.backend().localNow()) + "#", false);
+    return send(":SL" + ClockText(backend_.localNow()) + "#", false);
   }
   if (command == ":SB") {
     return send(SetBrightnessTextCommand(requireControl(binding).text()), waitForReply);
@@ -196,16 +210,16 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
   if (command == ":Gv") {
     std::string reply = send(":Gv#", true);
     // The controller ends the letter with "#" like every reply; the mark is the letter.
-    if (TSchedule* schedule = main_.windows().schedule) schedule->MarkSpeed(CutAtHash(reply));
+    if (schedule_ != nullptr) schedule_->MarkSpeed(CutAtHash(reply));
     return reply;
   }
   if (command == ":GB") {
-    const int before = main_.DimDisplay->itemIndex();
+    const int before = fields_.dimDisplay.itemIndex();
     std::string reply = send(":GB#", true);
     if (!reply.empty()) {
       const int index = BrightnessIndexFromReply(reply);
-      if (index >= 0 && index <= 6) main_.DimDisplay->setItemIndex(index);
-      if (index != before) main_.appearance.SetVisionMode();
+      if (index >= 0 && index <= 6) fields_.dimDisplay.setItemIndex(index);
+      if (index != before) scheme_.SetVisionMode();
     }
     return reply;
   }
@@ -213,12 +227,12 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
     std::string reply = send(":P#", true);
     switch (ReadPrecisionReply(reply)) {
       case PrecisionReply::High:
-        main_.TogglePrecision->setText("Toggle Low Precision");
-        main_.HighPrecision = true;
+        fields_.togglePrecision.setText("Toggle Low Precision");
+        controller_.HighPrecision = true;
         break;
       case PrecisionReply::Low:
-        main_.TogglePrecision->setText("Toggle High Precision");
-        main_.HighPrecision = false;
+        fields_.togglePrecision.setText("Toggle High Precision");
+        controller_.HighPrecision = false;
         break;
       case PrecisionReply::Other:
         break;
@@ -231,7 +245,7 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
   if (command == ":GR" || command == ":GD") return CutAtHash(send(command + "#", true));
   if (command == ":GL") {
     std::string reply = RewriteClockReply(send(":GL#", true));
-    main_.polling.CalculateTimeDifference(reply, main_.ComputerTime->text());
+    controller_.TakeClockOffset(reply, fields_.computerTime.text());
     return reply;
   }
   if (command == ":GE") return RewriteClockReply(send(":GE#", true));
@@ -242,27 +256,27 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
 }
 
 std::string CommandEngine::download(ControlBinding* binding, const std::string& command) {
-  TCache* cache = main_.windows().cache;
+  TCache* cache = cache_;
   if (cache == nullptr) return {};
   send(command + "#", false);
   ui::Memo* memo = boundMemo(binding);
   if (memo != nullptr) memo->clearLines();
-  main_.UpdateTimer.stop();
+  fields_.updateTimer.stop();
   cache->Timer.stop();
   cache->TimeOutTimer.stop();
   const std::string next = command == ":OS" ? ":OR#" : ":Or#";
-  const unsigned long removals = main_.sheets.removalCount();
+  const unsigned long removals = sheets_.removalCount();
   std::string collected;
   int lines = 0;
   for (;;) {
     const std::string reply = cache->SendCommand(next, true);
     if (reply.empty() || reply == "END#") break;
     collected += reply;
-    if (main_.sheets.removalCount() != removals) memo = nullptr;
+    if (sheets_.removalCount() != removals) memo = nullptr;
     if (memo != nullptr) memo->setLines({std::to_string(++lines)});
-    if (main_.shuttingDown()) break;
+    if (shuttingDown()) break;
   }
-  if (main_.sheets.removalCount() != removals) memo = nullptr;
+  if (sheets_.removalCount() != removals) memo = nullptr;
   if (memo != nullptr) {
     if (collected.empty()) {
       memo->clearLines();
@@ -270,7 +284,7 @@ std::string CommandEngine::download(ControlBinding* binding, const std::string& 
       memo->setLines(SplitLines(BreakDownloadedLines(collected)));
     }
     memo->setCaretLine(static_cast<int>(memo->lines().size()) - 1);
-    main_.repaint();
+    fields_.window.repaint();
   }
   cache->Timer.start();
   return collected;

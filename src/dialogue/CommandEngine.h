@@ -8,25 +8,52 @@
 // it; it is therefore kept and run as soon as the running call is done, instead of
 // writing into the middle of the other's reply. The polling timer is off while a command
 // runs.
-// Owned by the main window.
+// Owned by the main window; called by control events, polling, bulk transfers and
+// alignment.
 // Thread: user-interface thread only.
+// Layer: dialogue/, below app/; it may use schedule/, transfer/, sheets/, profile/,
+// persistence/, link/, ui/ and text/.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "link/ControllerState.h"
+#include "ui/ColorScheme.h"
+#include "ui/Controls.h"
+#include "ui/Edits.h"
+#include "ui/Form.h"
+#include "ui/Timer.h"
+
 namespace orvane {
 
-class TMainForm;
+class TCache;
+class TSchedule;
+class RestartPrompt;
+class RangeErrorReport;
+class Sheets;
 struct ControlBinding;
-namespace ui {
-class Widget;
-}
+
+// The main window's parts the engine reads and writes besides the bound controls.
+struct EngineFields {
+  ui::Form& window;
+  ui::ComboBox& dimDisplay;
+  ui::Label& togglePrecision;
+  const ui::Label& computerTime;
+  ui::Timer& updateTimer;
+  const ui::Timer& startupTimer;
+};
 
 class CommandEngine {
  public:
-  explicit CommandEngine(TMainForm& main);
+  CommandEngine(ui::Backend& backend, ControllerState& controller, EngineFields fields,
+                ui::ColorScheme& scheme, Sheets& sheets);
+  // The windows the engine reaches, once they exist.
+  void SetCache(TCache* cache) { cache_ = cache; }
+  void SetRestartPrompt(RestartPrompt* restart) { restart_ = restart; }
+  void SetRangeErrors(RangeErrorReport* errors) { rangeErrors_ = errors; }
+  void SetSchedule(TSchedule* schedule) { schedule_ = schedule; }
 
   // Runs binding's command, or (without a binding) the first binding whose command is
   // command, or command alone. waitForReply counts only for ":SB". Returns the rewritten
@@ -62,7 +89,17 @@ class CommandEngine {
   void upload(ControlBinding* binding);
   std::string send(const std::string& wire, bool wait);
 
-  TMainForm& main_;
+  bool shuttingDown() const;
+
+  ui::Backend& backend_;
+  ControllerState& controller_;
+  EngineFields fields_;
+  ui::ColorScheme& scheme_;
+  Sheets& sheets_;
+  TCache* cache_ = nullptr;
+  RestartPrompt* restart_ = nullptr;
+  RangeErrorReport* rangeErrors_ = nullptr;
+  TSchedule* schedule_ = nullptr;
   std::vector<Pending> pending_;
 };
 

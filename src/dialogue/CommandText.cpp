@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "dialogue/Checksum.h"
 #include "link/AstroTime.h"
-#include "sheets/NumberText.h"
+#include "text/Checksum.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 
@@ -34,22 +34,6 @@ std::string lastCharacters(std::string text, size_t count) {
 }
 
 }  // namespace
-
-long long IntegerOr(std::string_view text, long long fallback) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  size_t end = text.size();
-  while (end > i && text[end - 1] == ' ') --end;
-  bool negative = false;
-  if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == end || end - i > 18) return fallback;
-  long long value = 0;
-  for (; i < end; ++i) {
-    if (text[i] < '0' || text[i] > '9') return fallback;
-    value = value * 10 + (text[i] - '0');
-  }
-  return negative ? -value : value;
-}
 
 std::string InsertBefore(std::string text, size_t position, char character) {
   const size_t at = position == 0 ? 0 : position - 1;
@@ -205,45 +189,6 @@ std::string FormatDeclination(std::string_view text, bool highPrecision) {
     shown.insert(degree + 1, " ");
   }
   return shown + "' 00";
-}
-
-std::optional<TimeOffset> CalculateTimeDifference(std::string_view controllerTime,
-                                                  std::string_view computerTime) {
-  long long controller = IntegerOr(withoutCharacter(std::string(controllerTime), ':'), -1);
-  const long long computer = IntegerOr(withoutCharacter(std::string(computerTime), ':'), -1);
-  if (controller < 0 || computer < 0) return std::nullopt;
-  if (controller < computer) controller += 240000;
-  long long seconds = controller % 100 - computer % 100;
-  long long minutes = (controller % 10000) / 100 - (computer % 10000) / 100;
-  long long hours = controller / 10000 - computer / 10000;
-  if (seconds < 0) {
-    seconds += 60;
-    --minutes;
-  }
-  if (minutes < 0) {
-    minutes += 60;
-    --hours;
-  }
-  if (hours < 0) hours += 24;
-  // A text of more than six digits is no clock time.
-  if (hours > 23 || minutes > 59 || seconds > 59) return std::nullopt;
-  return TimeOffset{static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(seconds)};
-}
-
-std::string ShiftedClockText(int hour, int minute, int second, const TimeOffset& offset) {
-  int s = second + offset.seconds;
-  int m = minute + offset.minutes;
-  int h = hour + offset.hours;
-  if (s > 59) {
-    s -= 60;
-    ++m;
-  }
-  if (m > 59) {
-    m -= 60;
-    ++h;
-  }
-  if (h > 23) h -= 24;
-  return ClockText(h, m, s);
 }
 
 std::optional<ObjectLine> ParseObjectLine(std::string_view line) {

@@ -9,16 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 
 constexpr char kDegreeSign = '\xB0';        // "°" in the program's own texts
 constexpr char kControllerDegree = '\xDF';  // the controller's degree character
 
-// Whole text read as a decimal integer (optional sign, blanks around allowed); fallback
-// when it is not one.
-long long IntegerOr(std::string_view text, long long fallback);
 // character inserted before the position-th character (1-based); appended when the text is
 // shorter.
 std::string InsertBefore(std::string text, size_t position, char character);
@@ -76,19 +73,6 @@ std::optional<std::string> FormatRightAscension(std::string_view text, bool high
 // Declination without the final "''": high precision sDD:MM:SS -> "sDD° MM' SS"; low
 // precision sDD 0xDF MM -> "sDD° MM' 00".
 std::string FormatDeclination(std::string_view text, bool highPrecision);
-
-struct TimeOffset {
-  int hours = 0;
-  int minutes = 0;
-  int seconds = 0;
-};
-// Controller clock minus computer clock, both "HH:MM:SS", always taken forward (a
-// controller clock earlier than the computer's is on the next day). Nothing when either
-// text is not a time.
-std::optional<TimeOffset> CalculateTimeDifference(std::string_view controllerTime,
-                                                  std::string_view computerTime);
-// "HH:MM:SS" of a clock time plus an offset, wrapping at midnight.
-std::string ShiftedClockText(int hour, int minute, int second, const TimeOffset& offset);
 
 // An object line of a memo: name "," right ascension "," declination "#" (more text may
 // follow the "#"). Nothing for a line without "#" or without the commas.

@@ -5,18 +5,29 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "app/Windows.h"
+#include "link/ControllerState.h"
+#include "link/RestartPrompt.h"
+#include "ui/ColorScheme.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/Timer.h"
 
 namespace orvane {
 
-class TRestartForm : public ui::Form {
+class TCache;
+
+class TRestartForm : public ui::Form, public RestartPrompt {
  public:
-  explicit TRestartForm(AppContext& context);
+  // startupTimer: the program's phase (no version query once shutdown has begun).
+  TRestartForm(ui::Backend& backend, ControllerState& controller, ui::ColorScheme& scheme,
+               const ui::Timer& startupTimer, TCache& cache);
+
+  // Ends the program ("Quit"), when installed.
+  std::function<void()> exitProgram;
 
   std::unique_ptr<ui::Shape> Frame;
   std::unique_ptr<ui::Label> Title, Message;
@@ -24,7 +35,7 @@ class TRestartForm : public ui::Form {
   std::unique_ptr<ui::Label> Cold, Warm, Restart, Quit;
 
   // The controller's version reply when the dialog was shown and answered, else empty.
-  std::string TryRestart();
+  std::string TryRestart() override;
 
   void ColdClick() { chooseStartMode("bC#"); }
   void WarmClick() { chooseStartMode("bW#"); }
@@ -33,7 +44,9 @@ class TRestartForm : public ui::Form {
 
  private:
   void chooseStartMode(const char* command);
-  AppContext& context_;
+  ControllerState& controller_;
+  const ui::Timer& startupTimer_;
+  TCache& cache_;
   bool quitChosen_ = false;
 };
 

@@ -1,11 +1,15 @@
 #include "dialogue/StatusPolling.h"
 
-#include "app/MainForm.h"
-#include "app/Observer.h"
+#include "dialogue/Alignment.h"
 #include "dialogue/AlignmentForm.h"
+#include "dialogue/CommandEngine.h"
 #include "dialogue/CommandText.h"
 #include "dialogue/RestartForm.h"
+#include "link/Connection.h"
+#include "link/ProgramPhase.h"
 #include "schedule/Schedule.h"
+#include "sheets/Sheets.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -17,19 +21,31 @@ constexpr int kOfflineEntry = 6;
 
 }  // namespace
 
-StatusPolling::StatusPolling(TMainForm& main) : main_(main) {}
+StatusPolling::StatusPolling(ui::Backend& backend, ControllerState& controller,
+                             PollingFields fields, CommandEngine& engine, Alignment& alignment,
+                             Connection& connection, Sheets& sheets)
+    : backend_(backend),
+      controller_(controller),
+      fields_(fields),
+      engine_(engine),
+      alignment_(alignment),
+      connection_(connection),
+      sheets_(sheets) {}
+
+bool StatusPolling::shuttingDown() const {
+  return ShuttingDown(fields_.startupTimer);
+}
 
 void StatusPolling::GetOrvaneSettings() {
-  TMainForm& m = main_;
+  PollingFields& f = fields_;
   if (depth_ > 0) {
     // A tick of the dialog ticker inside a running tick. While that one waits on a dialog
     // it opened (alignment or restart), one nested tick keeps the strip current and its
     // status read closes the dialog once the controller is aligned or running again. Any
     // other nesting (inside a reply wait) is dropped: it would nest without bound while
     // the controller stays silent.
-    const bool dialogOpen =
-        (m.windows().alignment != nullptr && m.windows().alignment->visible()) ||
-        (m.windows().restart != nullptr && m.windows().restart->visible());
+    const bool dialogOpen = (alignmentForm_ != nullptr && alignmentForm_->visible()) ||
+                            (restart_ != nullptr && restart_->visible());
     if (depth_ > 1 || !dialogOpen) return;
   }
   struct Depth {
@@ -41,10 +57,10 @@ void StatusPolling::GetOrvaneSettings() {
   // polling timer while this tick waits on a dialog.
   if (depth_ == 1) {
     if (!dialogTicker_) {
-      dialogTicker_ = std::make_unique<ui::Timer>(m.backend(), m.UpdateTimer.interval(), false);
+      dialogTicker_ = std::make_unique<ui::Timer>(backend_, f.updateTimer.interval(), false);
       dialogTicker_->onTimer = [this](ui::Timer&) { GetOrvaneSettings(); };
     }
-    dialogTicker_->setInterval(m.UpdateTimer.interval());
+    dialogTicker_->setInterval(f.updateTimer.interval());
     dialogTicker_->start();
   }
   struct StopTicker {
@@ -53,13 +69,13 @@ void StatusPolling::GetOrvaneSettings() {
       if (ticker != nullptr) ticker->stop();
     }
   } stopTicker{depth_ == 1 ? dialogTicker_.get() : nullptr};
-  m.UpdateTimer.setTag((m.UpdateTimer.tag() + 1) % kTicksPerRound);
-  m.alignment.DoCheckInitialAlignment();
-  if (m.backend().terminated()) return;
+  f.updateTimer.setTag((f.updateTimer.tag() + 1) % kTicksPerRound);
+  alignment_.DoCheckInitialAlignment();
+  if (backend_.terminated()) return;
 
-  std::string ra = m.shuttingDown() ? std::string() : m.engine.ExecuteCommand(":GR");
+  std::string ra = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GR");
   if (!ra.empty()) {
-    std::optional<std::string> shown = FormatRightAscension(ra, m.HighPrecision);
+    std::optional<std::string> shown = FormatRightAscension(ra, controller_.HighPrecision);
     if (shown) {
       showRightAscension(*shown);
     } else {
@@ -67,57 +83,53 @@ void StatusPolling::GetOrvaneSettings() {
       showRightAscension("");
     }
   } else {
-    if (TRestartForm* restart = m.windows().restart) restart->TryRestart();
+    if (restart_ != nullptr) restart_->TryRestart();
   }
-  if (m.backend().terminated()) return;
+  if (backend_.terminated()) return;
 
-  if (TObserver* observer = m.windows().observer) observer->setVisible(!m.visible());
+  if (observer_ != nullptr) observer_->SetStripVisible(!f.window.visible());
 
-  const std::string dec = m.shuttingDown() ? std::string() : m.engine.ExecuteCommand(":GD");
+  const std::string dec = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GD");
   if (!dec.empty()) {
-    const std::string shown = FormatDeclination(dec, m.HighPrecision);
-    m.Dec->setText(shown + "''");
-    if (TSchedule* schedule = m.windows().schedule) schedule->CurrentDEC->setText(shown + "''");
-    if (TObserver* observer = m.windows().observer) observer->DEC->setText(shown);
+    const std::string shown = FormatDeclination(dec, controller_.HighPrecision);
+    f.declination.setText(shown + "''");
+    if (schedule_ != nullptr) schedule_->CurrentDEC->setText(shown + "''");
+    if (observer_ != nullptr) observer_->ShowDeclination(shown);
   }
 
-  m.engine.ExecuteCommand(":Gv");
+  engine_.ExecuteCommand(":Gv");
 
-  if (m.UpdateTimer.tag() == kSlowReadTick && !m.shuttingDown()) {
-    m.engine.ExecuteCommand(":GB");
+  if (f.updateTimer.tag() == kSlowReadTick && !shuttingDown()) {
+    engine_.ExecuteCommand(":GB");
     // A field the user is typing in is not overwritten. The ":GL" read updates the clock
     // offset itself.
-    ControlBinding* local = m.sheets.LocalTimeBinding;
-    if (local != nullptr && !local->control->focused()) m.engine.ExecuteCommand(local, "", true);
-    ControlBinding* date = m.sheets.DateBinding;
-    if (date != nullptr && !date->control->focused()) m.engine.ExecuteCommand(date, "", true);
+    ControlBinding* local = sheets_.LocalTimeBinding;
+    if (local != nullptr && !local->control->focused()) engine_.ExecuteCommand(local, "", true);
+    ControlBinding* date = sheets_.DateBinding;
+    if (date != nullptr && !date->control->focused()) engine_.ExecuteCommand(date, "", true);
   }
 }
 
 void StatusPolling::showRightAscension(const std::string& text) {
-  TMainForm& m = main_;
-  m.RA->setText(text);
-  if (TSchedule* schedule = m.windows().schedule) schedule->CurrentRA->setText(text);
-  if (TObserver* observer = m.windows().observer) observer->RA->setText(text);
+  fields_.rightAscension.setText(text);
+  if (schedule_ != nullptr) schedule_->CurrentRA->setText(text);
+  if (observer_ != nullptr) observer_->ShowRightAscension(text);
 }
 
 void StatusPolling::reportSwappedCable() {
-  TMainForm& m = main_;
-  m.UpdateTimer.stop();
-  m.ConnectedPort = 0;
-  m.SerialPort->setItemIndex(kOfflineEntry);
-  m.connection.SerialPortSelect(&m.UpdateTimer);
-  m.OrvaneVersion->setText("Detection failed");
-  m.backend().messageBox("You have probably switched the serial and the handcontroller cable !",
-                         "Connection error", ui::MessageButtons::Ok);
+  PollingFields& f = fields_;
+  f.updateTimer.stop();
+  controller_.ConnectedPort = 0;
+  f.serialPort.setItemIndex(kOfflineEntry);
+  connection_.SerialPortSelect(&f.updateTimer);
+  f.orvaneVersion.setText("Detection failed");
+  backend_.messageBox("You have probably switched the serial and the handcontroller cable !",
+                      "Connection error", ui::MessageButtons::Ok);
 }
 
 void StatusPolling::CalculateTimeDifference(const std::string& controllerTime,
                                             const std::string& computerTime) {
-  std::optional<TimeOffset> offset = orvane::CalculateTimeDifference(controllerTime, computerTime);
-  if (!offset) return;
-  main_.ClockOffset = *offset;
-  main_.ClockOffsetKnown = true;
+  controller_.TakeClockOffset(controllerTime, computerTime);
 }
 
 }  // namespace orvane

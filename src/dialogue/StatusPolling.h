@@ -10,26 +10,77 @@
 #include <memory>
 #include <string>
 
+#include "link/ControllerState.h"
+#include "ui/Controls.h"
+#include "ui/Edits.h"
+#include "ui/Form.h"
 #include "ui/Timer.h"
 
 namespace orvane {
 
-class TMainForm;
+class Alignment;
+class CommandEngine;
+class Connection;
+class Sheets;
+class TAlignmentForm;
+class TRestartForm;
+class TSchedule;
+
+// The small strip that shows the position while the main window is hidden.
+class ObserverStrip {
+ public:
+  virtual void SetStripVisible(bool visible) = 0;
+  virtual void ShowRightAscension(const std::string& text) = 0;
+  virtual void ShowDeclination(const std::string& text) = 0;
+
+ protected:
+  ~ObserverStrip() = default;
+};
+
+// The main window's parts polling reads and shows the position in.
+struct PollingFields {
+  const ui::Form& window;
+  ui::Label& rightAscension;
+  ui::Label& declination;
+  ui::ComboBox& serialPort;
+  ui::Label& orvaneVersion;
+  ui::Timer& updateTimer;
+  const ui::Timer& startupTimer;
+};
 
 class StatusPolling {
  public:
-  explicit StatusPolling(TMainForm& main);
+  StatusPolling(ui::Backend& backend, ControllerState& controller, PollingFields fields,
+                CommandEngine& engine, Alignment& alignment, Connection& connection,
+                Sheets& sheets);
+  // The windows polling reaches, once they exist.
+  void SetObserver(ObserverStrip* observer) { observer_ = observer; }
+  void SetRestartForm(TRestartForm* restart) { restart_ = restart; }
+  void SetAlignmentForm(TAlignmentForm* alignment) { alignmentForm_ = alignment; }
+  void SetSchedule(TSchedule* schedule) { schedule_ = schedule; }
 
   // The polling timer's handler.
   void GetOrvaneSettings();
-  // Updates the main window's clock offset from a controller time and a computer time,
-  // both "HH:MM:SS"; unreadable texts change nothing.
+  // Updates the clock offset from a controller time and a computer time, both "HH:MM:SS";
+  // unreadable texts change nothing.
   void CalculateTimeDifference(const std::string& controllerTime, const std::string& computerTime);
 
  private:
   void showRightAscension(const std::string& text);
   void reportSwappedCable();
-  TMainForm& main_;
+  bool shuttingDown() const;
+
+  ui::Backend& backend_;
+  ControllerState& controller_;
+  PollingFields fields_;
+  CommandEngine& engine_;
+  Alignment& alignment_;
+  Connection& connection_;
+  Sheets& sheets_;
+  ObserverStrip* observer_ = nullptr;
+  TRestartForm* restart_ = nullptr;
+  TAlignmentForm* alignmentForm_ = nullptr;
+  TSchedule* schedule_ = nullptr;
   int depth_ = 0;  // ticks running, nested ones included
   std::unique_ptr<ui::Timer> dialogTicker_;
 };

@@ -4,11 +4,19 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 
 namespace {
+
+std::string withoutColons(std::string_view text) {
+  std::string kept;
+  for (char ch : text) {
+    if (ch != ':') kept += ch;
+  }
+  return kept;
+}
 
 constexpr size_t kLongitudeLength = 6;  // sign, three digits of degrees, two of minutes
 constexpr double kMjdOffset = -679004;  // day offset of the Gregorian MJD formula
@@ -93,6 +101,45 @@ std::string Stardate(std::string_view longitudeText, const ui::DateTime& utc) {
   double minutes = std::floor((lmst - hours) * 60);
   double seconds = std::floor((lmst * 60 - std::floor(lmst * 60)) * 60);
   return ClockText(static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(seconds));
+}
+
+std::optional<TimeOffset> CalculateTimeDifference(std::string_view controllerTime,
+                                                  std::string_view computerTime) {
+  long long controller = IntegerOr(withoutColons(controllerTime), -1);
+  const long long computer = IntegerOr(withoutColons(computerTime), -1);
+  if (controller < 0 || computer < 0) return std::nullopt;
+  if (controller < computer) controller += 240000;
+  long long seconds = controller % 100 - computer % 100;
+  long long minutes = (controller % 10000) / 100 - (computer % 10000) / 100;
+  long long hours = controller / 10000 - computer / 10000;
+  if (seconds < 0) {
+    seconds += 60;
+    --minutes;
+  }
+  if (minutes < 0) {
+    minutes += 60;
+    --hours;
+  }
+  if (hours < 0) hours += 24;
+  // A text of more than six digits is no clock time.
+  if (hours > 23 || minutes > 59 || seconds > 59) return std::nullopt;
+  return TimeOffset{static_cast<int>(hours), static_cast<int>(minutes), static_cast<int>(seconds)};
+}
+
+std::string ShiftedClockText(int hour, int minute, int second, const TimeOffset& offset) {
+  int s = second + offset.seconds;
+  int m = minute + offset.minutes;
+  int h = hour + offset.hours;
+  if (s > 59) {
+    s -= 60;
+    ++m;
+  }
+  if (m > 59) {
+    m -= 60;
+    ++h;
+  }
+  if (h > 23) h -= 24;
+  return ClockText(h, m, s);
 }
 
 }  // namespace orvane

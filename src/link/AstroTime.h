@@ -35,4 +35,17 @@ std::optional<double> LongitudeFromText(std::string_view text);
 // the longitude is not available.
 std::string Stardate(std::string_view longitudeText, const ui::DateTime& utc);
 
+struct TimeOffset {
+  int hours = 0;
+  int minutes = 0;
+  int seconds = 0;
+};
+// Controller clock minus computer clock, both "HH:MM:SS", always taken forward (a
+// controller clock earlier than the computer's is on the next day). Nothing when either
+// text is not a time.
+std::optional<TimeOffset> CalculateTimeDifference(std::string_view controllerTime,
+                                                  std::string_view computerTime);
+// "HH:MM:SS" of a clock time plus an offset, wrapping at midnight.
+std::string ShiftedClockText(int hour, int minute, int second, const TimeOffset& offset);
+
 }  // namespace orvane

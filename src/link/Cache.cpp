@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
 #include "link/AstroTime.h"
-#include "schedule/Schedule.h"
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -51,13 +50,16 @@ int CacheDelayTicks(std::string_view fieldText) {
   return readInteger(BlanksAsZeros(text)) / 1000;
 }
 
-TCache::TCache(AppContext& context)
-    : ui::Form(context.backend, "Cache"),
-      Timer(context.backend, 1000, true),
-      TimeOutTimer(context.backend, 1000, false),
-      Comm1(context.backend, context.devices),
-      context_(context) {
-  ui::Backend& b = context.backend;
+TCache::TCache(ui::Backend& backend, SerialDeviceFactory& devices, int applicationTag,
+               ControllerState& controller, CacheFields fields, const ClockFields& sheetFields)
+    : ui::Form(backend, "Cache"),
+      Timer(backend, 1000, true),
+      TimeOutTimer(backend, 1000, false),
+      Comm1(backend, devices),
+      controller_(controller),
+      fields_(fields),
+      sheetFields_(sheetFields) {
+  ui::Backend& b = backend;
   setText("Cache Manager");
   setStayOnTop(true);
   setColor(ui::kMaroon);
@@ -80,7 +82,7 @@ TCache::TCache(AppContext& context)
   Comm1.OnLost = [this](TThreadComm&) {
     if (onLinkLost) onLinkLost();
   };
-  setVisible((context.applicationTag & kShowCacheWindowBit) != 0);
+  setVisible((applicationTag & kShowCacheWindowBit) != 0);
 }
 
 TCache::~TCache() {
@@ -89,8 +91,7 @@ TCache::~TCache() {
 }
 
 std::string TCache::SendCommand(const std::string& command, bool wait) {
-  TMainForm* main = context_.windows.main;
-  int timeout = main != nullptr ? MillisecondsOfField(main->TimeOut->text()) : 1000;
+  int timeout = MillisecondsOfField(fields_.timeOut.text());
   if (timeout <= 0) timeout = kShortestReplyTimeoutMs;
   ui::Backend& b = backend();
   while (ReceiveBusy) {
@@ -139,9 +140,7 @@ void TCache::Flush() {
 
 void TCache::WriteCommand(const std::string& command) {
   if (!Comm1.Enabled()) return;
-  TMainForm* main = context_.windows.main;
-  const int connected = main != nullptr ? main->ConnectedPort : -1;
-  if (connected <= 0 && !writableWhileNotConnected(command)) return;
+  if (controller_.ConnectedPort <= 0 && !writableWhileNotConnected(command)) return;
   Comm1.Write(command.data(), static_cast<int>(command.size()));
   ++traffic.commands;
   traffic.bytesOut += static_cast<long long>(command.size());
@@ -149,8 +148,7 @@ void TCache::WriteCommand(const std::string& command) {
 }
 
 void TCache::SendOutAll() {
-  TMainForm* main = context_.windows.main;
-  if (main == nullptr || main->ConnectedPort <= 0) return;
+  if (controller_.ConnectedPort <= 0) return;
   while (!OutCache->items().empty()) {
     const std::string command = OutCache->items().front();
     WriteCommand(command);
@@ -234,37 +232,31 @@ void TCache::ClearEvents(const std::string& number) {
 }
 
 void TCache::SetCacheDelay() {
-  TMainForm* main = context_.windows.main;
-  if (main == nullptr || !main->CacheDelay) return;
-  Timer.setTag(CacheDelayTicks(main->CacheDelay->text()));
+  Timer.setTag(CacheDelayTicks(fields_.cacheDelay.text()));
 }
 
 void TCache::TimerClick() {
   Timer.setTag(Timer.tag() - 1);
-  TMainForm* main = context_.windows.main;
-  if (main == nullptr || !main->ComputerTime) return;
   ui::Backend& b = backend();
   const ui::DateTime utc = b.utcNow();
-  main->UTCTime->setText(ClockText(utc));
+  fields_.utcTime.setText(ClockText(utc));
   const ui::DateTime local = b.localNow();
-  main->ComputerTime->setText(ClockText(local));
-  if (main->ClockOffsetKnown) {
-    main->LocalTime->setText(
-        ShiftedClockText(local.hour, local.minute, local.second, main->ClockOffset));
-    ControlBinding* bound = main->sheets.LocalTimeBinding;
-    if (bound != nullptr && !bound->control->focused())
-      bound->control->setText(main->LocalTime->text());
+  fields_.computerTime.setText(ClockText(local));
+  if (controller_.ClockOffsetKnown) {
+    fields_.localTime.setText(
+        ShiftedClockText(local.hour, local.minute, local.second, controller_.ClockOffset));
+    ui::Widget* clock = sheetFields_.ControllerClockField();
+    if (clock != nullptr && !clock->focused()) clock->setText(fields_.localTime.text());
   }
-  if (main->RA->text() != "0" && main->Dec->text() != "0") {
-    ControlBinding* longitude = main->sheets.LongitudeBinding;
-    main->Startime->setText(longitude != nullptr ? Stardate(longitude->control->text(), utc) : "");
+  if (fields_.rightAscension.text() != "0" && fields_.declination.text() != "0") {
+    const ui::Widget* longitude = sheetFields_.LongitudeField();
+    fields_.startime.setText(longitude != nullptr ? Stardate(longitude->text(), utc) : "");
   }
   if (Timer.tag() < 1) {
     SendOutAll();
     SetCacheDelay();
   }
-  if (TSchedule* schedule = context_.windows.schedule)
-    schedule->CheckForEvent(main->ComputerTime->text());
+  if (tickListener_ != nullptr) tickListener_->CheckForEvent(fields_.computerTime.text());
 }
 
 }  // namespace orvane

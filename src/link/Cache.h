@@ -11,6 +11,7 @@
 //
 // Thread: user-interface thread only. The port's receive events reach Read on this
 // thread whenever it processes pending events (also inside the waits of SendCommand).
+// Layer: link/, below profile/, sheets/ and persistence/; it may use ui/ and text/.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/Windows.h"
+#include "link/ClockTick.h"
 #include "link/Comm.h"
+#include "link/ControllerState.h"
+#include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
@@ -32,9 +35,24 @@ namespace orvane {
 int MillisecondsOfField(std::string_view fieldText);
 int CacheDelayTicks(std::string_view fieldText);
 
+// The main window's fields the cache manager reads (reply time-out, cache delay) and the
+// status-strip labels its tick shows the clocks in.
+struct CacheFields {
+  const ui::MaskEdit& timeOut;
+  const ui::MaskEdit& cacheDelay;
+  ui::Label& utcTime;
+  ui::Label& computerTime;
+  ui::Label& localTime;
+  ui::Label& startime;
+  const ui::Label& rightAscension;
+  const ui::Label& declination;
+};
+
 class TCache : public ui::Form {
  public:
-  explicit TCache(AppContext& context);
+  // applicationTag: bit 2 shows the window.
+  TCache(ui::Backend& backend, SerialDeviceFactory& devices, int applicationTag,
+         ControllerState& controller, CacheFields fields, const ClockFields& sheetFields);
   ~TCache() override;
 
   std::unique_ptr<ui::ListBox> OutCache;
@@ -76,10 +94,15 @@ class TCache : public ui::Form {
   // Reloads the flush countdown from the main window's cache delay field.
   void SetCacheDelay();
   void TimerClick();
+  // The observation schedule, once its window exists.
+  void SetTickListener(TickListener* listener) { tickListener_ = listener; }
 
  private:
   void finishPartialReply();
-  AppContext& context_;
+  ControllerState& controller_;
+  CacheFields fields_;
+  const ClockFields& sheetFields_;
+  TickListener* tickListener_ = nullptr;
   std::string partialReply_;
   long long partialSinceMs_ = 0;
 };

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
-#include "dialogue/RestartForm.h"
 #include "link/Cache.h"
-#include "profile/KeywordText.h"
+#include "link/ProgramPhase.h"
+#include "link/RestartPrompt.h"
+#include "text/VersionText.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -29,14 +30,13 @@ std::string ControllerVersionLabel(const std::string& reply) {
   return VersionLabel(text);
 }
 
-Connection::Connection(TMainForm& main) : main_(main) {}
+Connection::Connection(ui::Backend& backend, ControllerState& controller, ConnectionFields fields,
+                       ui::ColorScheme& scheme)
+    : backend_(backend), controller_(controller), fields_(fields), scheme_(scheme) {}
 
 std::string Connection::probe() {
-  TCache& cache = *main_.windows().cache;
-  std::string reply = cache.SendCommand(":GV#", true);
-  if (reply.empty() && main_.windows().restart != nullptr) {
-    reply = main_.windows().restart->TryRestart();
-  }
+  std::string reply = cache_->SendCommand(":GV#", true);
+  if (reply.empty() && restart_ != nullptr) reply = restart_->TryRestart();
   if (reply.find(":GV") != std::string::npos) reply.clear();
   return reply;
 }
@@ -48,29 +48,29 @@ void Connection::SerialPortSelect(const void* sender) {
   try {
     selectPort(sender);
   } catch (const CommError& error) {
-    main_.backend().messageBox(error.what(), "Orvane", ui::MessageButtons::Ok);
+    backend_.messageBox(error.what(), "Orvane", ui::MessageButtons::Ok);
   }
 }
 
 void Connection::selectPort(const void*) {
-  TMainForm& m = main_;
-  if (m.StartupTimer.tag() == startup_phase::kBeforeStart) return;
-  ui::ComboBox& selector = *m.SerialPort;
+  ConnectionFields& f = fields_;
+  if (f.startupTimer.tag() == startup_phase::kBeforeStart) return;
+  ui::ComboBox& selector = f.serialPort;
   const std::string choice = selector.text();
-  if (choice == "Auto-detect" && m.ConnectedPort > 0) return;
-  TCache* cache = m.windows().cache;
+  if (choice == "Auto-detect" && controller_.ConnectedPort > 0) return;
+  TCache* cache = cache_;
   if (cache == nullptr) return;
-  const int previous = m.ConnectedPort;
-  m.appearance.Defocus();
+  const int previous = controller_.ConnectedPort;
+  scheme_.Defocus();
   std::string reply;
-  m.UpdateTimer.stop();
-  m.repaint();
+  f.updateTimer.stop();
+  f.window.repaint();
 
   if (choice == "Auto-detect") {
     int port = 1;
-    for (; port < 6 && reply.empty() && !m.shuttingDown(); ++port) {
-      m.CurrentOrvaneStatus->setText("Status: Checking COM" + std::to_string(port));
-      m.repaint();
+    for (; port < 6 && reply.empty() && !ShuttingDown(f.startupTimer); ++port) {
+      f.status.setText("Status: Checking COM" + std::to_string(port));
+      f.window.repaint();
       if (!cache->SetPort(port)) continue;
       reply = probe();
       if (!reply.empty()) break;
@@ -78,16 +78,16 @@ void Connection::selectPort(const void*) {
     if (!reply.empty()) selector.setItemIndex(port);
   } else if (choice == "Offline") {
     cache->ClosePort();
-    m.CurrentOrvaneStatus->setText("Status: System offline");
-    m.ConnectedPort = 0;
+    f.status.setText("Status: System offline");
+    controller_.ConnectedPort = 0;
     return;
   } else if (selector.itemIndex() >= 1 && selector.itemIndex() <= 5) {
-    m.CurrentOrvaneStatus->setText("Status: Checking " + choice);
-    m.repaint();
+    f.status.setText("Status: Checking " + choice);
+    f.window.repaint();
     if (cache->SetPort(selector.itemIndex())) reply = probe();
     if (reply.empty() && previous > 0) {
       cache->SetPort(previous);
-      m.CurrentOrvaneStatus->setText("Status: Checking COM" + std::to_string(previous));
+      f.status.setText("Status: Checking COM" + std::to_string(previous));
       reply = cache->SendCommand(":GV#", true);
       if (reply.find(":GV") != std::string::npos) reply.clear();
       if (!reply.empty()) selector.setItemIndex(previous);
@@ -101,54 +101,53 @@ void Connection::selectPort(const void*) {
 }
 
 void Connection::fail() {
-  TMainForm& m = main_;
-  m.CurrentOrvaneStatus->setText("Status: Unable to establish connection");
-  m.appearance.Blink(*m.CurrentOrvaneStatus);
-  m.ConnectedPort = -1;
-  m.OrvaneVersion->setText(std::string(kDetectionFailed));
-  removeMismatchMark(*m.ProfileVersion);
-  m.UpdateTimer.stop();
+  ConnectionFields& f = fields_;
+  f.status.setText("Status: Unable to establish connection");
+  scheme_.Blink(f.status);
+  controller_.ConnectedPort = -1;
+  f.orvaneVersion.setText(std::string(kDetectionFailed));
+  removeMismatchMark(f.profileVersion);
+  f.updateTimer.stop();
 }
 
 void Connection::succeed(const std::string& reply) {
-  TMainForm& m = main_;
-  m.CurrentOrvaneStatus->setText("Status: Connection established");
-  m.appearance.Blink(*m.CurrentOrvaneStatus);
-  m.ConnectedPort = m.SerialPort->itemIndex();
-  m.OrvaneVersion->setText(ControllerVersionLabel(reply));
+  ConnectionFields& f = fields_;
+  f.status.setText("Status: Connection established");
+  scheme_.Blink(f.status);
+  controller_.ConnectedPort = f.serialPort.itemIndex();
+  f.orvaneVersion.setText(ControllerVersionLabel(reply));
   const char level = reply[0];
-  m.ControllerLevel = (level >= '0' && level <= '9') ? level - '0' : 1;
+  controller_.ControllerLevel = (level >= '0' && level <= '9') ? level - '0' : 1;
   CompareVersions();
   if (setOrvaneSettings) setOrvaneSettings();
-  m.UpdateTimer.start();
-  m.AlignmentPrompt = m.ControllerLevel >= 2;
-  m.InitialAlignLabel->setVisible(m.ControllerLevel >= 2);
-  m.InitialAlign->setVisible(m.ControllerLevel >= 2);
+  f.updateTimer.start();
+  controller_.AlignmentPrompt = controller_.ControllerLevel >= 2;
+  f.initialAlignLabel.setVisible(controller_.ControllerLevel >= 2);
+  f.initialAlign.setVisible(controller_.ControllerLevel >= 2);
 }
 
 void Connection::CompareVersions() {
-  TMainForm& m = main_;
-  if (m.ProfileVersion->text() == kDetectionFailed || m.OrvaneVersion->text() == kDetectionFailed) {
+  ConnectionFields& f = fields_;
+  if (f.profileVersion.text() == kDetectionFailed || f.orvaneVersion.text() == kDetectionFailed) {
     return;
   }
-  removeMismatchMark(*m.ProfileVersion);
-  if (m.OrvaneVersion->text().substr(0, kComparedCharacters) !=
-      m.ProfileVersion->text().substr(0, kComparedCharacters)) {
-    m.sheets.Callback(*m.ProfileMenu);
-    m.ProfileVersion->setText(m.ProfileVersion->text() + " - doesn't match !!");
-    m.repaint();
-    m.appearance.Blink(*m.ProfileVersion);
+  removeMismatchMark(f.profileVersion);
+  if (f.orvaneVersion.text().substr(0, kComparedCharacters) !=
+      f.profileVersion.text().substr(0, kComparedCharacters)) {
+    if (showProfilePage) showProfilePage();
+    f.profileVersion.setText(f.profileVersion.text() + " - doesn't match !!");
+    f.window.repaint();
+    scheme_.Blink(f.profileVersion);
   }
 }
 
 void Connection::CacheDelayChange() {
-  if (TCache* cache = main_.windows().cache) cache->SetCacheDelay();
+  if (cache_ != nullptr) cache_->SetCacheDelay();
 }
 
 void Connection::LinkLost() {
-  TMainForm& m = main_;
-  if (TCache* cache = m.windows().cache) cache->ClosePort();
-  if (m.ConnectedPort > 0) fail();
+  if (cache_ != nullptr) cache_->ClosePort();
+  if (controller_.ConnectedPort > 0) fail();
 }
 
 }  // namespace orvane

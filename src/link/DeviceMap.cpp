@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "persistence/SettingsStore.h"
+#include "link/SettingLookup.h"
 
 namespace orvane {
 
@@ -11,7 +11,9 @@ namespace {
 constexpr std::array<const char*, DeviceMap::kPortCount> kDefaultPaths = {
     "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS1"};
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The device used for port 1-5 when the settings store names none.
 std::string DefaultPath(int port) {
@@ -21,7 +23,7 @@ std::string DefaultPath(int port) {
 
 }  // namespace
 
-DeviceMap::DeviceMap(const SettingsStore& settings) : settings_(&settings) {}
+DeviceMap::DeviceMap(const SettingLookup& settings) : settings_(&settings) {}
 
 std::optional<int> DeviceMap::PortNumber(std::string_view deviceName) {
   if (deviceName.size() != 4) return std::nullopt;

@@ -10,13 +10,13 @@
 
 namespace orvane {
 
-class SettingsStore;
+class SettingLookup;
 
 class DeviceMap {
  public:
   static constexpr int kPortCount = 5;
 
-  explicit DeviceMap(const SettingsStore& settings);
+  explicit DeviceMap(const SettingLookup& settings);
 
   // 1-5 for "Com1" ... "Com5" in any case; nothing for any other name.
   static std::optional<int> PortNumber(std::string_view deviceName);
@@ -25,7 +25,7 @@ class DeviceMap {
   std::string PathFor(std::string_view deviceName) const;
 
  private:
-  const SettingsStore* settings_;
+  const SettingLookup* settings_;
 };
 
 }  // namespace orvane

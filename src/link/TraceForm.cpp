@@ -1,9 +1,11 @@
 #include "link/TraceForm.h"
 
+#include "ui/Backend.h"
+
 namespace orvane {
 
-TTraceForm::TTraceForm(AppContext& context) : ui::Form(context.backend, "TraceForm") {
-  ui::Backend& b = context.backend;
+TTraceForm::TTraceForm(ui::Backend& backend) : ui::Form(backend, "TraceForm") {
+  ui::Backend& b = backend;
   setText("Debug Traces");
   setBorderStyle(ui::BorderStyle::Single);
   setStayOnTop(true);

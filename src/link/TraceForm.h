@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "app/Windows.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
@@ -15,7 +14,7 @@ namespace orvane {
 
 class TTraceForm : public ui::Form {
  public:
-  explicit TTraceForm(AppContext& context);
+  explicit TTraceForm(ui::Backend& backend);
 
   std::unique_ptr<ui::Label> StatusLabel, OutputLabel, InputLabel;
   std::unique_ptr<ui::Memo> Status, Output, Input;

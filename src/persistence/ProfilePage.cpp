@@ -2,9 +2,10 @@
 
 #include <filesystem>
 
-#include "app/MainForm.h"
 #include "persistence/ProfileFolder.h"
 #include "persistence/SettingsStore.h"
+#include "profile/ProfileReader.h"
+#include "sheets/Sheets.h"
 
 namespace orvane {
 
@@ -16,87 +17,95 @@ constexpr std::string_view kForbiddenCharacters = "\\/:*?\"<>|";
 // matches a listed file in another case means that file.
 std::string ProfilePage::ListedName(const std::string& typed) const {
   const std::string name = AddEndingIfNeeded(typed, kProfileEnding);
-  const int index = main_.ProfileFiles->indexOfIgnoringCase(name);
-  return index >= 0 ? main_.ProfileFiles->items()[static_cast<size_t>(index)] : name;
+  const int index = fields_.profileFiles.indexOfIgnoringCase(name);
+  return index >= 0 ? fields_.profileFiles.items()[static_cast<size_t>(index)] : name;
 }
 
-ProfilePage::ProfilePage(TMainForm& main) : main_(main) {}
+ProfilePage::ProfilePage(ProfilePageFields fields, ProfileDocument& document,
+                         ui::ColorScheme& scheme, SettingsStore& settings,
+                         std::filesystem::path programFolder, Sheets& sheets, ProfileReader& reader)
+    : fields_(fields),
+      document_(document),
+      scheme_(scheme),
+      settings_(settings),
+      programFolder_(std::move(programFolder)),
+      sheets_(sheets),
+      reader_(reader) {}
 
 void ProfilePage::ProfilesChange() {
   if (listing_) return;
   listing_ = true;
-  main_.ProfileFiles->setItems(GetFiles(main_.context().programFolder, kProfilePattern));
+  fields_.profileFiles.setItems(GetFiles(programFolder_, kProfilePattern));
   listing_ = false;
 }
 
 void ProfilePage::ProfileFilesChange(const void* sender) {
-  TMainForm& m = main_;
-  const std::string text = m.ProfileFiles->text();
+  ProfilePageFields& f = fields_;
+  const std::string text = f.profileFiles.text();
   const bool clean = text.find_first_of(kForbiddenCharacters) == std::string::npos;
   const std::string name = AddEndingIfNeeded(text, kProfileEnding);
-  m.SaveProfile->setVisible(clean);
-  m.SaveProfileShape->setVisible(clean);
-  const bool listed = m.ProfileFiles->indexOfIgnoringCase(name) >= 0;
+  f.save.setVisible(clean);
+  f.saveShape.setVisible(clean);
+  const bool listed = f.profileFiles.indexOfIgnoringCase(name) >= 0;
   if (sender != nullptr && !listing_) {
     if (listed) {
-      m.CurrentProfileStatus->setText("Status: Ready to load Profile");
-      m.appearance.Blink(*m.CurrentProfileStatus);
+      f.status.setText("Status: Ready to load Profile");
+      scheme_.Blink(f.status);
     } else {
-      m.CurrentProfileStatus->setText("Status: No such file");
+      f.status.setText("Status: No such file");
     }
   }
-  for (ui::Widget* w : {static_cast<ui::Widget*>(m.LoadProfile.get()),
-                        static_cast<ui::Widget*>(m.LoadProfileShape.get()),
-                        static_cast<ui::Widget*>(m.DeleteProfile.get()),
-                        static_cast<ui::Widget*>(m.DeleteProfileShape.get())}) {
+  for (ui::Widget* w :
+       {static_cast<ui::Widget*>(&f.load), static_cast<ui::Widget*>(&f.loadShape),
+        static_cast<ui::Widget*>(&f.remove), static_cast<ui::Widget*>(&f.removeShape)}) {
     w->setVisible(listed);
   }
-  const bool loaded = !m.LoadedProfile.empty();
-  m.ReloadProfile->setVisible(loaded);
-  m.ReloadProfileShape->setVisible(loaded);
+  const bool loaded = !document_.LoadedProfile.empty();
+  f.reload.setVisible(loaded);
+  f.reloadShape.setVisible(loaded);
 }
 
 void ProfilePage::LoadProfileClick() {
-  main_.sheets.RemoveAllComponents();
-  const std::string name = ListedName(main_.ProfileFiles->text());
-  main_.ProfileFiles->setText(name);
-  main_.reader.ReadIniFile(name);
+  sheets_.RemoveAllComponents();
+  const std::string name = ListedName(fields_.profileFiles.text());
+  fields_.profileFiles.setText(name);
+  reader_.ReadIniFile(name);
 }
 
 void ProfilePage::ReloadProfileNow() {
-  main_.sheets.RemoveAllComponents();
-  main_.reader.ReadIniFile(std::string(main_.LoadedProfile));
+  sheets_.RemoveAllComponents();
+  reader_.ReadIniFile(std::string(document_.LoadedProfile));
 }
 
 void ProfilePage::DeleteProfileClick() {
-  TMainForm& m = main_;
-  const std::string name = ListedName(m.ProfileFiles->text());
-  m.ProfileFiles->setText(name);
+  ProfilePageFields& f = fields_;
+  const std::string name = ListedName(f.profileFiles.text());
+  f.profileFiles.setText(name);
   std::error_code error;
   const bool deleted = std::filesystem::is_regular_file(name, error) &&
                        std::filesystem::remove(name, error) && !error;
   if (deleted) {
-    if (name == m.LoadedProfile) m.LoadedProfile.clear();
-    m.ProfileFiles->setText("");
-    m.ProfileFiles->setItems(GetFiles(m.context().programFolder, kProfilePattern));
-    m.CurrentProfileStatus->setText("Status: Profile deleted");
+    if (name == document_.LoadedProfile) document_.LoadedProfile.clear();
+    f.profileFiles.setText("");
+    f.profileFiles.setItems(GetFiles(programFolder_, kProfilePattern));
+    f.status.setText("Status: Profile deleted");
   } else {
-    m.CurrentProfileStatus->setText("Status: Unable to delete file");
+    f.status.setText("Status: Unable to delete file");
   }
-  m.appearance.Blink(*m.CurrentProfileStatus);
+  scheme_.Blink(f.status);
   ProfileFilesChange(nullptr);
 }
 
 std::string ProfilePage::IdentifyLastLoadedProfile() {
   std::string result(kDefaultProfile);
-  std::optional<std::string> last = main_.context().settings.read(kLastProfileKey);
+  std::optional<std::string> last = settings_.read(kLastProfileKey);
   std::error_code error;
   if (last && !last->empty() && std::filesystem::exists(*last, error)) result = *last;
   return result;
 }
 
 void ProfilePage::SaveLoadedProfileToRegistry() {
-  main_.context().settings.write(kLastProfileKey, main_.LoadedProfile);
+  settings_.write(kLastProfileKey, document_.LoadedProfile);
 }
 
 }  // namespace orvane

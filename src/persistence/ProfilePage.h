@@ -2,14 +2,38 @@
 // and the last-profile memory in the settings store.
 // Owned by the main window.
 // Thread: user-interface thread only.
+// Layer: persistence/, below dialogue/, schedule/ and transfer/; it may use sheets/,
+// profile/, link/, ui/ and text/.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "profile/ProfileDocument.h"
+#include "ui/ColorScheme.h"
+#include "ui/Controls.h"
+#include "ui/Edits.h"
+
 namespace orvane {
 
-class TMainForm;
+class ProfileReader;
+class SettingsStore;
+class Sheets;
+
+// The profile page's list, status line and file buttons.
+struct ProfilePageFields {
+  ui::ComboBox& profileFiles;
+  ui::Label& status;
+  ui::Label& load;
+  ui::Shape& loadShape;
+  ui::Label& reload;
+  ui::Shape& reloadShape;
+  ui::Label& save;
+  ui::Shape& saveShape;
+  ui::Label& remove;
+  ui::Shape& removeShape;
+};
 
 constexpr std::string_view kProfileEnding = ".ocf";
 constexpr std::string_view kProfilePattern = "*.ocf";
@@ -18,7 +42,9 @@ constexpr std::string_view kLastProfileKey = "LastProfile";
 
 class ProfilePage {
  public:
-  explicit ProfilePage(TMainForm& main);
+  ProfilePage(ProfilePageFields fields, ProfileDocument& document, ui::ColorScheme& scheme,
+              SettingsStore& settings, std::filesystem::path programFolder, Sheets& sheets,
+              ProfileReader& reader);
 
   void ProfilesChange();
   // sender null: refresh the buttons without writing a status.
@@ -31,7 +57,13 @@ class ProfilePage {
 
  private:
   std::string ListedName(const std::string& typed) const;
-  TMainForm& main_;
+  ProfilePageFields fields_;
+  ProfileDocument& document_;
+  ui::ColorScheme& scheme_;
+  SettingsStore& settings_;
+  std::filesystem::path programFolder_;
+  Sheets& sheets_;
+  ProfileReader& reader_;
   bool listing_ = false;
 };
 

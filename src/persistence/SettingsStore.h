@@ -11,9 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "link/SettingLookup.h"
+
 namespace orvane {
 
-class SettingsStore {
+class SettingsStore : public SettingLookup {
  public:
   explicit SettingsStore(std::filesystem::path file);
   // The file's usual place for the current user.
@@ -21,7 +23,7 @@ class SettingsStore {
 
   const std::filesystem::path& file() const { return file_; }
   // The value of key; nothing when the file or the key is missing.
-  std::optional<std::string> read(std::string_view key) const;
+  std::optional<std::string> read(std::string_view key) const override;
   // Sets key to value, creating the folder and the file when needed. False when the file
   // cannot be written (nothing is changed then).
   bool write(std::string_view key, std::string_view value);

@@ -16,7 +16,9 @@ std::string_view From(std::string_view text, size_t pos) {
   return pos < text.size() ? text.substr(pos) : std::string_view();
 }
 
-std::string_view UpToQuote(std::string_view text) { return text.substr(0, text.find('"')); }
+std::string_view UpToQuote(std::string_view text) {
+  return text.substr(0, text.find('"'));
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -96,11 +98,6 @@ std::string NormaliseMilliseconds(std::string_view value) {
     if (c == ' ') c = '0';
   }
   return text;
-}
-
-std::string VersionLabel(std::string_view value) {
-  return "Level " + std::string(value.substr(0, 1)) + ", Version " +
-         std::string(From(value, 1).substr(0, 3));
 }
 
 std::optional<ValueLine> ParseValueLine(std::string_view line) {

@@ -21,9 +21,6 @@ std::string FirstQuotedValue(std::string_view line);
 // replaced by "0": "250" -> "0250", "1 0" -> "0100", "12345" stays.
 std::string NormaliseMilliseconds(std::string_view value);
 
-// "Level " + first character + ", Version " + characters 2 to 4 of a "Version " value.
-std::string VersionLabel(std::string_view value);
-
 // A "Value " line: id between the first blank and the first "=", read as a number with its
 // fraction dropped; text after the first "=" and its double quote, up to the next quote.
 struct ValueLine {

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/MainForm.h"
+#include "link/ProgramPhase.h"
 #include "profile/KeywordText.h"
-#include "schedule/Schedule.h"
-#include "sheets/NumberText.h"
+#include "profile/ProfileLineError.h"
+#include "text/NumberText.h"
+#include "text/VersionText.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -56,38 +58,42 @@ std::string readLine(std::FILE* file, size_t& count) {
 
 }  // namespace
 
-ProfileReader::ProfileReader(TMainForm& main) : main_(main) {}
+ProfileReader::ProfileReader(ui::Backend& backend, ProfileDocument& document, ProfileFields fields,
+                             ProfileHost& host, ProfileSheets& sheets, ui::ColorScheme& scheme)
+    : backend_(backend),
+      document_(document),
+      fields_(fields),
+      host_(host),
+      sheets_(sheets),
+      scheme_(scheme) {}
 
 bool ProfileReader::ReadIniFile(const std::string& path) {
-  TMainForm& m = main_;
-  TSchedule* schedule = m.windows().schedule;
-  const bool scheduleWasVisible = schedule != nullptr && schedule->visible();
-  if (schedule != nullptr) schedule->hide();
-  m.hide();
-  m.ProfileLoading = true;
-  if (schedule != nullptr) {
-    schedule->ClearAllClick();
-    if (schedule->ScheduleActive) schedule->ToggleScheduleClick();
-  }
-  m.Profile.clear();
-  m.LoadedProfile.clear();
-  m.ProfileVersion->setText("Detection failed");
-  m.CurrentProfileStatus->setText(std::string(kStatusLoading));
+  ProfileFields& f = fields_;
+  ProfileDocument& d = document_;
+  ProfileSchedule* schedule = schedule_;
+  const bool scheduleWasVisible = schedule != nullptr && schedule->HideForLoading();
+  f.window.hide();
+  d.ProfileLoading = true;
+  if (schedule != nullptr) schedule->ClearForLoading();
+  d.Profile.clear();
+  d.LoadedProfile.clear();
+  f.profileVersion.setText("Detection failed");
+  f.status.setText(std::string(kStatusLoading));
 
   // A file that cannot be opened, or cannot be read (a folder opens but never reaches its
   // end), is reported alike.
-  auto unableToLoad = [&m] {
-    m.LoadedProfile.clear();
-    m.CenterOnScreen();
-    m.show();
-    m.CurrentProfileStatus->setText(std::string(kStatusUnable));
-    m.appearance.Blink(*m.CurrentProfileStatus);
-    m.ProfileLoading = false;
+  auto unableToLoad = [this, &f, &d] {
+    d.LoadedProfile.clear();
+    host_.CenterOnScreen();
+    f.window.show();
+    f.status.setText(std::string(kStatusUnable));
+    scheme_.Blink(f.status);
+    d.ProfileLoading = false;
     return false;
   };
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) return unableToLoad();
-  m.LoadedProfile = path;
+  d.LoadedProfile = path;
 
   while (!std::feof(file.get())) {
     size_t count = 0;
@@ -98,39 +104,39 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
     }
     if (count >= kReadLimit) {
       file.reset();
-      m.backend().messageBox("Profile corrupted !", "Orvane", ui::MessageButtons::Ok);
-      m.CurrentProfileStatus->setText(std::string(kStatusCorrupted));
-      m.show();
+      backend_.messageBox("Profile corrupted !", "Orvane", ui::MessageButtons::Ok);
+      f.status.setText(std::string(kStatusCorrupted));
+      f.window.show();
       return false;
     }
     if (count <= 1) continue;
     if (line == kHandheldMarker) {
       file.reset();
-      m.CurrentProfileStatus->setText(std::string(kStatusInvalidFormat));
-      m.show();
+      f.status.setText(std::string(kStatusInvalidFormat));
+      f.window.show();
       return false;
     }
-    m.Profile.push_back(line);
+    d.Profile.push_back(line);
     CreateComponent(line);
   }
   file.reset();
 
-  m.appearance.SetVisionMode();
-  m.show();
-  m.ProfileFiles->setText(path);
-  m.profilePage.ProfileFilesChange(nullptr);
-  if (m.CurrentProfileStatus->text() != kStatusErrors) {
-    m.CurrentProfileStatus->setText(std::string(kStatusLoaded));
+  scheme_.SetVisionMode();
+  f.window.show();
+  f.profileFiles.setText(path);
+  host_.ProfileFilesChanged();
+  if (f.status.text() != kStatusErrors) {
+    f.status.setText(std::string(kStatusLoaded));
   }
-  m.ProfileLoading = false;
-  if (m.activeControl() == m.ProfileFiles.get()) m.appearance.Defocus();
-  if (m.StartupTimer.tag() == startup_phase::kStarted) m.FadeInMenus();
-  if (schedule != nullptr && scheduleWasVisible) schedule->show();
+  d.ProfileLoading = false;
+  if (f.window.activeControl() == &f.profileFiles) scheme_.Defocus();
+  if (f.startupTimer.tag() == startup_phase::kStarted) host_.FadeInMenus();
+  if (schedule != nullptr && scheduleWasVisible) schedule->ShowAfterLoading();
   return true;
 }
 
 void ProfileReader::reportLineError() {
-  main_.CurrentProfileStatus->setText(std::string(kStatusErrors));
+  fields_.status.setText(std::string(kStatusErrors));
 }
 
 void ProfileReader::CreateComponent(const std::string& line) {
@@ -161,7 +167,7 @@ void ProfileReader::CreateComponent(const std::string& line) {
       }
     }
     if (startsWith(line, "Sheet ")) {
-      main_.sheets.CreateSheet(line);
+      sheets_.CreateSheet(line);
       return;
     }
     if (startsWith(line, "DataBase ")) {
@@ -169,45 +175,42 @@ void ProfileReader::CreateComponent(const std::string& line) {
       return;
     }
     if (startsWith(line, "DataSet")) return;
-    main_.sheets.CreateControl(line);
+    sheets_.CreateControl(line);
   } catch (const ProfileLineError&) {
     reportLineError();
   }
 }
 
 void ProfileReader::SetCacheDelay(std::string_view line) {
-  main_.CacheDelay->setText(NormaliseMilliseconds(FirstQuotedValue(line)));
+  fields_.cacheDelay.setText(NormaliseMilliseconds(FirstQuotedValue(line)));
 }
 
 void ProfileReader::SetTimeOut(std::string_view line) {
-  main_.TimeOut->setText(NormaliseMilliseconds(FirstQuotedValue(line)));
+  fields_.timeOut.setText(NormaliseMilliseconds(FirstQuotedValue(line)));
 }
 
 void ProfileReader::SetUpdateInterval(std::string_view line) {
-  main_.UpdateInterval->setText(NormaliseMilliseconds(FirstQuotedValue(line)));
+  fields_.updateInterval.setText(NormaliseMilliseconds(FirstQuotedValue(line)));
 }
 
 void ProfileReader::SetSerialPort(std::string_view line) {
-  ui::ComboBox& port = *main_.SerialPort;
+  ui::ComboBox& port = fields_.serialPort;
   port.setItemIndex(port.indexOfIgnoringCase(FirstQuotedValue(line)));
 }
 
 void ProfileReader::SetSlewingSpeed(std::string_view line) {
-  if (TSchedule* schedule = main_.windows().schedule) {
-    schedule->Speed->setItemIndex(schedule->Speed->indexOfIgnoringCase(FirstQuotedValue(line)));
-  }
+  if (schedule_ != nullptr) schedule_->SetSlewingSpeed(FirstQuotedValue(line));
 }
 
 void ProfileReader::SetControlMode(std::string_view line) {
-  TSchedule* schedule = main_.windows().schedule;
-  if (schedule == nullptr) return;
+  if (schedule_ == nullptr) return;
   std::string mode = FirstQuotedValue(line);
-  if (mode == "Toggle") schedule->SetControlMode(1);
-  if (mode == "Touch") schedule->SetControlMode(2);
+  if (mode == "Toggle") schedule_->SetControlMode(1);
+  if (mode == "Touch") schedule_->SetControlMode(2);
 }
 
 void ProfileReader::SetVersion(std::string_view line) {
-  main_.ProfileVersion->setText(VersionLabel(FirstQuotedValue(line)));
+  fields_.profileVersion.setText(VersionLabel(FirstQuotedValue(line)));
   if (compareVersions) compareVersions();
 }
 
@@ -216,23 +219,21 @@ void ProfileReader::SetSavedValue(std::string_view line) {
   if (!value || !IsControlNumber(value->id)) {
     throw ProfileLineError("the id of a value line is not a control number");
   }
-  main_.sheets.SetControlValue(nullptr, value->id, false, value->text, true);
+  sheets_.SetControlValue(nullptr, value->id, false, value->text, true);
 }
 
 void ProfileReader::LoadColorScheme(std::string_view line) {
   std::optional<ColorsLine> colors = ParseColorsLine(line);
   if (!colors) throw ProfileLineError("a colour line with a faulty field");
-  (colors->day ? main_.appearance.dayColors : main_.appearance.nightColors) = colors->colors;
+  scheme_.SetColorTable(colors->day, colors->colors);
 }
 
 void ProfileReader::SetScheduleItem(std::string_view line) {
   ScheduleLine item = ParseScheduleLine(line);
-  if (TSchedule* schedule = main_.windows().schedule) {
-    schedule->AddScheduleRow(item.time, item.name, item.ra, item.dec);
-  }
-  for (int index = main_.FindInProfile("Schedule ", -1); index >= 0;
-       index = main_.FindInProfile("Schedule ", -1)) {
-    main_.Profile.erase(main_.Profile.begin() + index);
+  if (schedule_ != nullptr) schedule_->AddScheduleRow(item.time, item.name, item.ra, item.dec);
+  for (int index = document_.FindInProfile("Schedule ", -1); index >= 0;
+       index = document_.FindInProfile("Schedule ", -1)) {
+    document_.Profile.erase(document_.Profile.begin() + index);
   }
 }
 

@@ -2,9 +2,9 @@
 // maximum slewing speed and the toggle/touch choice. Every command goes out at once
 // without waiting for a reply, except the rate command, so an unreachable controller does
 // not block the buttons.
-#include "app/MainForm.h"
 #include "schedule/Schedule.h"
 #include "schedule/SlewCommands.h"
+#include "sheets/Sheets.h"
 
 namespace orvane {
 
@@ -70,9 +70,7 @@ void TSchedule::SetDirection(ui::Label& label, ui::Shape& shape, bool send, int 
 
 void TSchedule::ResetSlewSpeed() {
   if (AnyDirectionActive()) return;
-  TMainForm* main = context_.windows.main;
-  if (main == nullptr) return;
-  Sheets& sheets = main->sheets;
+  Sheets& sheets = sheets_;
   // The profile's speed setting (number 120) goes out again even when unchanged.
   if (sheets.SlewSpeedControl != nullptr && sheets.SlewSpeedEvent != nullptr) {
     sheets.FireEvent(*sheets.SlewSpeedControl, *sheets.SlewSpeedEvent, true);
@@ -174,6 +172,10 @@ void TSchedule::ControlModeShapeMouseDown() {
   SetControlMode(ControlMode == 2 ? 1 : 2);
 }
 
+void TSchedule::SetSlewingSpeed(const std::string& entry) {
+  Speed->setItemIndex(Speed->indexOfIgnoringCase(entry));
+}
+
 void TSchedule::SetControlMode(int mode) {
   Defocus();
   if (mode == ControlMode) return;
@@ -190,11 +192,8 @@ void TSchedule::SetControlMode(int mode) {
 // ---- looks --------------------------------------------------------------------------------
 
 TSchedule::ButtonColors TSchedule::NormalButtonColors() const {
-  if (TMainForm* main = context_.windows.main) {
-    const Palette p = main->appearance.palette();
-    return ButtonColors{p.accent, p.labelText, p.text};
-  }
-  return ButtonColors{AddShape->brushColor(), Add->font().color, AddShape->penColor()};
+  const ui::Palette p = scheme_.palette();
+  return ButtonColors{p.accent, p.labelText, p.text};
 }
 
 void TSchedule::DrawButton(ui::Label& label, ui::Shape& shape, bool inverted) {

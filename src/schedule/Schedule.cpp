@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
 #include "ui/Backend.h"
 
 namespace orvane {
@@ -16,8 +15,6 @@ constexpr char kEscape = 27;
 }  // namespace
 
 void TSchedule::RegisterStaticControls() {
-  TMainForm* main = context_.windows.main;
-  if (main == nullptr) return;
   // The direction and speed buttons are not registered: their looks depend on their state
   // and are drawn by this window (DrawControlButtons).
   for (ui::Widget* w : std::initializer_list<ui::Widget*>{EditTime.get(),
@@ -47,15 +44,15 @@ void TSchedule::RegisterStaticControls() {
                                                           ManualControlTitle.get(),
                                                           TargetingTitle.get(),
                                                           ScheduleTitle.get()}) {
-    main->appearance.registerControl(w);
+    scheme_.registerControl(w);
   }
 }
 
 void TSchedule::ShowUp() {
-  TMainForm* main = context_.windows.main;
-  if (!MovedByUser && main != nullptr) {
-    setBounds(main->left() + (main->width() - width()) / 2,
-              main->top() + (main->height() - height()) / 2, width(), height());
+  if (!MovedByUser) {
+    const ui::Form& main = mainWindow_;
+    setBounds(main.left() + (main.width() - width()) / 2,
+              main.top() + (main.height() - height()) / 2, width(), height());
   }
   show();
   Defocus();
@@ -88,7 +85,7 @@ void TSchedule::SetVisionMode(ui::Color frameFill, ui::Color framePen, ui::Color
 
 void TSchedule::BtnExitClick() {
   hide();
-  if (TMainForm* main = context_.windows.main) main->appearance.ResetPaletteIfNecessary();
+  scheme_.ResetPaletteIfNecessary();
 }
 
 void TSchedule::FrameMouseDown(int x, int y) {
@@ -102,7 +99,7 @@ void TSchedule::FrameMouseMove(int x, int y) {
   if (!Dragging || DragMoving) return;
   DragMoving = true;
   setBounds(left() + x - DragOriginX, top() + y - DragOriginY, width(), height());
-  if (TMainForm* main = context_.windows.main) main->repaint();
+  mainWindow_.repaint();
   repaint();
   DragMoving = false;
 }

@@ -11,6 +11,8 @@
 // reader fills the grid, speed and mode, the command engine marks the reported speed mode.
 // Thread: user-interface thread only. Every command goes through the cache manager's
 // SendCommand; a wait for a reply lets window events run, so handlers may be re-entered.
+// Layer: schedule/, below dialogue/; it may use sheets/, profile/, persistence/, link/, ui/
+// and text/ (not transfer/).
 #pragma once
 
 #include <functional>
@@ -19,19 +21,27 @@
 #include <string>
 #include <vector>
 
-#include "app/Windows.h"
+#include "link/ClockTick.h"
+#include "profile/ProfileReader.h"
+#include "ui/ColorScheme.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
+#include "ui/Timer.h"
 
 namespace orvane {
+
+class Sheets;
+class TCache;
 
 constexpr int kScheduleRowHeight = 20;
 constexpr int kScheduleMaxGridHeight = 153;
 
-class TSchedule : public ui::Form {
+class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
  public:
-  explicit TSchedule(AppContext& context);
+  // mainWindow: the window this one opens centred over; startupTimer: the program's phase.
+  TSchedule(ui::Backend& backend, ui::Form& mainWindow, ui::ColorScheme& scheme, TCache& cache,
+            Sheets& sheets, const ui::Timer& startupTimer);
   ~TSchedule() override;
 
   // ---- window ----
@@ -85,8 +95,8 @@ class TSchedule : public ui::Form {
 
   // ---- window (Schedule.cpp) ----
   void ShowUp();
-  // Hands the window's fields, buttons, titles, markers and the speed selector to the main
-  // window's colour scheme.
+  // Hands the window's fields, buttons, titles, markers and the speed selector to the colour
+  // scheme.
   void RegisterStaticControls();
   // The window's own colours for the active scheme, then the looks of the direction and
   // speed buttons again (an active direction's motion command is sent again).
@@ -107,11 +117,16 @@ class TSchedule : public ui::Form {
   void ToggleScheduleClick();
   void InitiateClick();
   // The clock tick's computer local time "HH:MM:SS": fires the due schedule entry.
-  void CheckForEvent(const std::string& clockText);
+  void CheckForEvent(const std::string& clockText) override;
   void InitiateSlew(int row);
   // Fills the empty first row or appends one (a "Schedule " line of the profile).
   void AddScheduleRow(const std::string& time, const std::string& name, const std::string& ra,
-                      const std::string& dec);
+                      const std::string& dec) override;
+  // ---- a profile being read ----
+  bool HideForLoading() override;
+  void ClearForLoading() override;
+  void ShowAfterLoading() override { show(); }
+  void SetSlewingSpeed(const std::string& entry) override;
   // Grid height for the current row count: rows x row height + 3, at most 153.
   void FitGridHeight();
   // The row after the last entry: the first row with an empty time, or the row count.
@@ -147,7 +162,7 @@ class TSchedule : public ui::Form {
   void ToggleModeClick();
   void TouchModeClick();
   void ControlModeShapeMouseDown();
-  void SetControlMode(int mode);
+  void SetControlMode(int mode) override;
 
   // ---- manual targeting (Targeting.cpp) ----
   void GoClick();
@@ -195,7 +210,11 @@ class TSchedule : public ui::Form {
   void DrawControlButtons();
   void Defocus() { setActiveControl(nullptr); }
 
-  AppContext& context_;
+  ui::Form& mainWindow_;
+  ui::ColorScheme& scheme_;
+  TCache& cache_;
+  Sheets& sheets_;
+  const ui::Timer& startupTimer_;
   // The previous clock tick's second of the day while the schedule is active.
   std::optional<int> previousTick_;
   bool slewInProgress_ = false;

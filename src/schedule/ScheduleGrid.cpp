@@ -2,7 +2,6 @@
 // on and off, and firing the due entry on the clock tick.
 #include <algorithm>
 
-#include "app/MainForm.h"
 #include "schedule/Schedule.h"
 #include "schedule/ScheduleClock.h"
 
@@ -79,7 +78,7 @@ void TSchedule::ObjectsSelectCell(int row) {
 
 void TSchedule::ClearAllClick() {
   Defocus();
-  if (TMainForm* main = context_.windows.main) main->appearance.Blink(*ClearAll);
+  scheme_.Blink(*ClearAll);
   Objects->setRowCount(2);
   for (int col = 0; col < kColumns; ++col) Objects->setCell(col, 1, "");
   Objects->setHeight(kScheduleRowHeight + 3);
@@ -87,7 +86,7 @@ void TSchedule::ClearAllClick() {
 
 void TSchedule::ToggleScheduleClick() {
   Defocus();
-  if (TMainForm* main = context_.windows.main) main->appearance.Blink(*ToggleSchedule);
+  scheme_.Blink(*ToggleSchedule);
   ScheduleActive = !ScheduleActive;
   previousTick_.reset();
   ToggleSchedule->setText(ScheduleActive ? "Deactivate Schedule" : "Activate Schedule");
@@ -96,8 +95,19 @@ void TSchedule::ToggleScheduleClick() {
 void TSchedule::InitiateClick() {
   const int row = Objects->row();
   if (row < 1 || row >= Objects->rowCount() || Objects->cell(0, row).empty()) return;
-  if (TMainForm* main = context_.windows.main) main->appearance.Blink(*Initiate);
+  scheme_.Blink(*Initiate);
   InitiateSlew(row);
+}
+
+bool TSchedule::HideForLoading() {
+  const bool wasVisible = visible();
+  hide();
+  return wasVisible;
+}
+
+void TSchedule::ClearForLoading() {
+  ClearAllClick();
+  if (ScheduleActive) ToggleScheduleClick();
 }
 
 int TSchedule::ScheduleEnd() const {

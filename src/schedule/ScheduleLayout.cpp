@@ -1,8 +1,8 @@
 // The fixed layout of the schedule window: manual control at the top left, manual
 // targeting below it, the observation schedule on the right.
-#include "app/FlatControls.h"
 #include "schedule/Schedule.h"
 #include "ui/Backend.h"
+#include "ui/FlatControls.h"
 
 namespace orvane {
 
@@ -28,7 +28,7 @@ std::unique_ptr<ui::MaskEdit> makeField(ui::Backend& b, ui::Widget* parent, cons
 // stand beside one caption each.
 std::unique_ptr<ui::Label> makeChoice(ui::Backend& b, ui::Widget* parent, const char* name,
                                       const char* caption, int top) {
-  auto label = MakeCaption(b, parent, name, caption, 40, top);
+  auto label = ui::MakeCaption(b, parent, name, caption, 40, top);
   label->setAutoSize(false);
   label->setVerticalCenter(true);
   label->setBounds(40, top, 110, 16);
@@ -44,9 +44,15 @@ void makeMarker(ui::Backend& b, ui::Widget* parent, std::unique_ptr<ui::Shape>& 
 
 }  // namespace
 
-TSchedule::TSchedule(AppContext& context)
-    : ui::Form(context.backend, "Schedule"), context_(context) {
-  ui::Backend& b = context.backend;
+TSchedule::TSchedule(ui::Backend& backend, ui::Form& mainWindow, ui::ColorScheme& scheme,
+                     TCache& cache, Sheets& sheets, const ui::Timer& startupTimer)
+    : ui::Form(backend, "Schedule"),
+      mainWindow_(mainWindow),
+      scheme_(scheme),
+      cache_(cache),
+      sheets_(sheets),
+      startupTimer_(startupTimer) {
+  ui::Backend& b = backend;
   setText("Manual Control");
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);
@@ -57,8 +63,8 @@ TSchedule::TSchedule(AppContext& context)
   windowFont.color = ui::kWhite;
   setFont(windowFont);
   setColor(ui::kBlack);
-  Frame = MakeDialogFrame(*this, kWindowWidth, kWindowHeight);
-  Title = MakeTitle(b, this, "Manual Control", kLeftColumn, 12, 16);
+  Frame = ui::MakeDialogFrame(*this, kWindowWidth, kWindowHeight);
+  Title = ui::MakeTitle(b, this, "Manual Control", kLeftColumn, 12, 16);
   BtnExit = std::make_unique<ui::ImageButton>(b, this, "BtnExit");
   BtnExit->setBounds(kWindowWidth - 48, 12, 32, 32);
   BtnExit->onClick = [this](ui::Widget&) { BtnExitClick(); };
@@ -81,13 +87,13 @@ TSchedule::TSchedule(AppContext& context)
 TSchedule::~TSchedule() = default;
 
 void TSchedule::BuildManualControl() {
-  ui::Backend& b = context_.backend;
+  ui::Backend& b = backend();
   ManualControlTitle =
-      MakeCaption(b, this, "ManualControlTitle", "Manual Control", kLeftColumn, 52);
+      ui::MakeCaption(b, this, "ManualControlTitle", "Manual Control", kLeftColumn, 52);
 
-  MakeFlatButton(b, this, GuidingShape, Guiding, "Guiding", "Guiding", kLeftColumn, 74, 68, 22);
-  MakeFlatButton(b, this, CenteringShape, Centering, "Centering", "Centering", 92, 74, 78, 22);
-  MakeFlatButton(b, this, SlewingShape, Slewing, "Slewing", "Slewing:", 174, 74, 64, 22);
+  ui::MakeFlatButton(b, this, GuidingShape, Guiding, "Guiding", "Guiding", kLeftColumn, 74, 68, 22);
+  ui::MakeFlatButton(b, this, CenteringShape, Centering, "Centering", "Centering", 92, 74, 78, 22);
+  ui::MakeFlatButton(b, this, SlewingShape, Slewing, "Slewing", "Slewing:", 174, 74, 64, 22);
   Guiding->onClick = [this](ui::Widget&) { GuidingClick(); };
   Centering->onClick = [this](ui::Widget&) { CenteringClick(); };
   Slewing->onClick = [this](ui::Widget&) { SlewingClick(); };
@@ -112,14 +118,14 @@ void TSchedule::BuildManualControl() {
   constexpr int kPadTop = 104;
   constexpr int kKey = 34;
   constexpr int kStep = 38;
-  MakeFlatButton(b, this, NorthShape, North, "North", "N", kPadLeft + kStep, kPadTop, kKey, 26);
-  MakeFlatButton(b, this, WestShape, West, "West", "W", kPadLeft, kPadTop + 30, kKey, 26);
-  MakeFlatButton(b, this, StopShape, Stop, "Stop", "\xB0", kPadLeft + kStep, kPadTop + 30, kKey,
-                 26);
-  MakeFlatButton(b, this, EastShape, East, "East", "E", kPadLeft + 2 * kStep, kPadTop + 30, kKey,
-                 26);
-  MakeFlatButton(b, this, SouthShape, South, "South", "S", kPadLeft + kStep, kPadTop + 60, kKey,
-                 26);
+  ui::MakeFlatButton(b, this, NorthShape, North, "North", "N", kPadLeft + kStep, kPadTop, kKey, 26);
+  ui::MakeFlatButton(b, this, WestShape, West, "West", "W", kPadLeft, kPadTop + 30, kKey, 26);
+  ui::MakeFlatButton(b, this, StopShape, Stop, "Stop", "\xB0", kPadLeft + kStep, kPadTop + 30, kKey,
+                     26);
+  ui::MakeFlatButton(b, this, EastShape, East, "East", "E", kPadLeft + 2 * kStep, kPadTop + 30,
+                     kKey, 26);
+  ui::MakeFlatButton(b, this, SouthShape, South, "South", "S", kPadLeft + kStep, kPadTop + 60, kKey,
+                     26);
   auto onDown = [](std::function<void()> handler) {
     return [handler](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) { handler(); };
   };
@@ -136,15 +142,15 @@ void TSchedule::BuildManualControl() {
 }
 
 void TSchedule::BuildTargeting() {
-  ui::Backend& b = context_.backend;
-  TargetingTitle = MakeCaption(b, this, "TargetingTitle", "Manual Targeting", kLeftColumn, 194);
-  TargetRALabel = MakeCaption(b, this, "TargetRALabel", "Target RA:", kLeftColumn, 218);
-  TargetDECLabel = MakeCaption(b, this, "TargetDECLabel", "Target Dec:", kLeftColumn, 242);
+  ui::Backend& b = backend();
+  TargetingTitle = ui::MakeCaption(b, this, "TargetingTitle", "Manual Targeting", kLeftColumn, 194);
+  TargetRALabel = ui::MakeCaption(b, this, "TargetRALabel", "Target RA:", kLeftColumn, 218);
+  TargetDECLabel = ui::MakeCaption(b, this, "TargetDECLabel", "Target Dec:", kLeftColumn, 242);
   TargetRA = makeField(b, this, "TargetRA", "00h 00m 00s;1;_", "00h 00m 00s", 110, 216, 104);
   TargetDEC =
       makeField(b, this, "TargetDEC", "c00\xB0 00' 00'';1;_", "+00\xB0 00' 00''", 110, 240, 104);
   TargetDEC->onChange = [this](ui::Widget&) { EditDecChange(*TargetDEC); };
-  MakeFlatButton(b, this, GoShape, Go, "Go", "Go", 224, 216, 76, 45);
+  ui::MakeFlatButton(b, this, GoShape, Go, "Go", "Go", 224, 216, 76, 45);
   Go->onClick = [this](ui::Widget&) { GoClick(); };
 
   // The marker stands at 253 + 16 x mode: beside "J2000.0" (1) or "Equinox of Date" (2).
@@ -154,15 +160,16 @@ void TSchedule::BuildTargeting() {
   J20000Label->onClick = [this](ui::Widget&) { J20000LabelClick(); };
   EquinoxLabel->onClick = [this](ui::Widget&) { EquinoxLabelClick(); };
 
-  CurrentRALabel = MakeCaption(b, this, "CurrentRALabel", "Right Ascension:", kLeftColumn, 308);
-  CurrentDECLabel = MakeCaption(b, this, "CurrentDECLabel", "Declination:", kLeftColumn, 326);
-  CurrentRA = MakeCaption(b, this, "CurrentRA", "", 140, 308);
-  CurrentDEC = MakeCaption(b, this, "CurrentDEC", "", 140, 326);
+  CurrentRALabel = ui::MakeCaption(b, this, "CurrentRALabel", "Right Ascension:", kLeftColumn, 308);
+  CurrentDECLabel = ui::MakeCaption(b, this, "CurrentDECLabel", "Declination:", kLeftColumn, 326);
+  CurrentRA = ui::MakeCaption(b, this, "CurrentRA", "", 140, 308);
+  CurrentDEC = ui::MakeCaption(b, this, "CurrentDEC", "", 140, 326);
 }
 
 void TSchedule::BuildSchedule() {
-  ui::Backend& b = context_.backend;
-  ScheduleTitle = MakeCaption(b, this, "ScheduleTitle", "Observation Schedule", kRightColumn, 52);
+  ui::Backend& b = backend();
+  ScheduleTitle =
+      ui::MakeCaption(b, this, "ScheduleTitle", "Observation Schedule", kRightColumn, 52);
   Objects = std::make_unique<ui::StringGrid>(b, this, "Objects");
   Objects->setColCount(4);
   Objects->setFixedRows(1);
@@ -187,13 +194,14 @@ void TSchedule::BuildSchedule() {
                       kFieldsTop, 118);
   EditDec->onChange = [this](ui::Widget&) { EditDecChange(*EditDec); };
 
-  MakeFlatButton(b, this, AddShape, Add, "Add", "Add", kRightColumn, 266, 70);
-  MakeFlatButton(b, this, ReplaceShape, Replace, "Replace", "Replace", 396, 266, 80);
-  MakeFlatButton(b, this, RemoveShape, Remove, "Remove", "Remove", 482, 266, 80);
-  MakeFlatButton(b, this, InitiateShape, Initiate, "Initiate", "Inititate Slew Now", 568, 266, 138);
-  MakeFlatButton(b, this, ToggleScheduleShape, ToggleSchedule, "ToggleSchedule",
-                 "Activate Schedule", kRightColumn, 298, 242);
-  MakeFlatButton(b, this, ClearAllShape, ClearAll, "ClearAll", "Clear All", 568, 298, 138);
+  ui::MakeFlatButton(b, this, AddShape, Add, "Add", "Add", kRightColumn, 266, 70);
+  ui::MakeFlatButton(b, this, ReplaceShape, Replace, "Replace", "Replace", 396, 266, 80);
+  ui::MakeFlatButton(b, this, RemoveShape, Remove, "Remove", "Remove", 482, 266, 80);
+  ui::MakeFlatButton(b, this, InitiateShape, Initiate, "Initiate", "Inititate Slew Now", 568, 266,
+                     138);
+  ui::MakeFlatButton(b, this, ToggleScheduleShape, ToggleSchedule, "ToggleSchedule",
+                     "Activate Schedule", kRightColumn, 298, 242);
+  ui::MakeFlatButton(b, this, ClearAllShape, ClearAll, "ClearAll", "Clear All", 568, 298, 138);
   Add->onClick = [this](ui::Widget&) { AddEvent(); };
   Replace->onClick = [this](ui::Widget&) { ReplaceEvent(); };
   Remove->onClick = [this](ui::Widget&) { RemoveEvent(); };

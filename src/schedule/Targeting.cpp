@@ -1,10 +1,11 @@
 // Manual targeting and the slew sequence it shares with the schedule: target right
 // ascension, object name, target declination, the J2000.0 precession when chosen, and the
 // slew itself. Replies are not examined.
-#include "app/MainForm.h"
 #include "link/Cache.h"
+#include "link/ProgramPhase.h"
 #include "schedule/Schedule.h"
 #include "schedule/SlewCommands.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -17,13 +18,11 @@ constexpr int kMarkerStep = 16;
 }  // namespace
 
 std::string TSchedule::SendCommand(const std::string& command, bool wait) {
-  TCache* cache = context_.windows.cache;
-  if (cache == nullptr) return {};
-  return cache->SendCommand(command, wait);
+  return cache_.SendCommand(command, wait);
 }
 
 void TSchedule::GoClick() {
-  if (TMainForm* main = context_.windows.main) main->appearance.Blink(*Go);
+  scheme_.Blink(*Go);
   SlewTo(SlewTarget{TargetRA->text(), TargetDEC->text(), "unknown"});
 }
 
@@ -54,8 +53,7 @@ void TSchedule::EditDecChange(ui::MaskEdit& field) {
 
 bool TSchedule::SlewAbandoned() const {
   if (stopCount_ != slewStopCount_) return true;
-  TMainForm* main = context_.windows.main;
-  return main != nullptr && main->shuttingDown();
+  return ShuttingDown(startupTimer_);
 }
 
 void TSchedule::SlewTo(SlewTarget target) {
@@ -84,7 +82,7 @@ void TSchedule::SendSlewSequence(const SlewTarget& target) {
   SendCommand(RightAscensionCommand(target.rightAscension), true);
   if (SlewAbandoned()) return;
   SendCommand(ObjectNameCommand(target.name), false);
-  context_.backend.sleep(kAfterNamePauseMs);
+  backend().sleep(kAfterNamePauseMs);
   SendCommand(DeclinationCommand(target.declination), true);
   if (SlewAbandoned()) return;
   if (EquinoxMode == kJ2000) {

@@ -1,6 +1,6 @@
 #include "sheets/ControlLine.h"
 
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 

@@ -4,17 +4,12 @@
 // Thread: any (pure functions).
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace orvane {
+#include "profile/ProfileLineError.h"
 
-// A profile line that cannot be read; the reader reports it and goes on with the next line.
-class ProfileLineError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace orvane {
 
 constexpr double kNoLimit = -3;  // marks a missing range value
 

@@ -1,7 +1,6 @@
 // Putting values into controls and reading them back by setting number.
-#include "app/MainForm.h"
-#include "sheets/NumberText.h"
 #include "sheets/Sheets.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 

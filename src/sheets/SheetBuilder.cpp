@@ -1,8 +1,7 @@
 // Building sheets and their controls from profile lines.
-#include "app/MainForm.h"
 #include "profile/KeywordText.h"
-#include "sheets/NumberText.h"
 #include "sheets/Sheets.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 
@@ -36,7 +35,9 @@ std::string FieldGroupText(long long number) {
   return std::to_string(number);
 }
 
-Sheets::Sheets(TMainForm& main) : main_(main) {}
+Sheets::Sheets(ui::Backend& backend, SheetWindow window, ui::ColorScheme& scheme,
+               const ProfileDocument& document)
+    : backend_(backend), window_(window), scheme_(scheme), document_(document) {}
 
 Sheets::~Sheets() = default;
 
@@ -46,13 +47,13 @@ SheetRecord& Sheets::requireSheet() {
 }
 
 void Sheets::CreateSheet(std::string_view line) {
-  ui::Backend& b = main_.backend();
-  Appearance& look = main_.appearance;
+  ui::Backend& b = backend_;
+  ui::ColorScheme& look = scheme_;
   auto sheet = std::make_unique<SheetRecord>();
   sheet->name = FirstQuotedValue(line);
   sheet->number = sheets_.empty() ? 1 : sheets_.back()->number + 1;
 
-  sheet->menuPanel = std::make_unique<ui::Panel>(b, &main_, "");
+  sheet->menuPanel = std::make_unique<ui::Panel>(b, &window_.window, "");
   sheet->menuPanel->setVisible(false);
   sheet->menuPanel->setBounds(25, kMenuTop + kMenuSpacing * sheet->number, 0, 35);
   sheet->menuPanel->setColor(look.activeColor(1));
@@ -78,13 +79,13 @@ void Sheets::CreateSheet(std::string_view line) {
   sheet->menuLabel->setTag(-sheet->number);
   sheet->menuLabel->onClick = [this](ui::Widget& sender) { Callback(sender); };
 
-  ui::Panel& page = *main_.SheetPanel;
+  ui::Panel& page = window_.sheetPanel;
   sheet->contentPanel = std::make_unique<ui::Panel>(b, &page, "");
   sheet->contentPanel->setVisible(false);
   sheet->contentPanel->setBounds(20, 20, page.width() - 40, page.height() - 40);
   sheet->contentPanel->setColor(look.tableColor(4));
   sheet->contentPanel->setParentFont(true);
-  main_.MakeDraggable(*sheet->contentPanel);
+  if (makeDraggable) makeDraggable(*sheet->contentPanel);
 
   sheets_.push_back(std::move(sheet));
   RowCounter = 0;
@@ -147,7 +148,7 @@ ui::Label& Sheets::CreateLabel(long long number, const std::string& text) {
   SheetRecord& sheet = requireSheet();
   requireRoom(sheet.labels, "labels");
   ++RowCounter;
-  auto label = std::make_unique<ui::Label>(main_.backend(), sheet.contentPanel.get(), "");
+  auto label = std::make_unique<ui::Label>(backend_, sheet.contentPanel.get(), "");
   label->setAutoSize(false);
   label->setParentFont(true);
   label->setTag(number);
@@ -163,7 +164,7 @@ ui::MaskEdit& Sheets::CreateStaticSlider(long long number, const std::string& te
   SheetRecord& sheet = requireSheet();
   requireRoom(sheet.fields, "fields");
   const std::string group = FieldGroupText(number);
-  auto field = std::make_unique<ui::MaskEdit>(main_.backend(), sheet.contentPanel.get(), "");
+  auto field = std::make_unique<ui::MaskEdit>(backend_, sheet.contentPanel.get(), "");
   field->setMaxLength(kMaxFieldLength);
   field->setAutoSelect(false);
   field->setShowHint(true);
@@ -171,8 +172,8 @@ ui::MaskEdit& Sheets::CreateStaticSlider(long long number, const std::string& te
   field->setTag(number);
   field->setBounds(kFieldLeft + ColumnOffset, kRowSpacing * RowCounter - 28, 132, 21);
   field->setTabOrder(TabCounter++);
-  field->setColor(main_.appearance.palette().fieldBackground);
-  field->setFontColor(main_.appearance.palette().fieldText);
+  field->setColor(scheme_.palette().fieldBackground);
+  field->setFontColor(scheme_.palette().fieldText);
   ui::MaskEdit* raw = field.get();
   if (!mask.empty()) {
     field->setShowHint(false);
@@ -202,8 +203,8 @@ ui::MaskEdit& Sheets::CreateStaticSlider(long long number, const std::string& te
 }
 
 ui::MaskEdit& Sheets::CreateSlider(long long number, const std::string& text,
-                                   const std::string& command, const std::string& mask,
-                                   double low, double high) {
+                                   const std::string& command, const std::string& mask, double low,
+                                   double high) {
   CreateLabel(number, text);
   return CreateStaticSlider(number, text, command, mask, low, high);
 }
@@ -214,15 +215,15 @@ void Sheets::CreateBox(long long number, const std::string& text, const std::str
   const long long group = number / 10;
   if (number % 10 == 1) {
     requireRoom(sheet.lists, "option lists");
-    std::string name = "DynamicBox" + std::to_string(sheet.number) +
-                       std::to_string(sheet.lists.size() + 1);
-    auto list = std::make_unique<ui::ComboBox>(main_.backend(), sheet.contentPanel.get(), name);
+    std::string name =
+        "DynamicBox" + std::to_string(sheet.number) + std::to_string(sheet.lists.size() + 1);
+    auto list = std::make_unique<ui::ComboBox>(backend_, sheet.contentPanel.get(), name);
     list->setNiteCombo(true);
     list->setTag(group + 1000);
     list->setBounds(kFieldLeft, kRowSpacing * RowCounter - 28, 145, 24);
     list->setStyle(editable ? ui::ComboStyle::DropDown : ui::ComboStyle::DropDownList);
-    list->setColor(main_.appearance.palette().fieldBackground);
-    list->setFontColor(main_.appearance.palette().fieldText);
+    list->setColor(scheme_.palette().fieldBackground);
+    list->setFontColor(scheme_.palette().fieldText);
     ui::ComboBox* raw = list.get();
     if (editable) {
       list->onKeyUp = [this, raw](ui::Widget&, int&, ui::ShiftState) { AutoComplete(*raw); };
@@ -246,7 +247,7 @@ void Sheets::CreateButton(long long number, const std::string& text, const std::
   SheetRecord& sheet = *sheets_.back();
   requireRoom(sheet.buttons, "buttons");
   std::string name = "DynamicButton" + std::to_string(sheet.buttons.size() + 1);
-  auto button = std::make_unique<ui::Button>(main_.backend(), sheet.contentPanel.get(), name);
+  auto button = std::make_unique<ui::Button>(backend_, sheet.contentPanel.get(), name);
   button->setTag(number);
   button->setText(caption);
   button->setTabStop(false);
@@ -291,12 +292,12 @@ void Sheets::AssociateCommand(ui::Widget& control, std::string_view commands) {
 
 void Sheets::AddSynchronizer(ControlBinding& binding) {
   SheetRecord& sheet = requireSheet();
-  ui::Backend& b = main_.backend();
+  ui::Backend& b = backend_;
   const int top = kRowSpacing * RowCounter - 27;
   binding.synchroniserShape = std::make_unique<ui::Shape>(b, sheet.contentPanel.get(), "");
   binding.synchroniserShape->setBounds(335, top, 160, 25);
-  binding.synchroniserShape->setPenColor(main_.Frame->penColor());
-  binding.synchroniserShape->setBrushColor(main_.appearance.tableColor(6));
+  binding.synchroniserShape->setPenColor(window_.frame.penColor());
+  binding.synchroniserShape->setBrushColor(scheme_.tableColor(6));
   binding.synchroniserLabel = std::make_unique<ui::Label>(b, sheet.contentPanel.get(), "");
   binding.synchroniserLabel->setAutoSize(false);
   binding.synchroniserLabel->setBounds(335, top, 160, 25);

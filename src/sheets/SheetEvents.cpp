@@ -1,11 +1,9 @@
 // Control events: the one handler of every profile-built control, native writes for the
 // queue, and removing everything a profile built.
-#include "app/ErrorForm.h"
-#include "app/MainForm.h"
-#include "dialogue/Checksum.h"
 #include "link/Cache.h"
-#include "sheets/NumberText.h"
 #include "sheets/Sheets.h"
+#include "text/Checksum.h"
+#include "text/NumberText.h"
 
 namespace orvane {
 
@@ -17,7 +15,7 @@ void Sheets::Callback(ui::Widget& sender) {
   if (sender.kind() == ui::WidgetKind::ComboBox) {
     auto& list = static_cast<ui::ComboBox&>(sender);
     if (list.niteCombo() && list.editable() && !sendingAll) {
-      if (!main_.ProfileLoading && selectDatabaseEntry) selectDatabaseEntry(list);
+      if (!document_.ProfileLoading && selectDatabaseEntry) selectDatabaseEntry(list);
       return;
     }
   }
@@ -40,13 +38,13 @@ void Sheets::showSheet(ui::Widget& sender) {
     }
   }
   if (leaving != nullptr) leaving->contentPanel->hide();
-  main_.ProfileMenu->setFontStyle(false, &sender == main_.ProfileMenu.get());
-  main_.profilePage.ProfileFilesChange(nullptr);
-  if (main_.activeControl() == main_.ProfileFiles.get()) main_.appearance.Defocus();
+  window_.profileMenu.setFontStyle(false, &sender == &window_.profileMenu);
+  if (profileFilesChanged) profileFilesChanged();
+  if (window_.window.activeControl() == &window_.profileFiles) scheme_.Defocus();
 }
 
 void Sheets::handleValueControl(ui::Widget& sender) {
-  if (main_.ProfileLoading || receivingAll) return;
+  if (document_.ProfileLoading || receivingAll) return;
   bool bindingRan = false;
   const unsigned long removals = removals_;
   for (size_t i = 0; i < bindings_.size(); ++i) {
@@ -61,14 +59,14 @@ void Sheets::handleValueControl(ui::Widget& sender) {
     long long number = 0;
     long long group = 0;
     bool numberMatches = TryParseInteger(event.number, number) && number == tag;
-    bool optionMatches = TryParseInteger(event.group, group) && group + 1000 == tag &&
-                         event.text == sender.text();
+    bool optionMatches =
+        TryParseInteger(event.group, group) && group + 1000 == tag && event.text == sender.text();
     if (!numberMatches && !optionMatches) continue;
     if (!bindingRan && !FireEvent(sender, event, false)) return;
     long long mirrored = numberMatches ? tag % 1000 : number % 1000;
     SetControlValue(&sender, mirrored, true, sender.text(), false);
-    if (sender.kind() == ui::WidgetKind::ComboBox && main_.activeControl() == &sender) {
-      main_.appearance.Defocus();
+    if (sender.kind() == ui::WidgetKind::ComboBox && window_.window.activeControl() == &sender) {
+      scheme_.Defocus();
     }
   }
 }
@@ -79,10 +77,8 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
   const std::string queuedNumber = prefix.substr(1, prefix.size() - 2);
   std::string command = prefix;
   auto withdrawAndReport = [&](double value) {
-    if (TCache* cache = main_.windows().cache) cache->ClearEvents(queuedNumber);
-    if (TErrorForm* error = main_.windows().error) {
-      error->RangeError(&control, event.high, event.low, value);
-    }
+    if (cache_ != nullptr) cache_->ClearEvents(queuedNumber);
+    if (rangeErrors_ != nullptr) rangeErrors_->RangeError(&control, event.high, event.low, value);
   };
   if (control.kind() == ui::WidgetKind::MaskEdit) {
     auto& field = static_cast<ui::MaskEdit&>(control);
@@ -93,7 +89,7 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
         if (ch == blank || ch == ' ') ch = '0';
       }
     } else if (text.empty()) {
-      if (TCache* cache = main_.windows().cache) cache->ClearEvents(queuedNumber);
+      if (cache_ != nullptr) cache_->ClearEvents(queuedNumber);
       return false;
     }
     double value = StrToFloatDef(text, event.low - 1);
@@ -107,7 +103,7 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
   }
   command += CalculateChecksum(command);
   command += '#';
-  if (TCache* cache = main_.windows().cache) cache->AddToCache(command);
+  if (cache_ != nullptr) cache_->AddToCache(command);
   return true;
 }
 
@@ -130,7 +126,7 @@ void Sheets::RemoveAllComponents() {
   }
   sheets_.clear();
   events_.clear();
-  if (TErrorForm* error = main_.windows().error) error->ForgetLastReport();
+  if (rangeErrors_ != nullptr) rangeErrors_->ForgetLastReport();
   LongitudeBinding = nullptr;
   UtcOffsetBinding = nullptr;
   SlewSpeedControl = nullptr;

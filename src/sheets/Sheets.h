@@ -5,6 +5,7 @@
 // write commands for the queue (FireEvent), and removes everything again.
 // Owned by the main window; called by the profile reader and by control events.
 // Thread: user-interface thread only.
+// Layer: sheets/, below persistence/; it may use profile/, link/, ui/ and text/.
 #pragma once
 
 #include <functional>
@@ -13,29 +14,54 @@
 #include <string_view>
 #include <vector>
 
+#include "link/ClockTick.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileReader.h"
 #include "sheets/ControlLine.h"
+#include "sheets/RangeErrorReport.h"
 #include "sheets/SheetTypes.h"
+#include "ui/ColorScheme.h"
+#include "ui/Form.h"
 
 namespace orvane {
 
-class TMainForm;
+class TCache;
 
-class Sheets {
+// The parts of the main window the sheets are built on: the window holds the menu entries,
+// the sheet panel the content panels; the profile menu entry and the profile list follow
+// sheet switches.
+struct SheetWindow {
+  ui::Form& window;
+  ui::Panel& sheetPanel;
+  const ui::Shape& frame;
+  ui::Label& profileMenu;
+  ui::ComboBox& profileFiles;
+};
+
+class Sheets : public ProfileSheets, public ClockFields {
  public:
-  explicit Sheets(TMainForm& main);
+  Sheets(ui::Backend& backend, SheetWindow window, ui::ColorScheme& scheme,
+         const ProfileDocument& document);
   ~Sheets();
 
+  // The cache manager and the range-error box, once their windows exist.
+  void SetCache(TCache* cache) { cache_ = cache; }
+  void SetRangeErrors(RangeErrorReport* errors) { rangeErrors_ = errors; }
+  // Hooks a content panel onto the main window's dragging, when installed.
+  std::function<void(ui::Widget&)> makeDraggable;
+  // The profile page's buttons follow a switch to the profile page, when installed.
+  std::function<void()> profileFilesChanged;
+
   // ---- building (profile lines) ----
-  void CreateSheet(std::string_view line);
+  void CreateSheet(std::string_view line) override;
   // A control definition line; throws ProfileLineError when the line cannot be built.
-  void CreateControl(std::string_view line);
+  void CreateControl(std::string_view line) override;
   ui::Label& CreateLabel(long long number, const std::string& text);
   ui::MaskEdit& CreateStaticSlider(long long number, const std::string& text,
-                                   const std::string& command, const std::string& mask,
-                                   double low, double high);
-  ui::MaskEdit& CreateSlider(long long number, const std::string& text,
-                             const std::string& command, const std::string& mask, double low,
-                             double high);
+                                   const std::string& command, const std::string& mask, double low,
+                                   double high);
+  ui::MaskEdit& CreateSlider(long long number, const std::string& text, const std::string& command,
+                             const std::string& mask, double low, double high);
   void CreateBox(long long number, const std::string& text, const std::string& command,
                  bool editable, bool withoutEvent);
   void CreateButton(long long number, const std::string& text, const std::string& command,
@@ -50,8 +76,8 @@ class Sheets {
   std::function<void(const ControlLine&)> createDatabase;
 
   // ---- values ----
-  void SetControlValue(ui::Widget* excluded, long long number, bool quiet,
-                       const std::string& text, bool exact);
+  void SetControlValue(ui::Widget* excluded, long long number, bool quiet, const std::string& text,
+                       bool exact) override;
   std::string GetControlValue(long long number) const;
   void MaskEditChange(ui::MaskEdit& field);
   void AutoComplete(ui::ComboBox& list);
@@ -91,6 +117,12 @@ class Sheets {
   ControlBinding* UtcOffsetBinding = nullptr;
   ui::MaskEdit* SlewSpeedControl = nullptr;
   ControlEvent* SlewSpeedEvent = nullptr;
+  ui::Widget* ControllerClockField() const override {
+    return LocalTimeBinding != nullptr ? LocalTimeBinding->control : nullptr;
+  }
+  ui::Widget* LongitudeField() const override {
+    return LongitudeBinding != nullptr ? LongitudeBinding->control : nullptr;
+  }
   // Set while all settings are received or sent (the bulk transfer).
   bool receivingAll = false;
   bool sendingAll = false;
@@ -102,7 +134,12 @@ class Sheets {
   void showSheet(ui::Widget& sender);
   void handleValueControl(ui::Widget& sender);
 
-  TMainForm& main_;
+  ui::Backend& backend_;
+  SheetWindow window_;
+  ui::ColorScheme& scheme_;
+  const ProfileDocument& document_;
+  TCache* cache_ = nullptr;
+  RangeErrorReport* rangeErrors_ = nullptr;
   // Counts removals: a handler that let events run (a bound command waits for its reply)
   // checks it, because a profile loaded meanwhile has freed the control it was handed.
   unsigned long removals_ = 0;

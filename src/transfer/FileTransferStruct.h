@@ -2,6 +2,8 @@
 // one file's lines, its command, file and alignment buttons and its status line. The main
 // window keeps the panels in creation order; they live until the sheets are removed.
 // Thread: user-interface thread only.
+// Layer: transfer/, below dialogue/; it may use sheets/, profile/, persistence/, link/, ui/
+// and text/ (not schedule/).
 #pragma once
 
 #include <array>

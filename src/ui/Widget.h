@@ -8,6 +8,7 @@
 // without a display. Because the state lives here, both backends behave alike.
 //
 // Thread: user-interface thread only.
+// Layer: ui/, the bottom; it uses nothing of the program (its Qt backend alone uses Qt).
 #pragma once
 
 #include <cstdint>

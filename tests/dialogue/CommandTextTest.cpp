@@ -2,8 +2,9 @@
 // rewriting, position formats, the clock offset and object lines.
 #include <gtest/gtest.h>
 
-#include "dialogue/Checksum.h"
+#include "text/Checksum.h"
 #include "dialogue/CommandText.h"
+#include "link/AstroTime.h"
 
 namespace orvane {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "app/ErrorForm.h"
 #include "app/MainForm.h"
-#include "dialogue/Checksum.h"
+#include "text/Checksum.h"
 #include "link/Cache.h"
 #include "schedule/Schedule.h"
 #include "support/HeadlessApp.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "dialogue/Checksum.h"
+#include "text/Checksum.h"
 #include "link/Cache.h"
 #include "support/HeadlessApp.h"
 

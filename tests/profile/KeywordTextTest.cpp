@@ -1,4 +1,5 @@
 #include "profile/KeywordText.h"
+#include "text/VersionText.h"
 
 #include <gtest/gtest.h>
 

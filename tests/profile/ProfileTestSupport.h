@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "dialogue/Checksum.h"
+#include "text/Checksum.h"
 #include "link/Cache.h"
 #include "schedule/Schedule.h"
 #include "sheets/Sheets.h"

@@ -1,4 +1,4 @@
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 
 #include <gtest/gtest.h>
 

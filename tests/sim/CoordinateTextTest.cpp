@@ -3,7 +3,7 @@
 
 #include "CoordinateText.h"
 #include "NativeChecksum.h"
-#include "dialogue/Checksum.h"
+#include "text/Checksum.h"
 
 namespace orvane::sim {
 namespace {

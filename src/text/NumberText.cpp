@@ -1,4 +1,4 @@
-#include "sheets/NumberText.h"
+#include "text/NumberText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -180,6 +180,22 @@ double LeadingNumber(std::string_view text) {
   if (ScanDecimal(text, normalised) == 0) return 0;
   double value = 0;
   return ConvertDecimal(normalised, value) ? value : 0;
+}
+
+long long IntegerOr(std::string_view text, long long fallback) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  size_t end = text.size();
+  while (end > i && text[end - 1] == ' ') --end;
+  bool negative = false;
+  if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == end || end - i > 18) return fallback;
+  long long value = 0;
+  for (; i < end; ++i) {
+    if (text[i] < '0' || text[i] > '9') return fallback;
+    value = value * 10 + (text[i] - '0');
+  }
+  return negative ? -value : value;
 }
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 // Number <-> text conversion of control values, the same everywhere in the program.
 // Thread: any (pure functions).
+// Layer: text/, the bottom beside ui/; pure functions that use nothing of the program.
 #pragma once
 
 #include <string>
@@ -33,5 +34,9 @@ bool IsControlNumber(long long number);
 // The numeric prefix of a text (optional sign, digits, optional fraction); 0 when the text
 // does not begin with a number: "15abc" -> 15, "abc" -> 0, "-2.5:" -> -2.5.
 double LeadingNumber(std::string_view text);
+
+// Whole text read as a decimal integer (optional sign, blanks around allowed); fallback
+// when it is not one.
+long long IntegerOr(std::string_view text, long long fallback);
 
 }  // namespace orvane

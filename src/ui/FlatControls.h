@@ -9,24 +9,23 @@
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
-namespace orvane {
+namespace orvane::ui {
 
-std::unique_ptr<ui::Label> MakeCaption(ui::Backend& backend, ui::Widget* parent,
-                                       const std::string& name, const std::string& caption,
-                                       int left, int top);
+std::unique_ptr<Label> MakeCaption(Backend& backend, Widget* parent, const std::string& name,
+                                   const std::string& caption, int left, int top);
 
 // The shape is named name + "Shape"; label and shape share the bounds.
-void MakeFlatButton(ui::Backend& backend, ui::Widget* parent, std::unique_ptr<ui::Shape>& shape,
-                    std::unique_ptr<ui::Label>& label, const std::string& name,
+void MakeFlatButton(Backend& backend, Widget* parent, std::unique_ptr<Shape>& shape,
+                    std::unique_ptr<Label>& label, const std::string& name,
                     const std::string& caption, int left, int top, int width, int height = 25);
 
 // A borderless dialog of the given size centred on the screen, its outline with curved
 // corners (each cut by an ellipse a quarter of the height across), and the frame shape that
 // fills it.
-std::unique_ptr<ui::Shape> MakeDialogFrame(ui::Form& form, int width, int height);
+std::unique_ptr<Shape> MakeDialogFrame(Form& form, int width, int height);
 
 // A bold title in the parent's font family at pointSize.
-std::unique_ptr<ui::Label> MakeTitle(ui::Backend& backend, ui::Widget* parent,
-                                     const std::string& text, int left, int top, int pointSize);
+std::unique_ptr<Label> MakeTitle(Backend& backend, Widget* parent, const std::string& text,
+                                 int left, int top, int pointSize);
 
-}  // namespace orvane
+}  // namespace orvane::ui

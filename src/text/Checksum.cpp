@@ -1,4 +1,4 @@
-#include "dialogue/Checksum.h"
+#include "text/Checksum.h"
 
 namespace orvane {
 
