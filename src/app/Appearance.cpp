@@ -114,7 +114,8 @@ bool Appearance::registerControl(ui::Widget* control) {
 void Appearance::SetVisionMode() {
   const Palette p = palette();
   TMainForm& m = main_;
-  backend_.setHintColor(p.hint);
+  // Hints in the hint colour with text in the button text colour.
+  backend_.setHintColors(p.hint, p.sheetFrameFill);
   m.setFontColor(p.text);
   m.setColor(ui::kBlack);
 

@@ -74,7 +74,8 @@ class Backend {
   // The application palette standing in for the system colour table.
   virtual SystemPalette systemColors() = 0;
   virtual void setSystemColors(const SystemPalette& colors) = 0;
-  virtual void setHintColor(Color color) = 0;
+  // The hint window's background and text.
+  virtual void setHintColors(Color background, Color text) = 0;
 
   virtual void tone(int frequencyHz, int durationMs) = 0;
   virtual int messageBox(const std::string& text, const std::string& caption,
@@ -89,6 +90,23 @@ class Backend {
   // the user-interface thread itself it runs at once. After terminate() it returns without
   // running the call, so that no other thread is left waiting at shutdown.
   virtual void runOnGuiThread(std::function<void()> call) = 0;
+
+  // One key that acts in every window of the program, dialogs and message boxes included,
+  // before the window and its controls see it (the key that stops the mount).
+  void setGlobalKey(int key, std::function<void()> action) {
+    globalKey_ = key;
+    globalAction_ = std::move(action);
+  }
+  // Runs the global key's action when key is that key; true when it ran.
+  bool runGlobalKey(int key) {
+    if (key == 0 || key != globalKey_ || !globalAction_) return false;
+    globalAction_();
+    return true;
+  }
+
+ private:
+  int globalKey_ = 0;
+  std::function<void()> globalAction_;
 };
 
 }  // namespace orvane::ui

@@ -51,6 +51,12 @@ void Label::setText(std::string text) {
   if (autoSize_) fitToText();
 }
 
+void Label::setFlatButton(bool flat) {
+  if (flat == flatButton_) return;
+  flatButton_ = flat;
+  changed(Prop::Style);
+}
+
 void Label::fitToText() {
   // An estimate good enough for layout decisions; the Qt peer draws the real text.
   const Font& f = font();

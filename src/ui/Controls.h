@@ -31,6 +31,10 @@ class Label : public Widget {
   // With auto size on, setting the text sizes the label to it (an estimate from the font).
   void setAutoSize(bool autoSize);
   void setText(std::string text) override;
+  // A flat button (a caption over a shape): it takes the keyboard focus in tab order, shows
+  // a focus mark, and Space or Enter presses it as the left mouse button does.
+  bool flatButton() const { return flatButton_; }
+  void setFlatButton(bool flat);
 
  private:
   void fitToText();
@@ -38,6 +42,7 @@ class Label : public Widget {
   bool verticalCenter_ = false;
   bool wordWrap_ = false;
   bool autoSize_ = true;
+  bool flatButton_ = false;
 };
 
 enum class ShapeType { Rectangle, RoundRect };

@@ -33,13 +33,18 @@ void MaskEdit::setText(std::string text) {
 }
 
 void MaskEdit::setDisplay(std::string display, size_t caret, bool byUser) {
-  (void)byUser;
   std::string value = mask_.active() ? mask_.textFromDisplay(display) : display;
   bool displayChanged = display != display_;
   display_ = std::move(display);
   caret_ = std::min(caret, display_.size());
   selLength_ = 0;
   bool textChanged = value != text();
+  if (!byUser) {
+    modified_ = false;
+  } else if (textChanged && !modified_) {
+    modified_ = true;
+    unedited_ = text();
+  }
   if (textChanged) {
     Widget::setText(std::move(value));
   } else if (displayChanged) {
@@ -47,6 +52,16 @@ void MaskEdit::setDisplay(std::string display, size_t caret, bool byUser) {
   }
   changed(Prop::Selection);
   if (textChanged) change();
+}
+
+void MaskEdit::userReplaceText(const std::string& text) {
+  std::string display = mask_.active() ? mask_.displayFromText(text) : text;
+  const size_t caret = display.size();
+  setDisplay(std::move(display), caret, true);
+}
+
+void MaskEdit::revertEdit() {
+  if (modified_) setText(unedited_);
 }
 
 void MaskEdit::setReadOnly(bool readOnly) {
@@ -429,10 +444,40 @@ void StringGrid::setFixedColor(Color color) {
   changed(Prop::Style);
 }
 
+void StringGrid::setSelectionColors(Color background, Color text) {
+  if (background == selectionColor_ && text == selectionFontColor_) return;
+  selectionColor_ = background;
+  selectionFontColor_ = text;
+  changed(Prop::Color);
+}
+
 void StringGrid::setRow(int row) {
   if (row < fixedRows_ || row >= rowCount_) return;
   row_ = row;
+  scrollTo(row);
   changed(Prop::Selection);
+}
+
+int StringGrid::visibleRowCount() const {
+  // The height holds the fixed rows, the data rows in view and a 3-pixel frame.
+  const int rows = (height() - 3) / std::max(1, defaultRowHeight_) - fixedRows_;
+  return std::max(1, rows);
+}
+
+int StringGrid::topRow() const {
+  // The view stays inside the rows whatever the height and row count became meanwhile.
+  return std::max(fixedRows_, std::min(topRow_, rowCount_ - visibleRowCount()));
+}
+
+void StringGrid::scrollTo(int row) {
+  const int visible = visibleRowCount();
+  topRow_ = topRow();
+  if (row < topRow_) topRow_ = row;
+  if (row >= topRow_ + visible) topRow_ = row - visible + 1;
+}
+
+void StringGrid::userScrolled(int row) {
+  topRow_ = row;
 }
 
 void StringGrid::userSelectCell(int col, int row) {

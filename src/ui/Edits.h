@@ -46,6 +46,16 @@ class MaskEdit : public Widget {
   void pressKey(int key);
   // The toolkit edited the text freely (unmasked fields only).
   void userSetText(std::string text, size_t caret);
+  // User input: the whole text replaced by what the user typed (a value text, formatted
+  // into the mask as setText does).
+  void userReplaceText(const std::string& text);
+
+  // Whether the user changed the text since the program last set it (or since the edit
+  // was taken, setModified(false)).
+  bool modified() const { return modified_; }
+  void setModified(bool modified) { modified_ = modified; }
+  // Puts back the text the field held before the user began to change it.
+  void revertEdit();
 
  private:
   void setDisplay(std::string display, size_t caret, bool byUser);
@@ -56,6 +66,8 @@ class MaskEdit : public Widget {
   int maxLength_ = 0;
   bool autoSelect_ = true;
   bool readOnly_ = false;
+  bool modified_ = false;
+  std::string unedited_;
 };
 
 enum class ComboStyle { DropDownList, DropDown };
@@ -181,12 +193,22 @@ class StringGrid : public Widget {
   void deleteRow(int row);
   Color fixedColor() const { return fixedColor_; }
   void setFixedColor(Color color);
-  // Selected row (the grid selects whole rows); -1 when none.
+  // The selected row is drawn in these colours: background and text.
+  Color selectionColor() const { return selectionColor_; }
+  Color selectionFontColor() const { return selectionFontColor_; }
+  void setSelectionColors(Color background, Color text);
+  // Selected row (the grid selects whole rows); -1 when none. Selecting a row scrolls it
+  // into view.
   int row() const { return row_; }
   void setRow(int row);
+  // The first data row in view, and how many data rows the grid's height shows.
+  int topRow() const;
+  int visibleRowCount() const;
   // User input: a cell was clicked. Handlers may refuse the selection.
   std::function<void(StringGrid&, int col, int row, bool& canSelect)> onSelectCell;
   void userSelectCell(int col, int row);
+  // User input: the grid was scrolled to show row first.
+  void userScrolled(int row);
 
  private:
   int colCount_ = 5;
@@ -196,7 +218,12 @@ class StringGrid : public Widget {
   std::vector<int> colWidths_;
   std::vector<std::vector<std::string>> cells_;  // [row][col]
   Color fixedColor_ = 0xF0F0F0;
+  Color selectionColor_ = 0x800000;
+  Color selectionFontColor_ = kWhite;
   int row_ = 1;
+  int topRow_ = 1;
+  // Brings a data row into view.
+  void scrollTo(int row);
 };
 
 }  // namespace orvane::ui

@@ -50,6 +50,7 @@ void MakeFlatButton(Backend& backend, Widget* parent, std::unique_ptr<Shape>& sh
   label->setVerticalCenter(true);
   label->setBounds(left, top, width, height);
   label->setText(caption);
+  label->setFlatButton(true);
 }
 
 }  // namespace orvane::ui

@@ -14,7 +14,8 @@ namespace orvane::ui {
 std::unique_ptr<Label> MakeCaption(Backend& backend, Widget* parent, const std::string& name,
                                    const std::string& caption, int left, int top);
 
-// The shape is named name + "Shape"; label and shape share the bounds.
+// The shape is named name + "Shape"; label and shape share the bounds. The label is the
+// button: it takes the focus in tab order and Space or Enter presses it.
 void MakeFlatButton(Backend& backend, Widget* parent, std::unique_ptr<Shape>& shape,
                     std::unique_ptr<Label>& label, const std::string& name,
                     const std::string& caption, int left, int top, int width, int height = 25);

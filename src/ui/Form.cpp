@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/Backend.h"
+#include "ui/Controls.h"
 #include "ui/Edits.h"
 
 namespace orvane::ui {
@@ -70,6 +71,9 @@ void Form::setActiveControl(Widget* control) {
   Widget* previous = activeControl_;
   activeControl_ = control;
   changed(Prop::Focus);
+  // Controls that draw their own focus mark learn that it moved.
+  if (previous != nullptr) previous->changed(Prop::Focus);
+  if (control != nullptr) control->changed(Prop::Focus);
   if (previous != nullptr && previous->onExit) previous->onExit(*previous);
 }
 
@@ -77,11 +81,16 @@ void Form::noteFocus(Widget* control) {
   if (control == activeControl_) return;
   Widget* previous = activeControl_;
   activeControl_ = control;
+  if (previous != nullptr) previous->changed(Prop::Focus);
+  if (control != nullptr) control->changed(Prop::Focus);
   if (previous != nullptr && previous->onExit) previous->onExit(*previous);
 }
 
 void Form::forgetControl(Widget* control) {
-  if (control != nullptr && control->contains(activeControl_)) activeControl_ = nullptr;
+  if (control == nullptr) return;
+  if (control->contains(activeControl_)) activeControl_ = nullptr;
+  if (control->contains(keyPressedButton_)) keyPressedButton_ = nullptr;
+  if (control->contains(releasingButton_)) releasingButton_ = nullptr;
 }
 
 bool Form::selectNext(Widget* current, bool forward) {
@@ -138,6 +147,7 @@ void Form::close() {
 }
 
 bool Form::previewKeyDown(Widget& target, int key, ShiftState shift) {
+  if (backend().runGlobalKey(key)) return true;
   if (!keyPreview_ || !onKeyDown) return false;
   onKeyDown(target, key, shift);
   return key == 0;
@@ -151,7 +161,36 @@ bool Form::previewKeyPress(Widget& target, char key) {
 
 void Form::keyDown(Widget& target, int key, ShiftState shift) {
   if (previewKeyDown(target, key, shift)) return;
-  if (&target != this && target.onKeyDown) target.onKeyDown(target, key, shift);
+  if (&target != this && target.onKeyDown) {
+    target.onKeyDown(target, key, shift);
+    if (key == 0) return;
+  }
+  pressFlatButton(target, key, false);
+}
+
+bool Form::pressFlatButton(Widget& target, int key, bool repeated) {
+  if (target.kind() != WidgetKind::Label || !static_cast<Label&>(target).flatButton()) return false;
+  if (key != keys::kSpace && key != keys::kReturn) return false;
+  if (repeated || keyPressedButton_ != nullptr) return true;
+  keyPressedButton_ = &target;
+  keyPressedKey_ = key;
+  target.mouseDown(MouseButton::Left, ShiftState{}, 0, 0);
+  return true;
+}
+
+void Form::keyUp(Widget& target, int key, ShiftState shift) {
+  target.keyUp(key, shift);
+  if (keyPressedButton_ == nullptr || key != keyPressedKey_) return;
+  Widget* button = keyPressedButton_;
+  keyPressedButton_ = nullptr;
+  releasingButton_ = button;
+  button->click();
+  if (releasingButton_ != nullptr) button->mouseUp(MouseButton::Left, ShiftState{}, 0, 0);
+  // Handlers take the focus away to clear carets; the button keeps it for the next press.
+  if (releasingButton_ != nullptr && activeControl_ == nullptr && button->canFocus()) {
+    setActiveControl(button);
+  }
+  releasingButton_ = nullptr;
 }
 
 void Form::keyPress(Widget& target, char key) {

@@ -70,14 +70,22 @@ class Form : public Widget {
   // Called before the form is shown (after it became visible) and when the user closes it.
   NotifyHandler onShow;
   NotifyHandler onCloseRequest;
-  // Key events seen by the form before its controls (when key preview is on).
+  // Key events seen by the form before its controls (when key preview is on); the
+  // program's global key (Backend::setGlobalKey) comes before everything else.
   // Returns whether the key was consumed (set to 0).
   bool previewKeyDown(Widget& target, int key, ShiftState shift);
   bool previewKeyPress(Widget& target, char key);
   // A key typed on target as the toolkit delivers it: first the form's preview, then the
-  // control's own handler; a character that survives reaches a masked field's text.
+  // control's own handler, then what the control does itself (a flat button is pressed);
+  // a character that survives reaches a masked field's text.
   void keyDown(Widget& target, int key, ShiftState shift);
   void keyPress(Widget& target, char key);
+  // A key released: a flat button pressed with that key is clicked and released now, even
+  // when the press moved the focus away from it, and keeps the focus for the next press.
+  void keyUp(Widget& target, int key, ShiftState shift);
+  // Space or Enter on a flat button presses it as the left mouse button does. Returns
+  // whether the key was taken; a held key's repeats are taken without pressing again.
+  bool pressFlatButton(Widget& target, int key, bool repeated);
 
   void raiseShow();
   // A control is going away: the focus is dropped when it lies on or inside it.
@@ -92,6 +100,11 @@ class Form : public Widget {
   std::optional<RoundRegion> region_;
   Widget* activeControl_ = nullptr;
   int modalResult_ = modal::kNone;
+  // The flat button held down by a key, and that key.
+  Widget* keyPressedButton_ = nullptr;
+  int keyPressedKey_ = 0;
+  // The flat button being released; cleared when it goes away meanwhile.
+  Widget* releasingButton_ = nullptr;
 };
 
 }  // namespace orvane::ui

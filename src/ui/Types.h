@@ -84,6 +84,7 @@ constexpr int kUp = 38;
 constexpr int kRight = 39;
 constexpr int kDown = 40;
 constexpr int kDelete = 46;
+constexpr int kF12 = 123;
 }  // namespace keys
 
 // Results of modal windows and message boxes.

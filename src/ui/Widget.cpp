@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/Backend.h"
+#include "ui/Controls.h"
 #include "ui/Form.h"
 
 namespace orvane::ui {
@@ -158,6 +159,8 @@ bool Widget::canFocus() const {
     case WidgetKind::StringGrid:
     case WidgetKind::Button:
       return showing() && enabled_;
+    case WidgetKind::Label:
+      return static_cast<const Label*>(this)->flatButton() && showing() && enabled_;
     default:
       return false;
   }

@@ -133,7 +133,7 @@ class Widget {
   void setTabOrder(int order) { tabOrder_ = order; }
   bool tabStop() const { return tabStop_; }
   void setTabStop(bool tabStop) { tabStop_ = tabStop; }
-  // Fields, lists and buttons can take the keyboard focus.
+  // Fields, lists, buttons and flat buttons can take the keyboard focus.
   bool canFocus() const;
   bool focused() const;
   void setFocus();

@@ -149,8 +149,9 @@ TEST_F(QtBackendTest, SystemColoursRoundTripThroughTheApplicationPalette) {
   backend.setSystemColors(saved);
   EXPECT_EQ(backend.systemColors(), saved);
 
-  backend.setHintColor(0x0000FF);
+  backend.setHintColors(0x0000FF, 0x000010);
   EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(255, 0, 0));
+  EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(16, 0, 0));
 }
 
 TEST_F(QtBackendTest, PopupMenuShowsTheDefaultItemBoldAndRunsTheChosenOne) {

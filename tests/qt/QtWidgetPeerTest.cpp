@@ -271,6 +271,48 @@ TEST_F(QtBackendTest, QtFocusMovesAreReportedAndTabFollowsTheTabOrder) {
   EXPECT_EQ(qwidgetOf(*form)->focusWidget(), nullptr);
 }
 
+// A flat button is reached with Tab, pressed with Space (held, its repeats press nothing
+// more), clicked on release, and draws a focus mark; the global key acts in a window that
+// is not the program's own too.
+TEST_F(QtBackendTest, FlatButtonsWorkFromTheKeyboardAndTheGlobalKeyEverywhere) {
+  ui::MaskEdit field(backend, form.get(), "Field");
+  ui::Label button(backend, form.get(), "Button");
+  button.setAutoSize(false);
+  button.setBounds(10, 40, 80, 25);
+  button.setText("Go");
+  button.setFlatButton(true);
+  std::vector<std::string> seen;
+  button.onMouseDown = [&](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) {
+    seen.push_back("down");
+    form->setActiveControl(nullptr);  // as the program's handlers do
+  };
+  button.onClick = [&](ui::Widget&) { seen.push_back("click"); };
+  showForm();
+  form->setActiveControl(&field);
+  pressKey(keyReceiver(*form), Qt::Key_Tab);
+  ASSERT_EQ(form->activeControl(), &button);
+  EXPECT_EQ(keyReceiver(*form), qwidgetOf(*form));  // the window takes the button's keys
+  const QImage marked = qwidgetOf(button)->grab().toImage();
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ", true);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
+  QCoreApplication::sendEvent(keyReceiver(*form), &press);
+  QCoreApplication::sendEvent(keyReceiver(*form), &repeat);
+  QCoreApplication::sendEvent(keyReceiver(*form), &release);
+  EXPECT_EQ(seen, (std::vector<std::string>{"down", "click"}));
+  EXPECT_EQ(form->activeControl(), &button);
+  form->setActiveControl(&field);
+  EXPECT_NE(qwidgetOf(button)->grab().toImage(), marked);  // the mark is gone
+
+  int stops = 0;
+  backend.setGlobalKey(ui::keys::kF12, [&] { ++stops; });
+  QWidget foreign;  // a window the program did not build, as a message box
+  pressKey(&foreign, Qt::Key_F12);
+  pressKey(keyReceiver(*form), Qt::Key_F12);
+  EXPECT_EQ(stops, 2);
+  backend.setGlobalKey(0, nullptr);
+}
+
 TEST_F(QtBackendTest, ComboUserSelectionFiresChangeButProgramSelectionDoesNot) {
   ui::ComboBox combo(backend, form.get());
   combo.setItems({"Alpha", "Beta", "Gamma"});

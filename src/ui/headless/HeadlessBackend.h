@@ -61,7 +61,10 @@ class HeadlessBackend : public Backend {
 
   SystemPalette systemColors() override { return palette_; }
   void setSystemColors(const SystemPalette& colors) override { palette_ = colors; }
-  void setHintColor(Color color) override { hintColor_ = color; }
+  void setHintColors(Color background, Color text) override {
+    hintColor_ = background;
+    hintTextColor_ = text;
+  }
 
   void tone(int frequencyHz, int durationMs) override;
   int messageBox(const std::string& text, const std::string& caption,
@@ -82,6 +85,7 @@ class HeadlessBackend : public Backend {
   void setSupportedModes(std::vector<Size> modes) { supportedModes_ = std::move(modes); }
   void setTrayAvailable(bool available) { trayAvailable_ = available; }
   Color hintColor() const { return hintColor_; }
+  Color hintTextColor() const { return hintTextColor_; }
   // Calls other threads have handed over that have not run yet (any thread).
   size_t pendingCalls();
 
@@ -117,6 +121,7 @@ class HeadlessBackend : public Backend {
   std::vector<Size> supportedModes_;
   SystemPalette palette_{};
   Color hintColor_ = 0;
+  Color hintTextColor_ = 0;
   bool trayAvailable_ = true;
   std::atomic<bool> terminated_ = false;
 

@@ -19,7 +19,6 @@
 #include "ui/TrayIcon.h"
 #include "ui/qt/QtButtonPeer.h"
 #include "ui/qt/QtComboPeer.h"
-#include "ui/qt/QtComboStyle.h"
 #include "ui/qt/QtConvert.h"
 #include "ui/qt/QtDisplayMode.h"
 #include "ui/qt/QtEventRouter.h"
@@ -29,6 +28,7 @@
 #include "ui/qt/QtMaskEditPeer.h"
 #include "ui/qt/QtMemoPeer.h"
 #include "ui/qt/QtPaintedPeer.h"
+#include "ui/qt/QtSchemeStyle.h"
 #include "ui/qt/QtSystemPalette.h"
 #include "ui/qt/QtTimerPeer.h"
 #include "ui/qt/QtTrayPeer.h"
@@ -61,7 +61,13 @@ QtBackend::QtBackend(QApplication& application)
   // The program ends by terminate(), not when its last window closes (it lives in the
   // notification area with every window hidden).
   QApplication::setQuitOnLastWindowClosed(false);
+  // Standard window parts are drawn from the palette the colour scheme sets, and nothing
+  // else (the application takes the style over).
+  if (dynamic_cast<QtSchemeStyle*>(QApplication::style()) == nullptr) {
+    QApplication::setStyle(new QtSchemeStyle);
+  }
   application_.installEventFilter(router_.get());
+  router_->globalKey = [this](int key) { return runGlobalKey(key); };
 }
 
 QtBackend::~QtBackend() {
@@ -78,11 +84,6 @@ QtDisplayMode& QtBackend::displayMode() {
     displayMode_ = std::make_unique<QtDisplayMode>(QGuiApplication::platformName() == "xcb");
   }
   return *displayMode_;
-}
-
-QStyle* QtBackend::comboStyle() {
-  if (!comboStyle_) comboStyle_ = std::make_unique<QtComboStyle>();
-  return comboStyle_.get();
 }
 
 std::unique_ptr<WidgetPeer> QtBackend::createPeer(Widget& widget) {
@@ -211,9 +212,13 @@ void QtBackend::setSystemColors(const SystemPalette& colors) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
 }
 
-void QtBackend::setHintColor(Color color) {
+void QtBackend::setHintColors(Color background, Color text) {
   QPalette palette = QToolTip::palette();
-  palette.setColor(QPalette::ToolTipBase, toQColor(color));
+  palette.setColor(QPalette::ToolTipBase, toQColor(background));
+  palette.setColor(QPalette::ToolTipText, toQColor(text));
+  // The hint window takes its frame and its background from the window roles.
+  palette.setColor(QPalette::Window, toQColor(background));
+  palette.setColor(QPalette::WindowText, toQColor(text));
   QToolTip::setPalette(palette);
 }
 
@@ -240,6 +245,12 @@ int QtBackend::messageBox(const std::string& text, const std::string& caption,
   QMessageBox box(QMessageBox::NoIcon, toQString(caption), toQString(text), choices,
                   QApplication::activeWindow());
   box.setEscapeButton(escape);
+  // A message box is drawn in the button colours, as the system draws its dialogs, so that
+  // it follows the colour scheme.
+  QPalette colors = box.palette();
+  colors.setColor(QPalette::Window, colors.color(QPalette::Active, QPalette::Button));
+  colors.setColor(QPalette::WindowText, colors.color(QPalette::Active, QPalette::ButtonText));
+  box.setPalette(colors);
   box.exec();
   switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
@@ -266,6 +277,7 @@ int QtBackend::showModal(Form& form) {
   modalLoops_.emplace_back(&loop);
   peer->beginModal(&loop);
   form.show();
+  peer->bringForward();
   if (alive && form.visible() && form.modalResult() == modal::kNone && !terminated_) {
     loop.exec(QEventLoop::DialogExec);
   }
@@ -280,6 +292,13 @@ int QtBackend::showModal(Form& form) {
 void QtBackend::popupMenu(PopupMenu& menu) {
   if (terminated_ || menu.items.empty()) return;
   QMenu popup;
+  // Menu entries are drawn in the highlight colour on the menu colour.
+  QPalette colors = popup.palette();
+  const QColor entryText = colors.color(QPalette::Active, QPalette::Highlight);
+  colors.setColor(QPalette::WindowText, entryText);
+  colors.setColor(QPalette::ButtonText, entryText);
+  colors.setColor(QPalette::Text, entryText);
+  popup.setPalette(colors);
   // Copies: the menu may change (or go) while it is open, and the chosen handler may
   // change the menu it was chosen from.
   std::vector<std::pair<QAction*, std::function<void()>>> choices;

@@ -1,9 +1,9 @@
 // QtBackend: the widget layer on Qt 6 Widgets. It gives every ui::Widget a peer that shows
 // it as a real QWidget (QtWidgetPeer and its kinds), every Timer a QTimer, the tray icon a
 // QSystemTrayIcon, and provides the platform services of ui::Backend on Qt: the message
-// pump, clocks, the screen and its resolution (XRandR on X11), the application palette
-// for the system colours, message boxes, modal runs and calls handed over from other
-// threads.
+// pump, clocks, the screen and its resolution (XRandR on X11), the application style and
+// palette for the system colours, message boxes, modal runs and calls handed over from
+// other threads.
 //
 // The caller creates the QApplication first and keeps it until the backend is gone; the
 // backend must outlive every widget, timer and tray icon made with it.
@@ -27,7 +27,6 @@ class QStyle;
 
 namespace orvane::ui {
 
-class QtComboStyle;
 class QtDisplayMode;
 class QtEventRouter;
 
@@ -58,7 +57,7 @@ class QtBackend final : public Backend {
 
   SystemPalette systemColors() override;
   void setSystemColors(const SystemPalette& colors) override;
-  void setHintColor(Color color) override;
+  void setHintColors(Color background, Color text) override;
 
   // Qt offers only the desktop's standard beep; the call then waits for the tone's
   // duration, so that consecutive tones stay apart as the program expects.
@@ -73,7 +72,6 @@ class QtBackend final : public Backend {
 
   // For the peers.
   QtEventRouter& router() { return *router_; }
-  QStyle* comboStyle();
 
  private:
   // Qt learns of a resolution change a little later than the X server makes it; until it
@@ -87,7 +85,6 @@ class QtBackend final : public Backend {
   QtDisplayMode& displayMode();
 
   QApplication& application_;
-  std::unique_ptr<QtComboStyle> comboStyle_;
   std::unique_ptr<QtEventRouter> router_;
   std::unique_ptr<QtDisplayMode> displayMode_;  // made on first use
   QtGuiCallQueue calls_;

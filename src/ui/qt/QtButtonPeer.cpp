@@ -26,9 +26,6 @@ void QtButtonPeer::applyOwn(Prop prop) {
     case Prop::Text:
       pushButton_->setText(toQString(button_.text()));
       break;
-    case Prop::Font:
-      setRoleColor(QPalette::ButtonText, toQColor(button_.font().color));
-      break;
     default:
       break;
   }

@@ -1,5 +1,6 @@
 // QtButtonPeer: a ui::Button as a QPushButton; Qt's click is the button's click (which
-// also closes a modal form with the button's modal result).
+// also closes a modal form with the button's modal result). A push button is drawn in the
+// system's button colours (its own font colour is not used), so it follows the scheme.
 // Thread: user-interface thread only.
 #pragma once
 

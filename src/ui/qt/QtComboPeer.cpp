@@ -12,6 +12,7 @@
 #include "ui/qt/QtComboPager.h"
 #include "ui/qt/QtConvert.h"
 #include "ui/qt/QtEventRouter.h"
+#include "ui/qt/QtTextEdits.h"
 
 namespace orvane::ui {
 
@@ -24,10 +25,8 @@ QtComboPeer::QtComboPeer(QtBackend& backend, ComboBox& combo)
     : QtWidgetPeer(backend, combo),
       combo_(combo),
       box_(new QComboBox(QtWidgetPeer::qwidgetOf(combo.parent()))) {
-  box_->setStyle(backend.comboStyle());
   box_->setMaxVisibleItems(kDropDownCount);
   box_->setInsertPolicy(QComboBox::NoInsert);
-  box_->view()->setStyle(backend.comboStyle());
   new QtComboPager(box_->view()->verticalScrollBar());
   QObject::connect(box_, &QComboBox::activated, guard(),
                    [this](int index) { userActivated(index); });
@@ -65,6 +64,7 @@ void QtComboPeer::applyOwn(Prop prop) {
 void QtComboPeer::applyStyle() {
   if (box_->isEditable() == combo_.editable()) return;
   box_->setEditable(combo_.editable());
+  if (combo_.editable()) box_->setLineEdit(new QtLineEdit);
   if (QLineEdit* edit = box_->lineEdit()) {
     // The program completes typed text itself (on key-up); Qt must not.
     box_->setCompleter(nullptr);

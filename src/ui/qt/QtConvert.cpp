@@ -50,6 +50,8 @@ QFont toQFont(const Font& font) {
   }
   result.setBold(font.bold);
   result.setItalic(font.italic);
+  // Sub-pixel smoothing would fringe red text with green and blue.
+  result.setStyleStrategy(QFont::NoSubpixelAntialias);
   return result;
 }
 

@@ -53,6 +53,15 @@ bool isFirstReceiver(QWidget* receiver) {
   return focus != nullptr ? receiver == focus : receiver == window;
 }
 
+// A flat button with the focus leaves the Qt focus to its window (it must keep the focus
+// while it blinks); keys reaching the window are the button's.
+Widget& keyTargetOf(QtWidgetPeer& peer, Form& form) {
+  Widget& target = peer.widget();
+  Widget* active = form.activeControl();
+  if (&target == &form && active != nullptr && active->kind() == WidgetKind::Label) return *active;
+  return target;
+}
+
 }  // namespace
 
 QtEventRouter::QtEventRouter() = default;
@@ -153,10 +162,13 @@ bool QtEventRouter::mouseEvent(QWidget* receiver, QtWidgetPeer& peer, QMouseEven
 bool QtEventRouter::keyPress(QWidget* receiver, QKeyEvent& event) {
   if (!isFirstReceiver(receiver)) return false;
   QtWidgetPeer* peer = owningPeer(receiver);
-  if (peer == nullptr) return false;
-  Widget& target = peer->widget();
-  Form* form = target.form();
+  if (peer == nullptr) {
+    const int code = keyCodeOf(event);
+    return globalKey && !event.isAutoRepeat() && globalKey(code);
+  }
+  Form* form = peer->widget().form();
   if (form == nullptr) return false;
+  Widget& target = keyTargetOf(*peer, *form);
   QPointer<QObject> alive(peer->guard());
   const ShiftState shift = shiftStateOf(event.modifiers());
 
@@ -177,6 +189,7 @@ bool QtEventRouter::keyPress(QWidget* receiver, QKeyEvent& event) {
       target.onKeyDown(target, key, shift);
       if (!alive || key == 0) return true;
     }
+    if (form->pressFlatButton(target, code, event.isAutoRepeat())) return true;
   }
   return peer->keyPressed(event, *form) || !alive;
 }
@@ -186,7 +199,12 @@ bool QtEventRouter::keyRelease(QWidget* receiver, QKeyEvent& event) {
   QtWidgetPeer* peer = owningPeer(receiver);
   if (peer == nullptr) return false;
   const int code = keyCodeOf(event);
-  if (code != 0) peer->widget().keyUp(code, shiftStateOf(event.modifiers()));
+  if (code == 0) return false;
+  if (Form* form = peer->widget().form()) {
+    form->keyUp(keyTargetOf(*peer, *form), code, shiftStateOf(event.modifiers()));
+  } else {
+    peer->widget().keyUp(code, shiftStateOf(event.modifiers()));
+  }
   return false;
 }
 

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <functional>
 
 class QKeyEvent;
 class QMouseEvent;
@@ -34,6 +35,10 @@ class QtEventRouter : public QObject {
 
   // The peer a Qt object belongs to: its own, or that of the nearest registered parent.
   QtWidgetPeer* owningPeer(QObject* object) const;
+
+  // The program's global key, for windows that are not the program's own (message boxes);
+  // true when the key was it and has acted.
+  std::function<bool(int key)> globalKey;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

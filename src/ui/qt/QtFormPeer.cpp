@@ -38,6 +38,12 @@ void QtFormPeer::beginModal(QEventLoop* loop) {
   if (shown) applyVisibility();
 }
 
+void QtFormPeer::bringForward() {
+  if (qwidget() == nullptr || !window_->isVisible()) return;
+  window_->raise();
+  window_->activateWindow();
+}
+
 void QtFormPeer::endModal() {
   modalLoop_ = nullptr;
   if (qwidget() != nullptr) window_->setWindowModality(Qt::NonModal);
@@ -67,6 +73,10 @@ void QtFormPeer::applyOwn(Prop prop) {
       break;
     case Prop::Focus:
       applyFocus();
+      break;
+    case Prop::Order:
+      // Brought to the front: the window also takes the keys.
+      if (!form_.maximized()) bringForward();
       break;
     default:
       break;
@@ -136,11 +146,14 @@ void QtFormPeer::applyVisibility() {
 
 void QtFormPeer::applyFocus() {
   Widget* active = form_.activeControl();
-  if (QWidget* target = active != nullptr ? QtWidgetPeer::qwidgetOf(active) : nullptr) {
+  // A flat button draws its own focus mark and leaves the keys to the window, which hands
+  // them to it (it must not lose the Qt focus while it blinks).
+  const bool ownMark = active != nullptr && active->kind() == WidgetKind::Label;
+  if (QWidget* target = active != nullptr && !ownMark ? QtWidgetPeer::qwidgetOf(active) : nullptr) {
     target->setFocus(Qt::OtherFocusReason);
     return;
   }
-  // No active control: the window itself takes the keys.
+  // No active control (or a flat button): the window itself takes the keys.
   if (QWidget* focused = window_->focusWidget()) focused->clearFocus();
 }
 

@@ -29,6 +29,8 @@ class QtFormPeer : public QtWidgetPeer {
   // Modal runs: the window becomes application-modal and hiding the form ends the loop.
   void beginModal(QEventLoop* loop);
   void endModal();
+  // Puts the window above the others and gives it the keyboard focus.
+  void bringForward();
 
  protected:
   void applyOwn(Prop prop) override;

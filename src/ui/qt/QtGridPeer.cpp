@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "ui/Edits.h"
@@ -19,6 +20,8 @@ QtGridPeer::QtGridPeer(QtBackend& backend, StringGrid& grid)
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setTabKeyNavigation(false);
+  // One row per scroll step, so that the scroll position is the first row in view.
+  table_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setMinimumSectionSize(1);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -30,6 +33,10 @@ QtGridPeer::QtGridPeer(QtBackend& backend, StringGrid& grid)
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   QObject::connect(table_, &QTableWidget::currentCellChanged, guard(),
                    [this](int row, int column, int, int) { userMovedTo(row, column); });
+  QObject::connect(table_->verticalScrollBar(), &QScrollBar::valueChanged, guard(),
+                   [this](int value) {
+                     if (!applying()) grid_.userScrolled(value + headerRows());
+                   });
   backend.router().add(table_->viewport(), this);
   attach(table_);
 }
@@ -115,10 +122,13 @@ void QtGridPeer::applyRow() {
   const int column = std::max(0, table_->currentColumn());
   if (table_->currentRow() != tableRow) table_->setCurrentCell(tableRow, column);
   table_->selectRow(tableRow);
+  table_->verticalScrollBar()->setValue(grid_.topRow() - headerRows());
 }
 
 void QtGridPeer::applyColors() {
   applyFieldColors();
+  setRoleColor(QPalette::Highlight, toQColor(grid_.selectionColor()));
+  setRoleColor(QPalette::HighlightedText, toQColor(grid_.selectionFontColor()));
   QHeaderView* header = table_->horizontalHeader();
   QPalette palette = header->palette();
   palette.setColor(QPalette::Button, toQColor(grid_.fixedColor()));

@@ -13,7 +13,7 @@
 namespace orvane::ui {
 
 QtMaskEditWidget::QtMaskEditWidget(MaskEdit& field, QWidget* parent)
-    : QLineEdit(parent), field_(&field) {
+    : QtLineEdit(parent), field_(&field) {
   setMaxLength(32767);
   setContextMenuPolicy(Qt::NoContextMenu);
   setAcceptDrops(false);

@@ -7,13 +7,13 @@
 // Thread: user-interface thread only.
 #pragma once
 
-#include <QLineEdit>
+#include "ui/qt/QtTextEdits.h"
 
 namespace orvane::ui {
 
 class MaskEdit;
 
-class QtMaskEditWidget : public QLineEdit {
+class QtMaskEditWidget : public QtLineEdit {
  public:
   QtMaskEditWidget(MaskEdit& field, QWidget* parent);
   // The field is going away; keys do nothing from now on.

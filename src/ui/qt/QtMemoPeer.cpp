@@ -10,6 +10,7 @@
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtConvert.h"
 #include "ui/qt/QtEventRouter.h"
+#include "ui/qt/QtTextEdits.h"
 
 namespace orvane::ui {
 
@@ -29,7 +30,7 @@ QString joinLines(const std::vector<std::string>& lines, size_t from) {
 QtMemoPeer::QtMemoPeer(QtBackend& backend, Memo& memo)
     : QtWidgetPeer(backend, memo),
       memo_(memo),
-      edit_(new QPlainTextEdit(QtWidgetPeer::qwidgetOf(memo.parent()))) {
+      edit_(new QtPlainTextEdit(QtWidgetPeer::qwidgetOf(memo.parent()))) {
   edit_->setTabChangesFocus(true);
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QObject::connect(edit_, &QPlainTextEdit::textChanged, guard(), [this] { userEdited(); });

@@ -35,6 +35,7 @@ void QtPaintedPeer::applyOwn(Prop prop) {
       painted_->update();
       break;
     case Prop::Color:
+    case Prop::Focus:
       painted_->update();
       break;
     default:

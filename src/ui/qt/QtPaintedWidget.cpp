@@ -76,6 +76,16 @@ void QtPaintedWidget::paintLabel(QPainter& painter) {
   if (label.wordWrap()) flags |= Qt::TextWordWrap;
   painter.setPen(toQColor(label.font().color));
   painter.drawText(rect(), flags, toQString(label.text()));
+  if (label.flatButton() && label.focused()) {
+    // The focus mark: a dotted frame inside the button, in the caption's colour, so that it
+    // shows in every scheme and adds no colour of its own.
+    QPen mark(toQColor(label.font().color));
+    mark.setStyle(Qt::DotLine);
+    painter.setPen(mark);
+    painter.setBrush(Qt::NoBrush);
+    const int inset = height() >= 20 ? 3 : 0;
+    painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
+  }
 }
 
 void QtPaintedWidget::paintShape(QPainter& painter) {

@@ -46,6 +46,11 @@ QPalette withSystemColors(QPalette palette, const SystemPalette& colors) {
     palette.setColor(QPalette::Inactive, role, color);
     if (which != SystemColor::ButtonText) palette.setColor(QPalette::Disabled, role, color);
   }
+  const QColor shadow = toQColor(colors[static_cast<size_t>(SystemColor::ButtonShadow)]);
+  palette.setColor(QPalette::Mid, shadow);
+  for (QPalette::ColorRole text : {QPalette::ButtonText, QPalette::Text, QPalette::WindowText}) {
+    palette.setColor(QPalette::Disabled, text, shadow);
+  }
   return palette;
 }
 

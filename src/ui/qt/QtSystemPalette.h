@@ -10,8 +10,9 @@
 //   menu               -> Window (menus and other unstyled window backgrounds)
 //   button text        -> ButtonText
 //   3-D dark shadow    -> Shadow
-// Reading gives the active colour group; writing sets every group, except that disabled
-// button text keeps its greyed colour.
+// Reading gives the active colour group; writing sets every group. Two roles follow from
+// the nine, so that no standard part keeps a colour of its own: Mid (grid lines, the middle
+// of bevels) is the button shadow, and so is the text of disabled controls.
 // Thread: user-interface thread only (the palette belongs to the application).
 #pragma once
 
