@@ -6,6 +6,7 @@
 #include "app/CreditsForm.h"
 #include "app/ErrorForm.h"
 #include "app/MainForm.h"
+#include "app/Observer.h"
 #include "dialogue/AlignmentForm.h"
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
@@ -137,16 +138,31 @@ void Appearance::SetVisionMode() {
   m.DimDisplay->setFontColor(p.fieldText);
 
   Windows& w = m.windows();
-  if (w.schedule != nullptr) w.schedule->SetVisionMode(p.frameFill, p.framePen, p.text, p.accent);
-  auto frame = [&](ui::Shape* shape) {
-    if (shape == nullptr) return;
-    shape->setBrushColor(p.frameFill);
-    shape->setPenColor(p.framePen);
+  if (w.schedule != nullptr) w.schedule->SetVisionMode(p);
+  // The dialogs: frame, the window behind the frame's rounded corners, and the texts that
+  // take the window's font. Their titles are drawn in the label text colour.
+  auto dialog = [&](ui::Form* form, ui::Shape* frame, ui::Label* title) {
+    if (form == nullptr) return;
+    form->setColor(ui::kBlack);
+    form->setFontColor(p.text);
+    frame->setBrushColor(p.frameFill);
+    frame->setPenColor(p.framePen);
+    if (title != nullptr) title->setFontColor(p.labelText);
   };
-  if (w.restart != nullptr) frame(w.restart->Frame.get());
-  if (w.alignment != nullptr) frame(w.alignment->Frame.get());
-  if (w.credits != nullptr) frame(w.credits->Frame.get());
-  if (w.error != nullptr) frame(w.error->Frame.get());
+  if (w.restart != nullptr) dialog(w.restart, w.restart->Frame.get(), w.restart->Title.get());
+  if (w.alignment != nullptr) {
+    dialog(w.alignment, w.alignment->Frame.get(), w.alignment->Title.get());
+  }
+  if (w.credits != nullptr) dialog(w.credits, w.credits->Frame.get(), nullptr);
+  if (w.error != nullptr) dialog(w.error, w.error->Frame.get(), nullptr);
+  // The position strip shows its own colours by day and the scheme's at night.
+  if (w.observer != nullptr) {
+    if (nightVision()) {
+      w.observer->SetColors(p.frameFill, p.labelText);
+    } else {
+      w.observer->SetColors(kObserverBackground, kObserverText);
+    }
+  }
 
   applyToRegistry(p);
   applyToSheets(p);
@@ -160,7 +176,10 @@ void Appearance::SetVisionMode() {
   system[static_cast<int>(ui::SystemColor::ButtonHighlight)] = night ? p.text : p.accent;
   system[static_cast<int>(ui::SystemColor::Light3D)] = night ? p.text : p.accent;
   system[static_cast<int>(ui::SystemColor::Highlight)] = night ? p.text : p.frameFill;
-  system[static_cast<int>(ui::SystemColor::HighlightText)] = p.entry8;
+  // At night the highlight is the text colour, and entry 8 (which a "Colors " line makes
+  // equal to the label text) would be red on red: a highlighted entry is drawn inverted,
+  // in the frame colour, as an active direction button is.
+  system[static_cast<int>(ui::SystemColor::HighlightText)] = night ? p.frameFill : p.entry8;
   system[static_cast<int>(ui::SystemColor::Menu)] = night ? p.entry8 : p.accent;
   system[static_cast<int>(ui::SystemColor::ButtonText)] = p.sheetFrameFill;
   system[static_cast<int>(ui::SystemColor::DarkShadow3D)] = p.sheetFrameFill;
@@ -199,6 +218,38 @@ void Appearance::applyToRegistry(const Palette& p) {
   }
 }
 
+void Appearance::applyToContent(ui::Widget& parent, const Palette& p) {
+  for (ui::Widget* control : parent.children()) {
+    switch (control->kind()) {
+      case ui::WidgetKind::Panel:
+        control->setColor(parent.color());
+        applyToContent(*control, p);
+        break;
+      case ui::WidgetKind::Shape: {
+        auto* shape = static_cast<ui::Shape*>(control);
+        shape->setBrushColor(p.accent);
+        shape->setPenColor(p.text);
+        break;
+      }
+      case ui::WidgetKind::Label:
+        // Row texts take the page's font; a label with a font of its own is a button's.
+        if (!control->parentFont()) control->setFontColor(p.labelText);
+        if (!control->transparent()) control->setColor(parent.color());
+        break;
+      case ui::WidgetKind::ComboBox:
+      case ui::WidgetKind::MaskEdit:
+      case ui::WidgetKind::ListBox:
+      case ui::WidgetKind::Memo:
+      case ui::WidgetKind::StringGrid:
+        control->setColor(p.fieldBackground);
+        control->setFontColor(p.fieldText);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
 void Appearance::applyToSheets(const Palette& p) {
   for (const auto& sheet : main_.sheets.sheets()) {
     sheet->menuShape->setBrushColor(p.accent);
@@ -206,14 +257,10 @@ void Appearance::applyToSheets(const Palette& p) {
     sheet->menuPanel->setColor(main_.ProfileMenuPanel->color());
     sheet->menuLabel->setColor(p.accent);
     sheet->menuLabel->setFontColor(p.labelText);
-    for (const auto& list : sheet->lists) {
-      list->setColor(p.fieldBackground);
-      list->setFontColor(p.fieldText);
-    }
-    for (const auto& field : sheet->fields) {
-      field->setColor(p.fieldBackground);
-      field->setFontColor(p.fieldText);
-    }
+    // The content panel and everything on it (value rows, object databases, file transfer
+    // panels) in the scheme being applied, whatever scheme the profile was loaded in.
+    sheet->contentPanel->setColor(p.sheetFrameFill);
+    applyToContent(*sheet->contentPanel, p);
   }
   for (const auto& binding : main_.sheets.bindings()) {
     if (binding->synchroniserLabel) binding->synchroniserLabel->setFontColor(p.labelText);
@@ -263,13 +310,24 @@ void Appearance::Blink(ui::Label& label) {
   while (blinker_.enabled()) BlinkerTick();
   blinker_.setTag(0);
   blinkTarget_ = &label;
+  // A flat button pressed from the keyboard loses the focus while it is hidden; it gets it
+  // back when the blink ends, so that the next press finds it.
+  refocusAfterBlink_ = label.focused();
   blinker_.setEnabled(true);
 }
 
 void Appearance::BlinkerTick() {
   blinker_.setTag(blinker_.tag() + 1);
   if (blinkTarget_ != nullptr) blinkTarget_->setVisible((blinker_.tag() - 1) % 2 == 1);
-  if (blinker_.tag() >= kBlinkSteps) blinker_.setEnabled(false);
+  if (blinker_.tag() >= kBlinkSteps) {
+    blinker_.setEnabled(false);
+    ui::Form* form = blinkTarget_ != nullptr ? blinkTarget_->form() : nullptr;
+    if (refocusAfterBlink_ && form != nullptr && form->activeControl() == nullptr &&
+        blinkTarget_->canFocus()) {
+      blinkTarget_->setFocus();
+    }
+    refocusAfterBlink_ = false;
+  }
 }
 
 void Appearance::Defocus() {

@@ -84,6 +84,8 @@ class Appearance : public ui::ColorScheme {
   void BlinkerTick();
   void applyToRegistry(const Palette& p);
   void applyToSheets(const Palette& p);
+  // Every control on a sheet's content panel, by its kind, nested panels included.
+  void applyToContent(ui::Widget& parent, const Palette& p);
   void colorizeButtons();
 
   ui::Backend& backend_;
@@ -92,6 +94,7 @@ class Appearance : public ui::ColorScheme {
   ui::SystemPalette savedSystemColors_{};
   ui::Timer blinker_;
   ui::Label* blinkTarget_ = nullptr;
+  bool refocusAfterBlink_ = false;
 };
 
 }  // namespace orvane

@@ -58,11 +58,10 @@ TCreditsForm::TCreditsForm(AppContext& context)
   Licence = line("Licence", "Free software: use, copy and change it freely.", 40, 20, 9);
   Disclaimer = line("Disclaimer", "Provided as is, without warranty of any kind.", 40, 20, 9);
 
+  // Every text follows the colour scheme (none stays white at night).
+  setColor(ui::kBlack);
   if (TMainForm* main = context.windows.main) {
-    for (ui::Widget* label : {ProgramTitle.get(), Authors.get(), Contact.get(), Manual1.get(),
-                              Manual2.get(), Manual3.get()}) {
-      main->appearance.registerControl(label);
-    }
+    for (ui::Label* label : labels()) main->appearance.registerControl(label);
   }
 }
 

@@ -14,11 +14,11 @@ TObserver::TObserver(AppContext& context)
   setText("Observer");
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);
-  setColor(4202688);
+  setColor(kObserverBackground);
   ui::Font font;
   font.name = "Times New Roman";
   font.pixelSize = 13;
-  font.color = ui::kWhite;
+  font.color = kObserverText;
   setFont(font);
   ui::Size screen = b.screenSize();
   setBounds(screen.width - 197, 0, 197, 15);
@@ -36,6 +36,11 @@ TObserver::TObserver(AppContext& context)
   DEC = label("DEC", "", 136);
   hookDrag(*this);
   onShow = [this](ui::Widget&) { FormShow(); };
+}
+
+void TObserver::SetColors(ui::Color background, ui::Color text) {
+  setColor(background);
+  setFontColor(text);
 }
 
 void TObserver::hookDrag(ui::Widget& widget) {

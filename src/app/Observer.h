@@ -12,9 +12,16 @@
 
 namespace orvane {
 
+// The strip's own colours, which it shows by day.
+constexpr ui::Color kObserverBackground = 4202688;
+constexpr ui::Color kObserverText = ui::kWhite;
+
 class TObserver : public ui::Form, public ObserverStrip {
  public:
   explicit TObserver(AppContext& context);
+
+  // The strip's background and the colour of its texts (the colour scheme sets them).
+  void SetColors(ui::Color background, ui::Color text);
 
   std::unique_ptr<ui::Label> RALabel, RA, DECLabel, DEC;
 

@@ -59,14 +59,20 @@ void TSchedule::ShowUp() {
   bringToFront();
 }
 
-void TSchedule::SetVisionMode(ui::Color frameFill, ui::Color framePen, ui::Color text,
-                              ui::Color accent) {
-  Frame->setBrushColor(frameFill);
-  Frame->setPenColor(framePen);
-  setFontColor(text);
-  Objects->setColor(frameFill);
-  Objects->setFixedColor(accent);
-  Objects->setFont(EditName->font());
+void TSchedule::SetVisionMode(const ui::Palette& p) {
+  setColor(ui::kBlack);
+  Frame->setBrushColor(p.frameFill);
+  Frame->setPenColor(p.framePen);
+  setFontColor(p.text);
+  Objects->setColor(p.frameFill);
+  Objects->setFixedColor(p.accent);
+  // The font of the name field, in the colours of the scheme being applied (the field
+  // itself may not have been recoloured yet).
+  ui::Font gridFont = EditName->font();
+  gridFont.color = p.fieldText;
+  Objects->setFont(gridFont);
+  // The selected entry stands out in both schemes: drawn like a pressed button.
+  Objects->setSelectionColors(p.text, p.sheetFrameFill);
 
   // The looks of the direction and speed buttons in the new colours; then as the buttons
   // always did on a scheme change: an active direction is drawn and its motion command sent

@@ -98,12 +98,13 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   // Hands the window's fields, buttons, titles, markers and the speed selector to the colour
   // scheme.
   void RegisterStaticControls();
-  // The window's own colours for the active scheme, then the looks of the direction and
-  // speed buttons again (an active direction's motion command is sent again).
-  void SetVisionMode(ui::Color frameFill, ui::Color framePen, ui::Color text, ui::Color accent);
+  // The window's own colours for the scheme being applied (palette), then the looks of the
+  // direction and speed buttons again (an active direction's motion command is sent again).
+  void SetVisionMode(const ui::Palette& palette);
   void FrameMouseDown(int x, int y);
   void FrameMouseMove(int x, int y);
   void FrameMouseUp();
+  // Esc ends a drag, or else stops the mount; Enter in a target field slews to the target.
   void FormKeyPress(char& key);
   void BtnExitClick();
 

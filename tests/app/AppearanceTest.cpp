@@ -1,6 +1,10 @@
 // Colour schemes: brightness, tinting and switching between day and night.
 #include <gtest/gtest.h>
 
+#include "app/CreditsForm.h"
+#include "app/Observer.h"
+#include "dialogue/RestartForm.h"
+#include "schedule/Schedule.h"
 #include "support/HeadlessApp.h"
 
 namespace orvane {
@@ -42,6 +46,48 @@ TEST(AppearanceTest, NightVisionDimsToAtLeastFortyPercentAndTogglingTwiceRestore
   EXPECT_EQ(main.Frame->brushColor(), dayFrame);
   EXPECT_EQ(main.CacheDelay->color(), dayField);
   EXPECT_EQ(main.CacheDelay->font().color, ui::kBlack);
+}
+
+// Every switch takes its colours from the scheme being applied: the schedule grid (which
+// copies the name field's font), the sheets' content panels whatever scheme the profile was
+// loaded in, the dialogs' texts and the position strip.
+TEST(AppearanceTest, EverythingTakesTheColoursOfTheSchemeBeingApplied) {
+  HeadlessApp app;
+  app.Start();
+  TMainForm& main = app.main();
+  TSchedule& schedule = *app.windows().schedule;
+  const ui::StringGrid& grid = *schedule.Objects;
+  const ui::Panel& content = *main.sheets.sheets().front()->contentPanel;
+  const ui::Color dayContent = content.color();
+  main.DimDisplay->userSelect(5);  // "  13   %": dimmed to 40 %
+  for (int round = 0; round < 2; ++round) {
+    main.NightVision->click();
+    const ui::Color red = GetBrightness(0x0000FF, 0.4);
+    EXPECT_EQ(grid.font().color, red);
+    EXPECT_EQ(grid.color(), ui::kBlack);
+    EXPECT_EQ(grid.selectionColor(), GetBrightness(0x0000B2, 0.4));
+    EXPECT_EQ(grid.selectionFontColor(), ui::kBlack);
+    EXPECT_EQ(content.color(), ui::kBlack);
+    EXPECT_EQ(app.windows().restart->Title->font().color, red);
+    EXPECT_EQ(app.windows().restart->Message->font().color, GetBrightness(0x0000B2, 0.4));
+    EXPECT_EQ(app.windows().credits->Disclaimer->font().color, red);
+    EXPECT_EQ(app.windows().observer->RA->font().color, red);
+    EXPECT_EQ(app.windows().observer->color(), ui::kBlack);
+    main.NightVision->click();
+    // By day: black text on the frame colour, the selected row white like a field.
+    EXPECT_EQ(grid.font().color, ui::kBlack);
+    EXPECT_EQ(grid.color(), 0x96550Cu);
+    EXPECT_EQ(grid.selectionColor(), ui::kWhite);
+    EXPECT_EQ(grid.selectionFontColor(), ui::kBlack);
+    EXPECT_EQ(content.color(), dayContent);
+    EXPECT_EQ(app.windows().observer->color(), kObserverBackground);
+    EXPECT_EQ(app.windows().credits->Disclaimer->font().color, ui::kWhite);
+  }
+  // A profile loaded at night shows its sheets in the day colours once it is day again.
+  main.NightVision->click();
+  main.profilePage.ReloadProfileNow();
+  main.NightVision->click();
+  EXPECT_EQ(main.sheets.sheets().front()->contentPanel->color(), dayContent);
 }
 
 TEST(AppearanceTest, SecondBlinkFinishesTheFirstAndEndsVisible) {

@@ -1,0 +1,284 @@
+// Night vision leaks no light: the whole program on the Qt backend, every window, dialog,
+// drop-down list, tooltip and message box drawn in night vision at each brightness level,
+// and every pixel counted. A pixel with a green or blue channel above 16 would be light an
+// observer's dark-adapted eyes see; there must be none, and the brightest red must follow
+// the brightness factor.
+//
+// With ORVANE_SHOT_DIR set, every picture is also saved there as PNG. Run under Xvfb with
+// QT_QPA_PLATFORM=xcb, the pictures are taken from the screen itself, stacking and window
+// shapes included.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QToolTip>
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include "QtTestSupport.h"
+#include "app/Application.h"
+#include "app/CreditsForm.h"
+#include "app/ErrorForm.h"
+#include "app/MainForm.h"
+#include "app/Observer.h"
+#include "dialogue/AlignmentForm.h"
+#include "dialogue/RestartForm.h"
+#include "link/SimulatedSerialDeviceFactory.h"
+#include "persistence/SettingsStore.h"
+#include "schedule/Schedule.h"
+#include "support/HeadlessApp.h"
+
+namespace orvane::test {
+namespace {
+
+constexpr int kDarkLimit = 16;
+
+struct Light {
+  int leaking = 0;       // pixels with green or blue above the limit
+  int brightestRed = 0;  // brightest red channel of all pixels
+  QPoint firstLeak{-1, -1};
+  QColor firstLeakColor;
+};
+
+bool onScreenPlatform() {
+  return QGuiApplication::platformName() != "offscreen";
+}
+
+// The window as the observer sees it: only the pixels inside its shape count.
+QImage picture(QWidget* window) {
+  QImage image;
+  if (onScreenPlatform()) {
+    // Lets the window system draw what was just mapped or changed.
+    for (int i = 0; i < 5; ++i) {
+      QCoreApplication::processEvents();
+      QThread::msleep(20);
+    }
+    image = window->screen()
+                ->grabWindow(0, window->x(), window->y(), window->width(), window->height())
+                .toImage();
+  } else {
+    image = window->grab().toImage();
+  }
+  image = image.convertToFormat(QImage::Format_ARGB32);
+  if (!window->mask().isEmpty()) {
+    QImage outside(image.size(), QImage::Format_ARGB32);
+    outside.fill(Qt::transparent);
+    QPainter painter(&outside);
+    painter.setClipRegion(window->mask());
+    painter.drawImage(0, 0, image);
+    painter.end();
+    image = outside;
+  }
+  return image;
+}
+
+Light measure(const QImage& image) {
+  Light light;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb pixel = line[x];
+      if (qAlpha(pixel) == 0) continue;
+      light.brightestRed = std::max(light.brightestRed, qRed(pixel));
+      if (qGreen(pixel) > kDarkLimit || qBlue(pixel) > kDarkLimit) {
+        if (light.leaking++ == 0) {
+          light.firstLeak = QPoint(x, y);
+          light.firstLeakColor = QColor(pixel);
+        }
+      }
+    }
+  }
+  return light;
+}
+
+class NightVisionTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { program_ = new Program; }
+  static void TearDownTestSuite() {
+    delete program_;
+    program_ = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // The whole program on the Qt backend, started with the shipped profile and no
+  // controller on any port.
+  struct Program {
+    testing::TempEnvironment environment;
+    std::filesystem::path folder = environment.root() / "program";
+    ui::QtBackend backend{*qobject_cast<QApplication*>(QCoreApplication::instance())};
+    SettingsStore settings{SettingsStore::DefaultLocation()};
+    SimulatedSerialDeviceFactory devices{backend};
+    std::unique_ptr<Application> application;
+
+    Program() {
+      std::filesystem::create_directories(folder);
+      for (const auto& entry :
+           std::filesystem::directory_iterator(testing::ShippedProfilesFolder())) {
+        std::filesystem::copy_file(entry.path(), folder / entry.path().filename());
+      }
+      application = std::make_unique<Application>(backend, settings, devices, folder);
+      application->CreateWindows();
+      TMainForm& main = *application->windows().main;
+      waitUntil([&] {
+        return main.StartupTimer.tag() == startup_phase::kStarted &&
+               main.StaticControlsPanel->visible() && !main.appearance.blinker().enabled();
+      }, 3000);
+    }
+    ~Program() {
+      application->windows().main->ExitClick();
+      application->Shutdown();
+      application.reset();
+    }
+  };
+
+  Windows& windows() { return program_->application->windows(); }
+  TMainForm& main() { return *windows().main; }
+  ui::QtBackend& backend() { return program_->backend; }
+
+  // Switches night vision on (or off) at the brightness entry given. (Only the colours: the
+  // brightness is not sent, as no controller is attached to wait for.)
+  void setScheme(bool night, int brightnessIndex) {
+    main().DimDisplay->setItemIndex(brightnessIndex);
+    main().NightVision->setTag(night ? 1 : 0);
+    main().appearance.SetVisionMode();
+  }
+
+  // Records what a picture shows; saves it when asked to.
+  void look(const std::string& name, QWidget* window) {
+    ASSERT_NE(window, nullptr) << name;
+    const QImage image = picture(window);
+    const Light light = measure(image);
+    seen_[name] = light;
+    if (const QByteArray dir = qgetenv("ORVANE_SHOT_DIR"); !dir.isEmpty()) {
+      QDir().mkpath(QString::fromLocal8Bit(dir));
+      image.save(QString::fromLocal8Bit(dir) + "/" + QString::fromStdString(name) + ".png");
+    }
+  }
+  void look(const std::string& name, const ui::Widget& form) { look(name, qwidgetOf(form)); }
+
+  // Every window, dialog, list, hint and message box of the program, drawn now.
+  void lookAtEverything(const std::string& prefix) {
+    TMainForm& m = main();
+    m.sheets.Callback(*m.ProfileMenu);
+    m.ReceiveAll->setFocus();  // a focused flat button shows its mark
+    look(prefix + "main-profile", m);
+    for (const auto& sheet : m.sheets.sheets()) {
+      m.sheets.Callback(*sheet->menuLabel);
+      if (!sheet->fields.empty()) sheet->fields.front()->setFocus();  // caret and selection
+      look(prefix + "main-" + sheet->name, m);
+    }
+    m.setActiveControl(nullptr);
+    // An open drop-down list with its highlighted entry.
+    const auto& firstSheet = *m.sheets.sheets().front();
+    m.sheets.Callback(*firstSheet.menuLabel);
+    auto* box = static_cast<QComboBox*>(qwidgetOf(*firstSheet.lists.front()));
+    box->showPopup();
+    waitUntil([&] { return box->view()->isVisible(); }, 50);
+    look(prefix + "drop-down", box->view()->window());
+    box->hidePopup();
+    // A hint of a sheet's field.
+    const ui::MaskEdit& field = *firstSheet.fields.front();
+    QToolTip::showText(qwidgetOf(field)->mapToGlobal(QPoint(4, 4)),
+                       QString::fromStdString(field.hint()), qwidgetOf(field));
+    QWidget* tip = nullptr;
+    waitUntil([&] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
+      }
+      return tip != nullptr;
+    }, 50);
+    look(prefix + "tooltip", tip);
+    QToolTip::hideText();
+    m.sheets.Callback(*m.ProfileMenu);
+
+    TSchedule& schedule = *windows().schedule;
+    schedule.ClearAllClick();
+    const char* times[] = {"21:00:00", "21:10:00", "21:20:00", "21:30:00",
+                           "21:40:00", "21:50:00", "22:00:00", "22:10:00"};
+    for (const char* time : times) {
+      schedule.AddScheduleRow(time, "M 31", "00h 42m 44s", "+41\xB0 16' 09''");
+    }
+    schedule.Objects->setRow(2);
+    schedule.ShowUp();
+    schedule.Go->setFocus();
+    look(prefix + "manual-control", schedule);
+    schedule.hide();
+
+    TObserver& observer = *windows().observer;
+    observer.ShowRightAscension("05h 35m 17s");
+    observer.ShowDeclination("-05\xB0 23' 28''");
+    observer.show();
+    look(prefix + "observer", observer);
+    observer.hide();
+
+    windows().credits->show();
+    look(prefix + "credits", *windows().credits);
+    windows().credits->hide();
+    windows().restart->show();
+    look(prefix + "restart", *windows().restart);
+    windows().restart->hide();
+    windows().alignment->show();
+    look(prefix + "alignment", *windows().alignment);
+    windows().alignment->hide();
+
+    // The modal boxes are looked at while they wait for the user, then answered.
+    TErrorForm& error = *windows().error;
+    QTimer::singleShot(0, [&] {
+      waitUntil([&] { return error.visible(); }, 50);
+      look(prefix + "range-error", error);
+      error.setModalResult(ui::modal::kOk);
+    });
+    error.RangeError(firstSheet.fields.front().get(), 999, 1, 2000 + rangeErrors_++);
+    QTimer::singleShot(0, [&] {
+      QWidget* boxWindow = nullptr;
+      waitUntil([&] { return (boxWindow = QApplication::activeModalWidget()) != nullptr; }, 50);
+      look(prefix + "message-box", boxWindow);
+      if (boxWindow != nullptr) boxWindow->close();
+    });
+    backend().messageBox("Errors found in Profile", "Orvane", ui::MessageButtons::Ok);
+  }
+
+  static Program* program_;
+  std::map<std::string, Light> seen_;
+  int rangeErrors_ = 0;
+};
+
+NightVisionTest::Program* NightVisionTest::program_ = nullptr;
+
+TEST_F(NightVisionTest, EveryWindowShowsOnlyDimRedAtEachBrightness) {
+  const int levels = static_cast<int>(main().DimDisplay->items().size());
+  for (int level = 0; level < levels; ++level) {
+    setScheme(true, level);
+    const double factor = main().appearance.colorFactor();
+    const int brightest = static_cast<int>(255 * factor);
+    seen_.clear();
+    lookAtEverything("night-" + std::to_string(level) + "-");
+    for (const auto& [name, light] : seen_) {
+      EXPECT_EQ(light.leaking, 0)
+          << name << ": first at (" << light.firstLeak.x() << ", " << light.firstLeak.y()
+          << ") colour " << light.firstLeakColor.name().toStdString();
+      EXPECT_LE(light.brightestRed, brightest) << name;
+    }
+    // The title is drawn in the label text colour, full red dimmed by the factor.
+    EXPECT_EQ(seen_["night-" + std::to_string(level) + "-main-profile"].brightestRed, brightest);
+  }
+  setScheme(false, 0);
+}
+
+// By day the windows keep their own colours: the count sees them, so a night without any
+// is no blind measurement.
+TEST_F(NightVisionTest, ByDayTheColoursAreBack) {
+  setScheme(false, 0);
+  seen_.clear();
+  lookAtEverything("day-");
+  EXPECT_GT(seen_["day-main-profile"].leaking, 100000);
+  EXPECT_GT(seen_["day-manual-control"].leaking, 100000);
+  EXPECT_GT(seen_["day-drop-down"].leaking, 0);
+}
+
+}  // namespace
+}  // namespace orvane::test
