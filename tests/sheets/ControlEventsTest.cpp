@@ -23,13 +23,13 @@ class ControlEventsTest : public ProfileTest {
       if (record->contentPanel.get() == field.parent()) record->menuLabel->click();
     }
     field.setFocus();
-    field.setText(text);
+    field.userReplaceText(text);
     main().keyPress(field, static_cast<char>(ui::keys::kReturn));
   }
   // The user changes the text and moves the focus elsewhere (the field's exit).
   void Leave(ui::MaskEdit& field, const std::string& text) {
     field.setFocus();
-    field.setText(text);
+    field.userReplaceText(text);
     main().setActiveControl(nullptr);
   }
   int errorBoxes() {
@@ -104,16 +104,21 @@ TEST_F(ControlEventsTest, RangeCheckedNativeWrite) {
   EXPECT_EQ(box.top(), main().top() + (main().height() - box.height()) / 2);
   EXPECT_FALSE(box.visible());
   EXPECT_TRUE(queued().empty());
-  EXPECT_EQ(field(0).text(), "16");  // the field keeps the rejected text
+  // The refused text does not stay: the field shows what it held before.
+  EXPECT_EQ(field(0).text(), "");
+  EXPECT_EQ(box.FieldName->text(), "Speed");
+  EXPECT_EQ(box.Value->text(), "16");
 
   Commit(field(0), "12");
   EXPECT_EQ(queued(), (Lines{Native(">055:12")}));
   EXPECT_EQ(errorBoxes(), 1);
 
-  // An out-of-range value withdraws the queued write for the number.
+  // An out-of-range value withdraws the queued write for the number; the field shows the
+  // value last sent again.
   Commit(field(0), "99");
   EXPECT_EQ(errorBoxes(), 2);
   EXPECT_TRUE(queued().empty());
+  EXPECT_EQ(field(0).text(), "12");
 }
 
 TEST_F(ControlEventsTest, NativeWritePrefix) {
