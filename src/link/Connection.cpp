@@ -63,6 +63,7 @@ void Connection::selectPort(const void*) {
   const int previous = controller_.ConnectedPort;
   scheme_.Defocus();
   std::string reply;
+  std::string unopened;
   f.updateTimer.stop();
   f.window.repaint();
 
@@ -84,7 +85,8 @@ void Connection::selectPort(const void*) {
   } else if (selector.itemIndex() >= 1 && selector.itemIndex() <= 5) {
     f.status.setText("Status: Checking " + choice);
     f.window.repaint();
-    if (cache->SetPort(selector.itemIndex())) reply = probe();
+    const bool opened = cache->SetPort(selector.itemIndex());
+    if (opened) reply = probe();
     if (reply.empty() && previous > 0) {
       cache->SetPort(previous);
       f.status.setText("Status: Checking COM" + std::to_string(previous));
@@ -92,11 +94,18 @@ void Connection::selectPort(const void*) {
       if (reply.find(":GV") != std::string::npos) reply.clear();
       if (!reply.empty()) selector.setItemIndex(previous);
     }
+    if (!opened) unopened = choice;
   }
   if (reply.empty()) {
     fail();
   } else {
     succeed(reply);
+  }
+  if (!unopened.empty()) {
+    // Said, not silently undone: the chosen port has no device that can be opened.
+    f.status.setText("Error: " + unopened + " cannot be opened" +
+                     (reply.empty() ? "" : ", still on COM" + std::to_string(previous)));
+    scheme_.Blink(f.status);
   }
 }
 
