@@ -62,6 +62,11 @@ void Application::CreateWindows() {
   windows_.schedule = schedule_.get();
   schedule_->disableAdditionalAlignment = [this] { main_->alignment.DisableAdditionalAlignment(); };
   AttachWindows();
+  // One key stops the mount from every window, as the stop button of manual control does.
+  backend.setGlobalKey(kStopKey, [this] {
+    schedule_->StopMouseDown();
+    schedule_->StopMouseUp();
+  });
   main_->bringToFront();
 }
 
@@ -79,6 +84,7 @@ void Application::Run() {
 }
 
 void Application::Shutdown() {
+  context_.backend.setGlobalKey(0, nullptr);
   if (main_) main_->FormDestroy();
   // Windows go in reverse order of creation; each is handed out of the others first so that
   // no window reaches one that is already gone.

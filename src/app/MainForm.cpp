@@ -324,12 +324,24 @@ void TMainForm::FormKeyPress(char& key) {
     return;
   }
   ui::Widget* focused = activeControl();
-  if (focused == nullptr || focused->kind() == ui::WidgetKind::Memo) return;
+  // A flat button takes Enter itself (it is pressed like a mouse button).
+  if (focused == nullptr || focused->kind() == ui::WidgetKind::Memo ||
+      focused->kind() == ui::WidgetKind::Label) {
+    return;
+  }
   if (key == ui::keys::kReturn) {
     key = 0;
     sheets.Callback(*focused);
     // The commit may have rebuilt or hidden the control; only move on from a live one.
-    if (activeControl() != focused || !selectNext(focused)) appearance.Defocus();
+    if (activeControl() != focused) {
+      appearance.Defocus();
+      return;
+    }
+    // Committed: leaving the field now does not commit it a second time.
+    if (focused->kind() == ui::WidgetKind::MaskEdit) {
+      static_cast<ui::MaskEdit*>(focused)->setModified(false);
+    }
+    if (!selectNext(focused)) appearance.Defocus();
     return;
   }
   if (focused->kind() == ui::WidgetKind::MaskEdit) {

@@ -12,6 +12,7 @@ namespace {
 // Room left for the task bar at the bottom of the screen.
 constexpr int kTaskBarReserve = 24;
 constexpr char kEscape = 27;
+constexpr char kReturn = 13;
 }  // namespace
 
 void TSchedule::RegisterStaticControls() {
@@ -117,7 +118,21 @@ void TSchedule::FrameMouseUp() {
 }
 
 void TSchedule::FormKeyPress(char& key) {
-  if (key == kEscape && Dragging) FrameMouseUp();
+  if (key == kEscape) {
+    // The key goes on to the control (an open drop-down list closes with it).
+    if (Dragging) {
+      FrameMouseUp();
+    } else {
+      StopMouseDown();
+      StopMouseUp();
+    }
+    return;
+  }
+  const ui::Widget* focused = activeControl();
+  if (key == kReturn && (focused == TargetRA.get() || focused == TargetDEC.get())) {
+    key = 0;
+    GoClick();
+  }
 }
 
 }  // namespace orvane

@@ -35,6 +35,10 @@ class Sheets;
 class TCache;
 
 constexpr int kScheduleRowHeight = 20;
+// The key that stops the mount in every window of the program (the application makes it
+// so), and the stop button's hint that tells of it.
+constexpr int kStopKey = ui::keys::kF12;
+constexpr const char* kStopHint = "Stop all motion (F12 in every window, Esc here)";
 constexpr int kScheduleMaxGridHeight = 153;
 
 class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {

@@ -22,8 +22,16 @@ bool fieldTakes(const ui::MaskEdit& field, const std::string& text) {
 }  // namespace
 
 void TSchedule::AddEvent() {
-  AddScheduleRow(EditTime->text(), EditName->text(), EditRA->text(), EditDec->text());
+  const std::string time = EditTime->text();
+  AddScheduleRow(time, EditName->text(), EditRA->text(), EditDec->text());
   SortEvents();
+  // The new entry is selected and shown: sorting is stable, so it is the last of its time.
+  for (int row = Objects->rowCount() - 1; row >= 1; --row) {
+    if (Objects->cell(0, row) == time) {
+      Objects->setRow(row);
+      break;
+    }
+  }
 }
 
 void TSchedule::ReplaceEvent() {

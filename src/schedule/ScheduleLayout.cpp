@@ -32,6 +32,8 @@ std::unique_ptr<ui::Label> makeChoice(ui::Backend& b, ui::Widget* parent, const 
   label->setAutoSize(false);
   label->setVerticalCenter(true);
   label->setBounds(40, top, 110, 16);
+  // Chosen with Space or Enter as well as by a click.
+  label->setFlatButton(true);
   return label;
 }
 
@@ -139,6 +141,8 @@ void TSchedule::BuildManualControl() {
   West->onMouseUp = onDown([this] { WestMouseUp(); });
   Stop->onMouseDown = onDown([this] { StopMouseDown(); });
   Stop->onMouseUp = onDown([this] { StopMouseUp(); });
+  Stop->setHint(kStopHint);
+  Stop->setShowHint(true);
 }
 
 void TSchedule::BuildTargeting() {

@@ -187,19 +187,31 @@ ui::MaskEdit& Sheets::CreateStaticSlider(long long number, const std::string& te
     std::string start = "+" + std::string(digits, '0');
     field->setHint(start);
     field->setText(start);
-    if (mask.substr(0, 3).find('#') != std::string::npos) {
-      field->onExit = [this, raw](ui::Widget&) { MaskEditChange(*raw); };
-    } else {
-      field->onExit = [this](ui::Widget& sender) { Callback(sender); };
-    }
+    commitOnExit(*raw, mask.substr(0, 3).find('#') != std::string::npos);
   } else {
-    field->onExit = [this](ui::Widget& sender) { Callback(sender); };
+    commitOnExit(*raw, false);
   }
   sheet.fields.push_back(std::move(field));
   RegisterEvent(number, group, low, high, text);
   if (!command.empty()) AssociateCommand(*raw, command);
   if (group == "120") SlewSpeedControl = raw;
   return *raw;
+}
+
+void Sheets::commitOnExit(ui::MaskEdit& field, bool signFirst) {
+  // Leaving a field sends what the user typed into it; passing through a field without
+  // changing it sends nothing (not even a sign field's placeholder).
+  field.onExit = [this, signFirst](ui::Widget& sender) {
+    auto& edited = static_cast<ui::MaskEdit&>(sender);
+    if (!edited.modified()) return;
+    const unsigned long removals = removals_;
+    if (signFirst) {
+      MaskEditChange(edited);
+    } else {
+      Callback(edited);
+    }
+    if (removals_ == removals) edited.setModified(false);
+  };
 }
 
 ui::MaskEdit& Sheets::CreateSlider(long long number, const std::string& text,
@@ -305,6 +317,7 @@ void Sheets::AddSynchronizer(ControlBinding& binding) {
   binding.synchroniserLabel->setVerticalCenter(true);
   binding.synchroniserLabel->setParentFont(true);
   binding.synchroniserLabel->setText("Synchronize to PC");
+  binding.synchroniserLabel->setFlatButton(true);
   ControlBinding* raw = &binding;
   binding.synchroniserLabel->onClick = [this, raw](ui::Widget&) {
     if (synchronise) synchronise(*raw);

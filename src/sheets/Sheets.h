@@ -130,6 +130,9 @@ class Sheets : public ProfileSheets, public ClockFields {
  private:
   SheetRecord& requireSheet();
   void AddSynchronizer(ControlBinding& binding);
+  // A value field sends its value when the focus leaves it after the user changed it;
+  // signFirst: the field begins with a sign (MaskEditChange).
+  void commitOnExit(ui::MaskEdit& field, bool signFirst);
   void buildValueRow(const ControlLine& line);
   void showSheet(ui::Widget& sender);
   void handleValueControl(ui::Widget& sender);

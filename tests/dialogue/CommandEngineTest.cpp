@@ -22,7 +22,7 @@ class CommandEngineTest : public DialogueTest {
       if (record->contentPanel.get() == field.parent()) record->menuLabel->click();
     }
     field.setFocus();
-    field.setText(text);
+    field.userReplaceText(text);
     main().setActiveControl(nullptr);
   }
 };

@@ -168,7 +168,7 @@ class ReaderFuzzTest : public ProfileTest {
         text = text.substr(Below(text.size()), Below(8));
         if (OneIn(3)) text = std::to_string(static_cast<int>(Below(2000)) - 1000);
         field->setFocus();
-        field->setText(text);
+        field->userReplaceText(text);
         main().setActiveControl(nullptr);
       }
       for (const auto& list : record.lists) {

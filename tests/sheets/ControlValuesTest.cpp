@@ -199,7 +199,7 @@ TEST_F(ControlValuesTest, SignFieldsKeepTheirLastAcceptedText) {
 
   auto leave = [&](const std::string& text) {
     offset.setFocus();
-    offset.setText(text);
+    offset.userReplaceText(text);
     main().setActiveControl(nullptr);
   };
   leave("-05");
