@@ -109,11 +109,12 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   }
   switch (action) {
     case AlignAction::GoTo: {
+      const bool precess = schedule_ != nullptr && schedule_->ShownEquinoxMode() == 1;
       cache->SendCommand(":Sr" + object->rightAscension + "#", true);
       cache->SendCommand(":ON" + object->name + "#", false);
       backend_.sleep(kNamePauseMs);
       cache->SendCommand(":Sd" + object->declination + "#", true);
-      if (schedule_ != nullptr && schedule_->EquinoxMode == 1) cache->SendCommand(":Sp#", true);
+      if (precess) cache->SendCommand(":Sp#", true);
       cache->SendCommand(":MS#", true);
       panel.statusLabel->setText("Slewing to " + object->name);
       for (size_t i = 1; i < 4; ++i) {

@@ -174,6 +174,10 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   void J20000LabelClick();
   void EquinoxLabelClick();
   void SetEquinoxMode(int mode);
+  // The epoch targets are sent in: the one the window shows. Before the user has chosen,
+  // the marker stands beside "J2000.0"; that choice is taken then, telling the controller
+  // as choosing it does.
+  int ShownEquinoxMode();
   void EditDecChange(ui::MaskEdit& field);
 
  private:

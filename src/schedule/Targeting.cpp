@@ -43,6 +43,11 @@ void TSchedule::SetEquinoxMode(int mode) {
   }
 }
 
+int TSchedule::ShownEquinoxMode() {
+  if (EquinoxMode == 0) SetEquinoxMode(kJ2000);
+  return EquinoxMode;
+}
+
 void TSchedule::EditDecChange(ui::MaskEdit& field) {
   std::string withSign = WithDeclinationSign(field.text());
   if (withSign == field.text()) return;
@@ -79,13 +84,15 @@ void TSchedule::SlewTo(SlewTarget target) {
 void TSchedule::SendSlewSequence(const SlewTarget& target) {
   slewStopCount_ = stopCount_;
   Defocus();
+  const bool precess = ShownEquinoxMode() == kJ2000;
+  if (SlewAbandoned()) return;
   SendCommand(RightAscensionCommand(target.rightAscension), true);
   if (SlewAbandoned()) return;
   SendCommand(ObjectNameCommand(target.name), false);
   backend().sleep(kAfterNamePauseMs);
   SendCommand(DeclinationCommand(target.declination), true);
   if (SlewAbandoned()) return;
-  if (EquinoxMode == kJ2000) {
+  if (precess) {
     SendCommand(":Sp#", true);
     if (SlewAbandoned()) return;
   }

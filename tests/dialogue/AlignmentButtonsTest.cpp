@@ -52,6 +52,7 @@ const std::vector<std::string> kObjects = {"Deneb,20:41:26,+45:16:49#",
 
 TEST_F(AlignmentButtonsTest, GoToSlewsToTheLineUnderTheCaretAndOffersTheOthers) {
   StartWith({});
+  app().windows().schedule->EquinoxMode = 2;  // equinox of date chosen
   FileTransferStruct& panel = MakePanel();
   CaretOn(panel, kObjects, 1);
   Click(panel, 0);

@@ -207,6 +207,8 @@ TEST_F(ManualControlTest, AColourSchemeChangeKeepsTheLooksAndResendsAnActiveDire
 }
 
 TEST_F(ManualControlTest, TheEmergencyStopAbandonsATargetBeingSent) {
+  schedule->EquinoxLabelClick();  // a target for the equinox of date
+  Mark();
   controller->options().lateReplyMs = 500;
   ui::Timer stop(app.backend(), 200, true);
   stop.onTimer = [&](ui::Timer& timer) {

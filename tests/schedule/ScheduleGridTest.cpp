@@ -7,7 +7,15 @@ namespace orvane::schedule_test {
 namespace {
 
 using Commands = std::vector<std::string>;
-using ScheduleGridTest = ScheduleWindowTest;
+// The entries of these tests are given for the equinox of date.
+class ScheduleGridTest : public ScheduleWindowTest {
+ protected:
+  void SetUp() override {
+    ScheduleWindowTest::SetUp();
+    schedule->EquinoxLabelClick();
+    Mark();
+  }
+};
 
 TEST_F(ScheduleGridTest, EntriesStaySortedByTimeAndTheGridGrowsWithThem) {
   AddEntry("22:00:00", "C", "03h 00m 00s", "+30" + kDegree + " 00' 00''");

@@ -27,11 +27,16 @@ TEST_F(TargetingTest, GoInJ2000SendsTheWholeSequenceInOrder) {
   EXPECT_EQ(controller->objectName(), "unknown");
 }
 
-TEST_F(TargetingTest, BeforeAnyChoiceAndInEquinoxOfDateNoPrecessionIsAskedFor) {
+// Before any choice the marker stands beside "J2000.0": the target goes as J2000.0, the
+// controller told as when the user chooses it. In equinox of date no precession is asked.
+TEST_F(TargetingTest, GoSendsTheTargetInTheEpochTheWindowShows) {
   EXPECT_EQ(schedule->EquinoxMode, 0);
   EXPECT_EQ(schedule->EquinoxShape->top(), 269);
   schedule->GoClick();
-  EXPECT_EQ(Sent(), (Commands{":Sr00:00:00#", ":ONunknown#", ":Sd+00:00:00#", ":MS#"}));
+  EXPECT_EQ(Sent(), (Commands{":p0#", ":Sr00:00:00#", ":ONunknown#", ":Sd+00:00:00#", ":Sp#",
+                              ":MS#"}));
+  EXPECT_EQ(schedule->EquinoxMode, 1);
+  EXPECT_EQ(schedule->EquinoxShape->top(), 269);
   schedule->EquinoxLabel->click();
   Mark();
   schedule->GoClick();
@@ -75,8 +80,8 @@ TEST_F(TargetingTest, AClickDuringASlewWaitsForItsEnd) {
   AddEntry("21:00:00", "Vega", "18h 36m 56s", "+38" + kDegree + " 47' 01''");
   schedule->Objects->setRow(1);
   schedule->InitiateClick();
-  EXPECT_EQ(Sent(), (Commands{":Sr18:36:56#", ":ONVega#", ":Sd+38:47:01#", ":MS#", ":Sr07:00:00#",
-                              ":ONunknown#", ":Sd+00:00:00#", ":MS#"}));
+  EXPECT_EQ(Sent(), (Commands{":p0#", ":Sr18:36:56#", ":ONVega#", ":Sd+38:47:01#", ":Sp#", ":MS#",
+                              ":Sr07:00:00#", ":ONunknown#", ":Sd+00:00:00#", ":Sp#", ":MS#"}));
 }
 
 TEST_F(TargetingTest, TheDeclinationFieldsKeepASign) {
