@@ -228,7 +228,9 @@ class NightVisionTest : public ::testing::Test {
     // The modal boxes are looked at while they wait for the user, then answered.
     TErrorForm& error = *windows().error;
     QTimer::singleShot(0, [&] {
-      waitUntil([&] { return error.visible(); }, 50);
+      waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(error); }, 50);
+      // Above the main window, with the keyboard focus.
+      EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(error));
       look(prefix + "range-error", error);
       error.setModalResult(ui::modal::kOk);
     });
