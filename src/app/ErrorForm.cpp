@@ -64,9 +64,9 @@ TErrorForm::TErrorForm(AppContext& context)
     }
   };
   if (TMainForm* main = context.windows.main) {
-    for (ui::Widget* label : {Error.get(), ErrorType.get(), FieldName.get(), ValueLabel.get(),
-                              Value.get(), Minimum.get(), MinimumLabel.get(), Maximum.get(),
-                              MaximumLabel.get()}) {
+    for (ui::Widget* label :
+         {Error.get(), ErrorType.get(), FieldName.get(), ValueLabel.get(), Value.get(),
+          Minimum.get(), MinimumLabel.get(), Maximum.get(), MaximumLabel.get()}) {
       main->appearance.registerControl(label);
     }
   }

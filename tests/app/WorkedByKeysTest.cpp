@@ -20,7 +20,8 @@ constexpr const char* kDegree = "\xB0";
 class WorkedByKeysTest : public DialogueTest {
  protected:
   void SetUp() override {
-    StartWith({"Sheet \"Site\"", "251 \"Slew Rate\" 0:15", "252 \"Offset (h)\" -12:12 mask=\"#00;0;_\"",
+    StartWith({"Sheet \"Site\"", "251 \"Slew Rate\" 0:15",
+               "252 \"Offset (h)\" -12:12 mask=\"#00;0;_\"",
                "511 \"UTC Offset (h)\" command=\":SG,:GG\" mask=\"#00;0;_\""});
     schedule().ShowUp();
     mark();
@@ -39,8 +40,8 @@ class WorkedByKeysTest : public DialogueTest {
 
 TEST_F(WorkedByKeysTest, TheStopKeyStopsTheMountFromEveryWindow) {
   Windows& w = app().windows();
-  ui::Form* forms[] = {w.main,  w.trace,     w.cache,   w.observer, w.restart,
-                       w.error, w.dummy, w.alignment, w.credits, w.schedule};
+  ui::Form* forms[] = {w.main,  w.trace, w.cache,     w.observer, w.restart,
+                       w.error, w.dummy, w.alignment, w.credits,  w.schedule};
   for (ui::Form* form : forms) {
     SCOPED_TRACE(form->name());
     schedule().WestClick();

@@ -123,10 +123,12 @@ class NightVisionTest : public ::testing::Test {
       application = std::make_unique<Application>(backend, settings, devices, folder);
       application->CreateWindows();
       TMainForm& main = *application->windows().main;
-      waitUntil([&] {
-        return main.StartupTimer.tag() == startup_phase::kStarted &&
-               main.StaticControlsPanel->visible() && !main.appearance.blinker().enabled();
-      }, 3000);
+      waitUntil(
+          [&] {
+            return main.StartupTimer.tag() == startup_phase::kStarted &&
+                   main.StaticControlsPanel->visible() && !main.appearance.blinker().enabled();
+          },
+          3000);
     }
     ~Program() {
       application->windows().main->ExitClick();
@@ -185,12 +187,14 @@ class NightVisionTest : public ::testing::Test {
     QToolTip::showText(qwidgetOf(field)->mapToGlobal(QPoint(4, 4)),
                        QString::fromStdString(field.hint()), qwidgetOf(field));
     QWidget* tip = nullptr;
-    waitUntil([&] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
-      }
-      return tip != nullptr;
-    }, 50);
+    waitUntil(
+        [&] {
+          for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
+          }
+          return tip != nullptr;
+        },
+        50);
     look(prefix + "tooltip", tip);
     QToolTip::hideText();
     m.sheets.Callback(*m.ProfileMenu);
@@ -260,9 +264,9 @@ TEST_F(NightVisionTest, EveryWindowShowsOnlyDimRedAtEachBrightness) {
     seen_.clear();
     lookAtEverything("night-" + std::to_string(level) + "-");
     for (const auto& [name, light] : seen_) {
-      EXPECT_EQ(light.leaking, 0)
-          << name << ": first at (" << light.firstLeak.x() << ", " << light.firstLeak.y()
-          << ") colour " << light.firstLeakColor.name().toStdString();
+      EXPECT_EQ(light.leaking, 0) << name << ": first at (" << light.firstLeak.x() << ", "
+                                  << light.firstLeak.y() << ") colour "
+                                  << light.firstLeakColor.name().toStdString();
       EXPECT_LE(light.brightestRed, brightest) << name;
     }
     // The title is drawn in the label text colour, full red dimmed by the factor.
