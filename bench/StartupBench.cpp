@@ -39,7 +39,9 @@ class NoSleepBackend : public orvane::ui::Backend {
   void restoreDisplayMode() override { inner_.restoreDisplayMode(); }
   orvane::ui::SystemPalette systemColors() override { return inner_.systemColors(); }
   void setSystemColors(const orvane::ui::SystemPalette& c) override { inner_.setSystemColors(c); }
-  void setHintColor(orvane::ui::Color c) override { inner_.setHintColor(c); }
+  void setHintColors(orvane::ui::Color background, orvane::ui::Color text) override {
+    inner_.setHintColors(background, text);
+  }
   void tone(int f, int d) override { inner_.tone(f, d); }
   int messageBox(const std::string& t, const std::string& c,
                  orvane::ui::MessageButtons b) override {
