@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Appearance.h"
+#include "app/ScheduleSettings.h"
 #include "app/Windows.h"
 #include "dialogue/Alignment.h"
 #include "dialogue/BulkSettings.h"
@@ -24,6 +25,7 @@
 #include "link/ControllerState.h"
 #include "link/ProgramPhase.h"
 #include "persistence/ProfilePage.h"
+#include "persistence/ProfileWriter.h"
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
@@ -146,6 +148,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   Appearance appearance;
   Sheets sheets;
   ProfileReader reader;
+  ProfileWriter writer;
   ProfilePage profilePage;
   Connection connection;
   CommandEngine engine;
@@ -153,8 +156,6 @@ class TMainForm : public ui::Form, public ProfileHost {
   StatusPolling polling;
   BulkSettings bulk;
 
-  // Saving the settings into the loaded profile at exit, when installed.
-  std::function<void()> saveProfileClick;
 
   // Hands the windows created after this one to the collaborators that reach them (null
   // while a window does not exist).
@@ -213,6 +214,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   void GrowStatusStrip();
 
   bool destroyed_ = false;
+  ScheduleSettingsOfWindow scheduleSettings_;
 };
 
 }  // namespace orvane
