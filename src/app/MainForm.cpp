@@ -36,6 +36,7 @@ TMainForm::TMainForm(AppContext& context)
              ProfileFields{*this, *CurrentProfileStatus, *ProfileVersion, *ProfileFiles,
                            *CacheDelay, *TimeOut, *UpdateInterval, *SerialPort, StartupTimer},
              *this, sheets, appearance),
+      databases(context.backend, document_, sheets, appearance, *Frame, *CurrentProfileStatus),
       writer(document_,
              ProfileSettingsFields{*ProfileVersion, *SerialPort, *TimeOut, *UpdateInterval,
                                    *CacheDelay},
@@ -101,6 +102,10 @@ TMainForm::TMainForm(AppContext& context)
   };
   sheets.synchronise = [this](ControlBinding& binding) { alignment.Sync(binding); };
   sheets.removeFileTransferPanels = [this] { FileTransferPanels.clear(); };
+  sheets.createDatabase = [this](const ControlLine& line) { databases.CreateDatabase(line); };
+  sheets.selectDatabaseEntry = [this](ui::ComboBox& selector) { databases.SelectDBEntry(selector); };
+  sheets.removeDatabases = [this] { databases.RemoveAll(); };
+  reader.addDatabaseEntry = [this](std::string_view line) { databases.AddDBEntry(line); };
   SaveProfile->onClick = [this](ui::Widget&) { profilePage.SaveProfileClick(); };
   UpdateTimer.onTimer = [this](ui::Timer&) { polling.GetOrvaneSettings(); };
   SendAll->onClick = [this](ui::Widget&) { bulk.SendAllSettings(*SendAll); };

@@ -24,6 +24,7 @@
 #include "link/Connection.h"
 #include "link/ControllerState.h"
 #include "link/ProgramPhase.h"
+#include "persistence/Database.h"
 #include "persistence/ProfilePage.h"
 #include "persistence/ProfileWriter.h"
 #include "profile/ProfileDocument.h"
@@ -148,6 +149,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   Appearance appearance;
   Sheets sheets;
   ProfileReader reader;
+  ObjectDatabases databases;
   ProfileWriter writer;
   ProfilePage profilePage;
   Connection connection;

@@ -217,11 +217,14 @@ TEST(ProfileSavingTest, ValuesThatWouldNotReadBackAreLeftOut) {
   TMainForm& main = app.main();
   ui::MaskEdit& field = *FieldOf(main, 201);
   field.setText("1\"2");
+  ui::ComboBox& selector = *main.databases.records().at(0)->selector;
+  selector.userEdit(std::string(260, 'M'), 260);
   Save(main);
   EXPECT_EQ(main.CurrentProfileStatus->text(),
             "Status: Profile saved, values with \" or too long left out");
   const std::string saved = ReadBytes(app.programFolder() / kShipped);
   EXPECT_NE(saved.find("Value 201=\"180\"\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("Value 130=\"M 31\"\r\n"), std::string::npos);
   main.profilePage.ReloadProfileNow();
   EXPECT_EQ(main.CurrentProfileStatus->text(), "Status: Profile loaded");
 }
