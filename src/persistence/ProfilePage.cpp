@@ -5,6 +5,7 @@
 #include "persistence/ProfileFolder.h"
 #include "persistence/ProfileWriter.h"
 #include "persistence/SettingsStore.h"
+#include "persistence/Trash.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
 
@@ -106,8 +107,7 @@ void ProfilePage::DeleteProfileClick() {
   const std::string name = ListedName(f.profileFiles.text());
   f.profileFiles.setText(name);
   std::error_code error;
-  const bool deleted = std::filesystem::is_regular_file(name, error) &&
-                       std::filesystem::remove(name, error) && !error;
+  const bool deleted = std::filesystem::is_regular_file(name, error) && MoveToTrash(name);
   if (deleted) {
     if (name == document_.LoadedProfile) document_.LoadedProfile.clear();
     f.profileFiles.setText("");

@@ -55,6 +55,7 @@ class ProfilePage {
   // "Save", and the auto-save at exit: the settings into the profile, the profile into the
   // file named by the selector.
   void SaveProfileClick();
+  // Moves the named profile into the desktop's trash, from where it can be restored.
   void DeleteProfileClick();
   std::string IdentifyLastLoadedProfile();
   void SaveLoadedProfileToRegistry();
