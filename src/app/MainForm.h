@@ -42,16 +42,6 @@ namespace orvane {
 // Menu tag of the "Profile" entry of the sheet menu.
 constexpr int kProfileMenuTag = -256;
 
-class TTraceForm;
-class TCache;
-class TObserver;
-class TRestartForm;
-class TErrorForm;
-class TDummyForm;
-class TAlignmentForm;
-class TCreditsForm;
-class TSchedule;
-
 class TMainForm : public ui::Form, public ProfileHost {
  private:
   // First, so that the layout (built before the collaborators below) can reach the backend.
