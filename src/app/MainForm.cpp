@@ -103,7 +103,7 @@ TMainForm::TMainForm(AppContext& context)
   sheets.synchronise = [this](ControlBinding& binding) { alignment.Sync(binding); };
   sheets.removeFileTransferPanels = [this] { FileTransferPanels.clear(); };
   sheets.createDatabase = [this](const ControlLine& line) { databases.CreateDatabase(line); };
-  sheets.selectDatabaseEntry = [this](ui::ComboBox& selector) { databases.SelectDBEntry(selector); };
+  sheets.selectDatabaseEntry = [this](ui::ComboBox& list) { databases.SelectDBEntry(list); };
   sheets.removeDatabases = [this] { databases.RemoveAll(); };
   reader.addDatabaseEntry = [this](std::string_view line) { databases.AddDBEntry(line); };
   SaveProfile->onClick = [this](ui::Widget&) { profilePage.SaveProfileClick(); };

@@ -148,7 +148,6 @@ class TMainForm : public ui::Form, public ProfileHost {
   StatusPolling polling;
   BulkSettings bulk;
 
-
   // Hands the windows created after this one to the collaborators that reach them (null
   // while a window does not exist).
   struct LaterWindows {

@@ -90,7 +90,8 @@ TEST(ProfileSavingTest, SettingLinesAreReplacedWhereTheyStandOrAppendedInOrder) 
   WriteFile(app.programFolder() / "Plain.ocf",
             "# settings\nTimeOut \"0100\"\nSheet \"S\"\n12 \"Twelve\" 0:999\n"
             "120 \"Speed\" 1:6\nTimeOut \"0200\"\nValue 120=\"3\"\nValue 12=\"5\"\n"
-            "Schedule Time=\"20:00:00\" Name=\"M 1\" RA=\"05h 34m 32s\" Dec=\"+22\xB0 00' 52''\"\n");
+            "Schedule Time=\"20:00:00\" Name=\"M 1\" RA=\"05h 34m 32s\" "
+            "Dec=\"+22\xB0 00' 52''\"\n");
   app.settings().write("LastProfile", "Plain.ocf");
   app.Start();
   TMainForm& main = app.main();
