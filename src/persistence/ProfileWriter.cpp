@@ -1,5 +1,7 @@
 #include "persistence/ProfileWriter.h"
 
+#include <algorithm>
+
 #include "link/Cache.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
@@ -50,12 +52,11 @@ std::optional<std::string> VersionLine(std::string_view label) {
   if (label == kNoVersion) return std::nullopt;
   // The label reads "Level <L>, Version <VVV>", possibly followed by a remark; the level
   // is one character, and none when the profile's value was empty.
-  std::string level;
   std::string_view rest = label;
   if (rest.substr(0, kLevelPrefix.size()) == kLevelPrefix) rest.remove_prefix(kLevelPrefix.size());
   const std::size_t at = rest.find(kVersionPrefix);
   if (at == std::string_view::npos) return std::nullopt;
-  level = std::string(rest.substr(0, std::min<std::size_t>(at, 1)));
+  const std::string level(rest.substr(0, std::min<std::size_t>(at, 1)));
   const std::string_view version = rest.substr(at + kVersionPrefix.size(), 3);
   return Quoted("Version ", level + std::string(version));
 }
