@@ -259,7 +259,7 @@ std::string ObjectDatabases::entryLine(const DatabaseStruct& record, const std::
   // no longer load once saved.
   if (!quotable) {
     refuse(std::string(kStatusQuote),
-           "The entry was not stored: its name or one of its values holds a double quote,\n"
+           "The entry was not stored: its name or one of its values holds a double quote, "
            "which a profile line cannot hold.");
     return {};
   }
