@@ -41,7 +41,12 @@ std::string usageText() {
          "  --announce-every MS   announce \"Updating Planetary Data\" every MS milliseconds\n"
          "  --no-pacing           send replies at once instead of at 9600 baud\n"
          "  --log                 print every command received and every reply\n"
-         "  --help                show this text\n";
+         "  --help                show this text\n"
+         "  --version             without digits: show the simulator's own version\n";
+}
+
+std::string versionText() {
+  return std::string("orvane-sim ") + ORVANE_VERSION + "\n";
 }
 
 CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
@@ -76,8 +81,16 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
                       name == "--announce-every";
     if (inlineValue && !takesValue) return fail(name + " takes no value");
 
+    // The program's own version: "--version" without a value of its own.
+    const bool versionWithoutDigits =
+        name == "--version" && !inlineValue &&
+        (i + 1 == arguments.size() || arguments[i + 1].rfind("-", 0) == 0);
+
     if (name == "--help" || name == "-h") {
       result.helpRequested = true;
+      return result;
+    } else if (versionWithoutDigits) {
+      result.versionRequested = true;
       return result;
     } else if (name == "--link") {
       auto path = value();
