@@ -15,7 +15,7 @@
 
 namespace orvane {
 
-class SettingsStore : public SettingLookup {
+class SettingsStore final : public SettingLookup {
  public:
   explicit SettingsStore(std::filesystem::path file);
   // The file's usual place for the current user.
