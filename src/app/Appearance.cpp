@@ -262,6 +262,7 @@ void Appearance::applyToSheets(const Palette& p) {
     sheet->contentPanel->setColor(p.sheetFrameFill);
     applyToContent(*sheet->contentPanel, p);
   }
+  main_.databases.ApplyColors(p.accent, p.text);
   for (const auto& binding : main_.sheets.bindings()) {
     if (binding->synchroniserLabel) binding->synchroniserLabel->setFontColor(p.labelText);
     if (binding->synchroniserShape) {
