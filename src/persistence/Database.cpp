@@ -94,6 +94,7 @@ void ObjectDatabases::CreateDatabase(const ControlLine& line) {
     label->setTransparent(true);
     label->setTag(number);
     label->setText(i == 0 ? "Replace" : "Remove");
+    label->setFlatButton(true);  // reached with Tab, pressed with Space or Enter
     ui::Label* button = label.get();
     label->onClick = [this, button](ui::Widget&) { ChangeDBEntry(*button); };
     raw->shapes[static_cast<size_t>(i)] = std::move(shape);
