@@ -109,12 +109,16 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   }
   switch (action) {
     case AlignAction::GoTo: {
-      cache->SendCommand(":Sr" + object->rightAscension + "#", true);
-      cache->SendCommand(":ON" + object->name + "#", false);
-      backend_.sleep(kNamePauseMs);
-      cache->SendCommand(":Sd" + object->declination + "#", true);
-      if (schedule_ != nullptr && schedule_->EquinoxMode == 1) cache->SendCommand(":Sp#", true);
-      cache->SendCommand(":MS#", true);
+      // One sequence: nothing comes between the target and the slew; a stop withdraws
+      // what has not gone out.
+      std::vector<CommandStep> steps{
+          {":Sr" + object->rightAscension + "#", true},
+          {":ON" + object->name + "#", false, kNamePauseMs},
+          {":Sd" + object->declination + "#", true},
+      };
+      if (schedule_ != nullptr && schedule_->EquinoxMode == 1) steps.push_back({":Sp#", true});
+      steps.push_back({":MS#", true});
+      if (cache->SendSequence(steps, true).back().outcome == CommandOutcome::Cancelled) break;
       panel.statusLabel->setText("Slewing to " + object->name);
       for (size_t i = 1; i < 4; ++i) {
         if (panel.alignmentButtons[i]) panel.alignmentButtons[i]->show();

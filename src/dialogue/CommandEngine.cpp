@@ -62,7 +62,7 @@ CommandEngine::CommandEngine(ui::Backend& backend, ControllerState& controller, 
       sheets_(sheets) {}
 
 bool CommandEngine::shuttingDown() const {
-  return ShuttingDown(fields_.startupTimer);
+  return ShuttingDown(fields_.startupTimer) || backend_.terminated();
 }
 
 ControlBinding* CommandEngine::findBinding(const std::string& command) const {
@@ -263,13 +263,13 @@ std::string CommandEngine::download(ControlBinding* binding, const std::string& 
   if (memo != nullptr) memo->clearLines();
   fields_.updateTimer.stop();
   cache->Timer.stop();
-  cache->TimeOutTimer.stop();
   const std::string next = command == ":OS" ? ":OR#" : ":Or#";
   const unsigned long removals = sheets_.removalCount();
   std::string collected;
   int lines = 0;
   for (;;) {
     const std::string reply = cache->SendCommand(next, true);
+  // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
     if (reply.empty() || reply == "END#") break;
     collected += reply;
     if (sheets_.removalCount() != removals) memo = nullptr;
@@ -286,7 +286,7 @@ std::string CommandEngine::download(ControlBinding* binding, const std::string& 
     memo->setCaretLine(static_cast<int>(memo->lines().size()) - 1);
     fields_.window.repaint();
   }
-  cache->Timer.start();
+  if (!shuttingDown()) cache->Timer.start();
   return collected;
 }
 
@@ -295,8 +295,11 @@ void CommandEngine::upload(ControlBinding* binding) {
   if (memo == nullptr) return;
   // A copy: the memo may change while the lines go out.
   const std::vector<std::string> lines = memo->lines();
-  for (const std::string& line : lines) send(UploadLineCommand(line), false);
-  send("END#", false);
+  for (const std::string& line : lines) {
+    if (shuttingDown()) return;
+    send(UploadLineCommand(line), false);
+  }
+  if (!shuttingDown()) send("END#", false);
 }
 
 }  // namespace orvane
