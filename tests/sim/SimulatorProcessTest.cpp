@@ -262,6 +262,36 @@ TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(link())));
 }
 
+TEST_F(SimulatorProgram, AReplugServesAgainOnANewDeviceBehindTheLink) {
+  SimulatorProcess simulator({"--link", link().string(), "--unplug-after", "300",
+                              "--replug-after", "200", "--no-pacing"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  ASSERT_TRUE(simulator.waitForOutput("line back on", kStartTimeoutMs)) << simulator.output();
+  EXPECT_NE(simulator.output().find("line dropped"), std::string::npos);
+  // The freed terminal number may be given out again, as an adapter gets its old name.
+  EXPECT_NE(simulator.output().find("line back on " + fs::read_symlink(link()).string()),
+            std::string::npos);
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  close(fd);
+}
+
+TEST_F(SimulatorProgram, StrictReportsACommandSentIntoAnOwedReply) {
+  SimulatorProcess simulator({"--link", link().string(), "--strict", "--late", "200"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  const std::string both = ":GV#:GR#";
+  ASSERT_EQ(write(fd, both.data(), both.size()), static_cast<ssize_t>(both.size()));
+  EXPECT_TRUE(simulator.waitForOutput("breach: :GR# arrived", kReplyTimeoutMs))
+      << simulator.output();
+  close(fd);
+  ASSERT_EQ(kill(simulator.pid(), SIGTERM), 0);
+  EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 0);
+  EXPECT_NE(simulator.output().find("1 breaches"), std::string::npos) << simulator.output();
+}
+
 TEST_F(SimulatorProgram, RefusesToReplaceARegularFile) {
   std::ofstream(link()) << "keep me";
   SimulatorProcess simulator({"--link", link().string()});
