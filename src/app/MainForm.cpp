@@ -54,7 +54,8 @@ TMainForm::TMainForm(AppContext& context)
                 FileTransferPanels),
       polling(
           context.backend, controller_,
-          PollingFields{*this, *RA, *Dec, *SerialPort, *OrvaneVersion, UpdateTimer, StartupTimer},
+          PollingFields{*this, *RA, *Dec, *InitialAlign, *SerialPort, *OrvaneVersion, UpdateTimer,
+                        StartupTimer},
           engine, alignment, connection, sheets),
       bulk(controller_, UpdateTimer, StartupTimer, appearance, sheets, engine) {
   appearance.SaveSystemColors();
@@ -92,6 +93,7 @@ TMainForm::TMainForm(AppContext& context)
   sheets.makeDraggable = [this](ui::Widget& widget) { MakeDraggable(widget); };
   sheets.profileFilesChanged = [this] { profilePage.ProfileFilesChange(nullptr); };
   connection.setOrvaneSettings = [this] { bulk.SetOrvaneSettings(); };
+  connection.showReadingsStale = [this] { polling.ShowReadingsStale(); };
   sheets.executeBinding = [this](ControlBinding& binding) {
     engine.ExecuteCommand(&binding, "", true);
   };

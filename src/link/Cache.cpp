@@ -268,7 +268,10 @@ void TCache::TimerClick() {
   fields_.utcTime.setText(ClockText(utc));
   const ui::DateTime local = b.localNow();
   fields_.computerTime.setText(ClockText(local));
-  if (controller_.ClockOffsetKnown) {
+  if (controller_.ClockOffsetKnown && controller_.ReadingsStale) {
+    // The offset may be out of date with the controller gone or frozen.
+    fields_.localTime.setText(std::string(kNoCurrentReading));
+  } else if (controller_.ClockOffsetKnown) {
     fields_.localTime.setText(
         ShiftedClockText(local.hour, local.minute, local.second, controller_.ClockOffset));
     ui::Widget* clock = sheetFields_.ControllerClockField();
