@@ -115,6 +115,7 @@ void CommandQueue::WriteStop(const std::string& command) {
   const long long now = nowMs();
   if (wire_.PutOnLine(command)) {
     if (onWritten) onWritten(command);
+    noteOnLine(now, command.size());
     lineFreeAtMs_ =
         std::max(lineFreeAtMs_, after(now, wire_.MsOnLine(command.size()) + kPauseAfterCommandMs));
   }
@@ -186,11 +187,15 @@ const std::string* CommandQueue::RunningCommand() const {
   return running_ && !running_->entry.takeBurst ? &running_->entry.request.command : nullptr;
 }
 
+double CommandQueue::noteOnLine(long long now, std::size_t bytes) {
+  lineBusyUntilMs_ = std::max(lineBusyUntilMs_, static_cast<double>(now)) + wire_.MsOnLine(bytes);
+  return lineBusyUntilMs_;
+}
+
 void CommandQueue::start(Entry entry, long long now) {
   Running running;
   if (entry.takeBurst) {
     std::vector<std::string> commands = entry.takeBurst();
-    std::size_t bytes = 0;
     for (std::size_t i = 0; i < commands.size(); ++i) {
       if (!wire_.PutOnLine(commands[i])) {
         // The port went: what was not written waits for the next burst.
@@ -201,20 +206,28 @@ void CommandQueue::start(Entry entry, long long now) {
         break;
       }
       if (onWritten) onWritten(commands[i]);
-      bytes += commands[i].size();
+      noteOnLine(now, commands[i].size());
       running.written = true;
     }
-    running.pauseEndMs = bytes > 0 ? after(now, wire_.MsOnLine(bytes)) : now;
+    // Written back to back, nothing awaited: the next command may follow at once (behind
+    // these bytes in the port's output queue; its reply time-out allows for them).
+    running.pauseEndMs = now;
   } else {
     CommandRequest& request = entry.request;
     wire_.DiscardStaleInput();
     running.written = wire_.PutOnLine(request.command);
-    if (running.written && onWritten) onWritten(request.command);
+    // When its last byte leaves: after those still on their way out (a burst of writes).
+    double leavesAtMs = static_cast<double>(now) + wire_.MsOnLine(request.command.size());
+    if (running.written) {
+      if (onWritten) onWritten(request.command);
+      leavesAtMs = noteOnLine(now, request.command.size());
+    }
     const double onLine = wire_.MsOnLine(request.command.size());
     running.pauseEndMs = after(now, onLine + kPauseAfterCommandMs + request.pauseAfterMs);
     if (request.wantsReply) {
       const int timeout = std::max(request.replyTimeoutMs, kShortestReplyTimeoutMs);
-      running.deadlineMs = after(now, onLine + kPauseAfterCommandMs + timeout);
+      running.deadlineMs =
+          after(now, leavesAtMs - static_cast<double>(now) + kPauseAfterCommandMs + timeout);
     }
   }
   running.entry = std::move(entry);

@@ -1,9 +1,11 @@
 // CommandQueue: the one ordered way to the controller's wire. Every command (polling, the
 // buttons, slews, transfers, the detection and restart handshakes, the queued setting
 // writes, and later anything else that talks to the controller) is a request here. The
-// queue writes one request at a time and holds the line until it is done: its bytes have
-// left at the line's rate, the fixed pause after a command is over and, when a reply is
-// wanted, the reply has come or its time-out has passed. Only stop commands jump the
+// queue writes one request at a time and holds the line until it is done: the fixed pause
+// after a command is over and, when a reply is wanted, the reply has come or its time-out
+// has passed. The queued setting writes go out as one burst between two commands; a
+// command written behind such a burst waits for its reply as much longer as the burst's
+// bytes take on the line at its rate. Only stop commands jump the
 // queue: they are written at once, also in the middle of another command's wait, whose
 // exchange goes on undisturbed (a stop has no reply, so no reply can be taken for the
 // wrong command).
@@ -170,6 +172,8 @@ class CommandQueue {
   // a completion) are folded into the running one.
   void advance();
   void start(Entry entry, long long now);
+  // Notes bytes written now; returns when the last byte written so far leaves the port.
+  double noteOnLine(long long now, std::size_t bytes);
   // Ends the running request if it is done by now; true when it ended.
   bool finishIfDone(long long now, std::vector<std::pair<Entry, CommandResult>>& finished);
   void rearm(long long now);
@@ -185,6 +189,7 @@ class CommandQueue {
   std::deque<Entry> waiting_;
   std::optional<Running> running_;
   long long lineFreeAtMs_ = 0;  // no command is written before (a stop's pause)
+  double lineBusyUntilMs_ = 0;  // the bytes written so far have left the port by then
   Ticket nextTicket_ = 1;
   bool advancing_ = false;
   bool again_ = false;
