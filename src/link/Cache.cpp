@@ -160,12 +160,20 @@ std::vector<std::string> TCache::takeQueuedWrites() {
   if (controller_.ConnectedPort <= 0 || !Comm1.Enabled()) return {};
   std::vector<std::string> commands = OutCache->items();
   OutCache->clearItems();
+  for (const std::string& command : commands) {
+    ++traffic.queuedWrites;
+    traffic.queuedWriteBytes += static_cast<long long>(command.size());
+  }
   return commands;
 }
 
 void TCache::putBackQueuedWrites(std::vector<std::string> unwritten) {
   // In front of anything queued since, each unless a newer write of its setting is there.
   std::vector<std::string> lines;
+  for (const std::string& command : unwritten) {
+    --traffic.queuedWrites;
+    traffic.queuedWriteBytes -= static_cast<long long>(command.size());
+  }
   for (std::string& command : unwritten) {
     const size_t colon = command.find(':');
     const std::string prefix = command.substr(0, colon == std::string::npos ? 1 : colon + 1);

@@ -72,11 +72,14 @@ class TCache : public ui::Form, private CommandWire {
   ui::Timer Timer;
   TComm Comm1;
 
-  // Traffic since start, for diagnostics: commands and bytes written, bytes read.
+  // Traffic since start, for diagnostics: commands and bytes written (the queued setting
+  // writes among them counted apart too), bytes read.
   struct Traffic {
     long long commands = 0;
     long long bytesOut = 0;
     long long bytesIn = 0;
+    long long queuedWrites = 0;
+    long long queuedWriteBytes = 0;
   } traffic;
 
   // Sends command in its turn; with wait, returns the reply (empty after the time-out).
