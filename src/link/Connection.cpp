@@ -165,7 +165,7 @@ void Connection::LinkLost() {
   // No command goes out meanwhile; the queued setting writes wait for the controller.
   controller_.ConnectedPort = -1;
   f.updateTimer.stop();
-  f.status.setText("Status: Connection lost, trying to reconnect");
+  f.status.setText("Status: Connection lost, retrying");
   scheme_.Blink(f.status);
   controller_.ReadingsStale = true;
   if (showReadingsStale) showReadingsStale();

@@ -213,7 +213,7 @@ TEST(ConnectionTest, LostDeviceIsRetriedUntilItAnswersAndTheWritesQueuedMeanwhil
   ASSERT_EQ(main.ConnectedPort, 1);
   app.Advance(31000);
   EXPECT_EQ(main.ConnectedPort, -1);
-  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Connection lost, trying to reconnect");
+  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Connection lost, retrying");
   EXPECT_EQ(main.SerialPort->text(), "COM1");
   EXPECT_FALSE(main.UpdateTimer.enabled());
   EXPECT_FALSE(app.windows().cache->Comm1.Enabled());

@@ -210,7 +210,7 @@ TEST(SimulatorLinkTest, APulledLineHealsAndTheSettingWrittenMeanwhileArrives) {
   ui::HeadlessBackend& backend = program.backend();
   TMainForm& main = program.main();
   ASSERT_TRUE(backend.runUntil(
-      [&] { return main.CurrentOrvaneStatus->text() == "Status: Connection lost, trying to reconnect"; },
+      [&] { return main.CurrentOrvaneStatus->text() == "Status: Connection lost, retrying"; },
       10000))
       << main.CurrentOrvaneStatus->text();
   EXPECT_EQ(main.RA->text(), "--");
