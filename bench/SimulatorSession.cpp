@@ -20,12 +20,13 @@ namespace orvane::bench {
 
 bool WithConnectedProgram(const std::string& name, int argc, char* argv[],
                           const std::function<void(Application&)>& measure) {
-  return WithConnectedProgram(name, argc, argv, {},
-                              [&](Application& app, const std::filesystem::path&) { measure(app); });
+  return WithConnectedProgram(
+      name, argc, argv, {}, [&](Application& app, const std::filesystem::path&) { measure(app); });
 }
 
 bool WithConnectedProgram(
-    const std::string& name, int argc, char* argv[], const std::vector<std::string>& simulatorOptions,
+    const std::string& name, int argc, char* argv[],
+    const std::vector<std::string>& simulatorOptions,
     const std::function<void(Application&, const std::filesystem::path& simulatorLog)>& measure) {
   const std::filesystem::path folder = ScratchFolder(name);
   std::filesystem::copy_file(

@@ -21,7 +21,8 @@ bool WithConnectedProgram(const std::string& name, int argc, char* argv[],
 // The same with options for the simulator, whose output goes to simulatorLog (handed to
 // measure; read it to see what the simulator received when it runs with --log).
 bool WithConnectedProgram(
-    const std::string& name, int argc, char* argv[], const std::vector<std::string>& simulatorOptions,
+    const std::string& name, int argc, char* argv[],
+    const std::vector<std::string>& simulatorOptions,
     const std::function<void(Application&, const std::filesystem::path& simulatorLog)>& measure);
 
 }  // namespace orvane::bench

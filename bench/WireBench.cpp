@@ -75,13 +75,13 @@ void SendAll(orvane::Application& app, const std::filesystem::path& log) {
     flushMs.push_back(orvane::bench::ElapsedMs(flushStart));
     queued = cache.traffic.queuedWrites - before.queuedWrites;
     queuedBytes = cache.traffic.queuedWriteBytes - before.queuedWriteBytes;
-    direct = afterDirect.commands - before.commands - (afterDirect.queuedWrites - before.queuedWrites);
+    direct =
+        afterDirect.commands - before.commands - (afterDirect.queuedWrites - before.queuedWrites);
     const long long directBytes = afterDirect.bytesOut - before.bytesOut -
                                   (afterDirect.queuedWriteBytes - before.queuedWriteBytes) +
                                   afterDirect.bytesIn - before.bytesIn;
     floors.push_back(orvane::bench::FloorMs(direct, directBytes));
-    const bool arrived = RunUntil(
-        [&] { return LoggedWrites(log) - loggedBefore >= queued; }, 5000);
+    const bool arrived = RunUntil([&] { return LoggedWrites(log) - loggedBefore >= queued; }, 5000);
     if (arrived && LoggedWrites(log) - loggedBefore == queued) ++complete;
   }
   std::sort(directMs.begin(), directMs.end());
@@ -89,13 +89,15 @@ void SendAll(orvane::Application& app, const std::filesystem::path& log) {
   const double floor = floors.back();
   const double median = directMs[directMs.size() / 2];
   std::printf("Send current settings (shipped profile), %d runs:\n", kRuns);
-  std::printf("  %lld direct commands: median %.1f ms (min %.1f, max %.1f); floor %.1f ms;"
-              " median / floor = %.3f (goal: at most 1.05)\n",
-              direct, median, directMs.front(), directMs.back(), floor, median / floor);
-  std::printf("  %lld queued writes (%lld bytes, %.1f ms on a 9600 baud line) written in a median"
-              " %.1f ms after it\n",
-              queued, queuedBytes, orvane::sim::kMillisecondsPerByte * queuedBytes,
-              flushMs[flushMs.size() / 2]);
+  std::printf(
+      "  %lld direct commands: median %.1f ms (min %.1f, max %.1f); floor %.1f ms;"
+      " median / floor = %.3f (goal: at most 1.05)\n",
+      direct, median, directMs.front(), directMs.back(), floor, median / floor);
+  std::printf(
+      "  %lld queued writes (%lld bytes, %.1f ms on a 9600 baud line) written in a median"
+      " %.1f ms after it\n",
+      queued, queuedBytes, orvane::sim::kMillisecondsPerByte * queuedBytes,
+      flushMs[flushMs.size() / 2]);
   std::printf("  every write reached the simulator in %d of %d runs\n", complete, kRuns);
 }
 
@@ -107,10 +109,11 @@ void ReplyTimeOut(orvane::Application& app) {
     cache.SendCommand(":XX#", true);  // the controller does not answer it
     return orvane::bench::ElapsedMs(start);
   });
-  std::printf("Reply time-out of 1000 ms (shortest allowed %.1f ms), 20 waits: min %.2f, median %.2f,"
-              " max %.2f ms; spread %.2f ms, earliest %+.2f ms against the shortest\n",
-              shortest, figures.minMs, figures.medianMs, figures.maxMs,
-              figures.maxMs - figures.minMs, figures.minMs - shortest);
+  std::printf(
+      "Reply time-out of 1000 ms (shortest allowed %.1f ms), 20 waits: min %.2f, median %.2f,"
+      " max %.2f ms; spread %.2f ms, earliest %+.2f ms against the shortest\n",
+      shortest, figures.minMs, figures.medianMs, figures.maxMs, figures.maxMs - figures.minMs,
+      figures.minMs - shortest);
 }
 
 void StopLatency(orvane::Application& app) {
@@ -141,9 +144,10 @@ void StopLatency(orvane::Application& app) {
   }
   cache.queue().onWritten = nullptr;
   std::sort(latencies.begin(), latencies.end());
-  std::printf("Stop pressed inside a reply wait, 100 presses: from the press to \":Q#\" written"
-              " median %.2f ms, worst %.2f ms\n",
-              latencies[latencies.size() / 2], latencies.back());
+  std::printf(
+      "Stop pressed inside a reply wait, 100 presses: from the press to \":Q#\" written"
+      " median %.2f ms, worst %.2f ms\n",
+      latencies[latencies.size() / 2], latencies.back());
 }
 
 }  // namespace
@@ -155,9 +159,8 @@ int main(int argc, char* argv[]) {
                                 SendAll(app, log);
                                 ReplyTimeOut(app);
                               });
-  bench::WithConnectedProgram("stop", argc, argv, {"--late", "400"},
-                              [](Application& app, const std::filesystem::path&) {
-                                StopLatency(app);
-                              });
+  bench::WithConnectedProgram(
+      "stop", argc, argv, {"--late", "400"},
+      [](Application& app, const std::filesystem::path&) { StopLatency(app); });
   return 0;
 }

@@ -77,8 +77,7 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
     };
     bool takesValue = name == "--link" || name == "--level" || name == "--version" ||
                       name == "--split" || name == "--late" || name == "--unplug-after" ||
-                      name == "--replug-after" ||
-                      name == "--announce-every";
+                      name == "--replug-after" || name == "--announce-every";
     if (inlineValue && !takesValue) return fail(name + " takes no value");
 
     if (name == "--help" || name == "-h") {

@@ -20,8 +20,7 @@ double LineTransmitter::msPerByte() const {
 }
 
 bool LineTransmitter::unplugged(double nowMs) const {
-  return options_.unplugAtMs >= 0 && nowMs >= options_.unplugAtMs &&
-         nowMs < options_.replugAtMs();
+  return options_.unplugAtMs >= 0 && nowMs >= options_.unplugAtMs && nowMs < options_.replugAtMs();
 }
 
 std::string LineTransmitter::garbled(std::size_t length) {

@@ -119,8 +119,9 @@ int SimulatorServer::run() {
   const ControllerOptions& options = controller.options();
   const bool log = settings_.log;
   if (options.strict) {
-    controller.setBreachObserver(
-        [this](const std::string& text) { out_ << "orvane-sim: breach: " << printable(text) << std::endl; });
+    controller.setBreachObserver([this](const std::string& text) {
+      out_ << "orvane-sim: breach: " << printable(text) << std::endl;
+    });
   }
   if (log) {
     controller.setCommandObserver(

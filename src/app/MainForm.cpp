@@ -52,11 +52,10 @@ TMainForm::TMainForm(AppContext& context)
              appearance, sheets),
       alignment(context.backend, controller_, *InitialAlign, *ComputerTime, appearance, engine,
                 FileTransferPanels),
-      polling(
-          context.backend, controller_,
-          PollingFields{*this, *RA, *Dec, *InitialAlign, *SerialPort, *OrvaneVersion, UpdateTimer,
-                        StartupTimer},
-          engine, alignment, connection, sheets),
+      polling(context.backend, controller_,
+              PollingFields{*this, *RA, *Dec, *InitialAlign, *SerialPort, *OrvaneVersion,
+                            UpdateTimer, StartupTimer},
+              engine, alignment, connection, sheets),
       bulk(controller_, UpdateTimer, StartupTimer, appearance, sheets, engine) {
   appearance.SaveSystemColors();
   LoadedProfile.clear();

@@ -278,7 +278,7 @@ std::string CommandEngine::download(ControlBinding* binding, const std::string& 
   int lines = 0;
   for (;;) {
     const std::string reply = cache->SendCommand(next, true);
-  // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
+    // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
     if (reply.empty() || reply == "END#") break;
     collected += reply;
     if (sheets_.removalCount() != removals) memo = nullptr;

@@ -46,7 +46,9 @@ int digitsAt(std::string_view text, size_t at, size_t count) {
   return value;
 }
 
-bool isSign(char ch) { return ch == '+' || ch == '-'; }
+bool isSign(char ch) {
+  return ch == '+' || ch == '-';
+}
 
 // The groups of digits of a reply, split at every other character (":", ".", 0xDF ...).
 std::vector<std::string_view> digitGroups(std::string_view text) {
@@ -197,8 +199,8 @@ bool ReadReplyInRange(std::string_view command, std::string_view text) {
   if (command == ":GC") {
     const int month = digitsAt(text, 0, 2);
     const int day = digitsAt(text, 2, 2);
-    return text.size() == 6 && digitsAt(text, 4, 2) >= 0 && month >= 1 && month <= 12 &&
-           day >= 1 && day <= 31;
+    return text.size() == 6 && digitsAt(text, 4, 2) >= 0 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= 31;
   }
   if (command == ":GL") {
     if (text.size() != 8 || text[2] != ':' || text[5] != ':') return false;
@@ -218,16 +220,16 @@ bool ReadReplyInRange(std::string_view command, std::string_view text) {
 bool RightAscensionInRange(std::string_view text) {
   text = text.substr(0, text.find('#'));
   const std::vector<std::string_view> groups = digitGroups(text);
-  if (groups.size() != 3 || !onlyGroupsAndSeparators(text) || text.empty() ||
-      text.front() < '0' || text.front() > '9' || text.back() < '0' || text.back() > '9') {
+  if (groups.size() != 3 || !onlyGroupsAndSeparators(text) || text.empty() || text.front() < '0' ||
+      text.front() > '9' || text.back() < '0' || text.back() > '9') {
     return false;
   }
   const int hours = digitsAt(groups[0], 0, groups[0].size());
   const int minutes = digitsAt(groups[1], 0, groups[1].size());
   const int last = digitsAt(groups[2], 0, groups[2].size());
   // The third group: seconds, or in low precision the tenths of a minute.
-  return groups[0].size() <= 2 && groups[1].size() <= 2 && groups[2].size() <= 2 &&
-         hours <= 23 && minutes <= 59 && last <= 59;
+  return groups[0].size() <= 2 && groups[1].size() <= 2 && groups[2].size() <= 2 && hours <= 23 &&
+         minutes <= 59 && last <= 59;
 }
 
 bool DeclinationInRange(std::string_view text) {
@@ -244,7 +246,8 @@ bool DeclinationInRange(std::string_view text) {
     if (groups[i].size() > 2) return false;
     fields[i] = digitsAt(groups[i], 0, groups[i].size());
   }
-  return fields[1] <= 59 && fields[2] <= 59 && fields[0] * 3600 + fields[1] * 60 + fields[2] <= 90 * 3600;
+  return fields[1] <= 59 && fields[2] <= 59 &&
+         fields[0] * 3600 + fields[1] * 60 + fields[2] <= 90 * 3600;
 }
 
 std::string BreakDownloadedLines(std::string_view collected) {

@@ -122,7 +122,9 @@ std::vector<CommandResult> TCache::SendSequence(const std::vector<CommandStep>& 
   return *results;
 }
 
-void TCache::SendStopCommand(const std::string& command) { queue_.WriteStop(command); }
+void TCache::SendStopCommand(const std::string& command) {
+  queue_.WriteStop(command);
+}
 
 void TCache::Flush() {
   // Only received bytes: what the program wrote may still be on its way out.
@@ -139,7 +141,9 @@ bool TCache::PutOnLine(const std::string& command) {
   return true;
 }
 
-void TCache::WriteCommand(const std::string& command) { PutOnLine(command); }
+void TCache::WriteCommand(const std::string& command) {
+  PutOnLine(command);
+}
 
 double TCache::MsOnLine(std::size_t bytes) const {
   const int rate = BaudRateValue(Comm1.BaudRate());
@@ -150,10 +154,9 @@ void TCache::SendOutAll() {
   if (controller_.ConnectedPort <= 0 || OutCache->items().empty()) return;
   // The writes are taken when the line is free, so that until then a newer value still
   // replaces a queued one and a refused value still withdraws it.
-  queue_.SubmitBurst([this] { return takeQueuedWrites(); },
-                     [this](std::vector<std::string> unwritten) {
-                       putBackQueuedWrites(std::move(unwritten));
-                     });
+  queue_.SubmitBurst(
+      [this] { return takeQueuedWrites(); },
+      [this](std::vector<std::string> unwritten) { putBackQueuedWrites(std::move(unwritten)); });
 }
 
 std::vector<std::string> TCache::takeQueuedWrites() {

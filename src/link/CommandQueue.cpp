@@ -29,14 +29,18 @@ CommandQueue::~CommandQueue() {
   wake_.stop();
 }
 
-long long CommandQueue::nowMs() const { return backend_.ticksMs(); }
+long long CommandQueue::nowMs() const {
+  return backend_.ticksMs();
+}
 
 long long CommandQueue::after(long long now, double ms) const {
   // The clock counts whole milliseconds: one more, so that nothing ends early.
   return now + static_cast<long long>(std::ceil(std::max(ms, 0.0))) + 1;
 }
 
-bool CommandQueue::closing() const { return backend_.terminated(); }
+bool CommandQueue::closing() const {
+  return backend_.terminated();
+}
 
 CommandQueue::Ticket CommandQueue::Submit(CommandRequest request) {
   const Ticket ticket = nextTicket_++;
@@ -181,7 +185,9 @@ void CommandQueue::LineClosed() {
   advance();
 }
 
-bool CommandQueue::Idle() const { return !running_ && waiting_.empty(); }
+bool CommandQueue::Idle() const {
+  return !running_ && waiting_.empty();
+}
 
 const std::string* CommandQueue::RunningCommand() const {
   return running_ && !running_->entry.takeBurst ? &running_->entry.request.command : nullptr;
@@ -200,8 +206,8 @@ void CommandQueue::start(Entry entry, long long now) {
       if (!wire_.PutOnLine(commands[i])) {
         // The port went: what was not written waits for the next burst.
         if (entry.putBack) {
-          entry.putBack(std::vector<std::string>(commands.begin() + static_cast<long>(i),
-                                                 commands.end()));
+          entry.putBack(
+              std::vector<std::string>(commands.begin() + static_cast<long>(i), commands.end()));
         }
         break;
       }

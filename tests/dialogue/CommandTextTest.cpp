@@ -146,16 +146,32 @@ TEST(ReplyRangeTest, FieldsOutsideTheirRangesAreRefused) {
     bool shown;
   };
   const Case cases[] = {
-      {":Gg", "-08930", true},    {":Gg", "+17959", true},   {":Gg", "-18000", true},
+      {":Gg", "-08930", true},
+      {":Gg", "+17959", true},
+      {":Gg", "-18000", true},
       // Minutes above 59 folded into "-17865535" before these checks existed.
-      {":Gg", "+17865", false},   {":Gg", "-17865535", false}, {":Gg", "+270xx", false},
-      {":Gg", "-18001", false},   {":Gg", "+", false},
-      {":Gt", "+4530", true},     {":Gt", "-9000", true},    {":Gt", "+9001", false},
-      {":Gt", "+4560", false},    {":Gt", "4530", false},
-      {":GC", "120726", true},    {":GC", "130726", false},  {":GC", "120026", false},
-      {":GC", "26120701", false}, {":GL", "23:59:59", true}, {":GL", "24:00:00", false},
-      {":GL", "12:60:00", false}, {":GL", "12:00", false},   {":GG", "-05", true},
-      {":GG", "+15", false},      {":GG", "03#", false},     {":GV", "anything", true},
+      {":Gg", "+17865", false},
+      {":Gg", "-17865535", false},
+      {":Gg", "+270xx", false},
+      {":Gg", "-18001", false},
+      {":Gg", "+", false},
+      {":Gt", "+4530", true},
+      {":Gt", "-9000", true},
+      {":Gt", "+9001", false},
+      {":Gt", "+4560", false},
+      {":Gt", "4530", false},
+      {":GC", "120726", true},
+      {":GC", "130726", false},
+      {":GC", "120026", false},
+      {":GC", "26120701", false},
+      {":GL", "23:59:59", true},
+      {":GL", "24:00:00", false},
+      {":GL", "12:60:00", false},
+      {":GL", "12:00", false},
+      {":GG", "-05", true},
+      {":GG", "+15", false},
+      {":GG", "03#", false},
+      {":GV", "anything", true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadReplyInRange(c.command, c.rewritten), c.shown) << c.command << c.rewritten;

@@ -6,8 +6,8 @@
 
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
-#include "ui/Edits.h"
 #include "support/HeadlessApp.h"
+#include "ui/Edits.h"
 
 namespace orvane {
 namespace {

@@ -59,7 +59,8 @@ std::vector<std::string> Received(const std::string& output) {
   while (start < output.size()) {
     size_t end = output.find('\n', start);
     if (end == std::string::npos) end = output.size();
-    if (output.compare(start, 3, "<- ") == 0) commands.push_back(output.substr(start + 3, end - start - 3));
+    if (output.compare(start, 3, "<- ") == 0)
+      commands.push_back(output.substr(start + 3, end - start - 3));
     start = end + 1;
   }
   return commands;
@@ -189,8 +190,8 @@ TEST_P(SimulatorWireTest, EveryOperationArrivesOnceInOrderAndNeverIntoAnOwedRepl
       arrivedWrites.push_back(command);
     }
   }
-  EXPECT_TRUE(arrivedWrites == settingWrites) << arrivedWrites.size() << " of "
-                                              << settingWrites.size() << " setting writes";
+  EXPECT_TRUE(arrivedWrites == settingWrites)
+      << arrivedWrites.size() << " of " << settingWrites.size() << " setting writes";
   EXPECT_NE(output.find("orvane-sim: 0 breaches"), std::string::npos) << output.substr(0, 4000);
   EXPECT_EQ(output.find("breach:"), std::string::npos);
   // Polls, motion, slews and send-all were part of the mix.

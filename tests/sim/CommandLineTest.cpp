@@ -97,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"--late", "12ms"},
         std::vector<std::string>{"--announce-every", "0"}, std::vector<std::string>{"--link"},
         std::vector<std::string>{"--link="}, std::vector<std::string>{"--log=yes"},
-        std::vector<std::string>{"--replug-after", "100"},
-        std::vector<std::string>{"--strict=1"},
+        std::vector<std::string>{"--replug-after", "100"}, std::vector<std::string>{"--strict=1"},
         std::vector<std::string>{"stray"}));
 
 TEST(DeviceLink, ReplacesAnOldLinkAndRemovesItsOwnAtTheEnd) {

@@ -90,7 +90,8 @@ TEST_F(SimulatorProgram, AnswersTheVersionOnItsLinkAndRemovesTheLinkOnSigterm) {
 }
 
 TEST_F(SimulatorProgram, DeviceIsRawBeforeTheProgramSetsItUp) {
-  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--level", "2", "--version", "17"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--level", "2", "--version", "17"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), false);
   ASSERT_GE(fd, 0);
@@ -130,7 +131,8 @@ TEST_F(SimulatorProgram, KeepsServingAfterTheDeviceIsClosedWithoutBusyLooping) {
 }
 
 TEST_F(SimulatorProgram, BootModeHandshakeOverTheLine) {
-  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--boot-mode", "--no-pacing"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--boot-mode", "--no-pacing"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), true);
   ASSERT_GE(fd, 0);
@@ -141,7 +143,8 @@ TEST_F(SimulatorProgram, BootModeHandshakeOverTheLine) {
 }
 
 TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
-  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--unplug-after", "2000"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--unplug-after", "2000"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), true);
   ASSERT_GE(fd, 0);
@@ -164,8 +167,8 @@ TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
 }
 
 TEST_F(SimulatorProgram, AReplugServesAgainOnANewDeviceBehindTheLink) {
-  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--unplug-after", "300",
-                              "--replug-after", "200", "--no-pacing"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--unplug-after",
+                                                  "300", "--replug-after", "200", "--no-pacing"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   ASSERT_TRUE(simulator.waitForOutput("line back on", kStartTimeoutMs)) << simulator.output();
   EXPECT_NE(simulator.output().find("line dropped"), std::string::npos);
@@ -179,7 +182,8 @@ TEST_F(SimulatorProgram, AReplugServesAgainOnANewDeviceBehindTheLink) {
 }
 
 TEST_F(SimulatorProgram, StrictReportsACommandSentIntoAnOwedReply) {
-  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--strict", "--late", "200"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--strict", "--late", "200"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), true);
   ASSERT_GE(fd, 0);
