@@ -126,8 +126,8 @@ void QtBackend::processMessages() {
 
 void QtBackend::waitForMessages(int maxMs) {
   // Pending events (posted ones included) are handled without waiting; only when there
-  // are none does the call wait for the next. A precise single-shot timer bounds the wait: Qt's
-  // default timers may fire early.
+  // are none does the call wait for the next. A precise single-shot timer bounds the wait:
+  // Qt's default timers may fire early.
   QTimer wake;
   wake.setTimerType(Qt::PreciseTimer);
   wake.setSingleShot(true);
