@@ -32,12 +32,11 @@ AlignAction actionOf(const std::string& caption) {
 }  // namespace
 
 Alignment::Alignment(ui::Backend& backend, ControllerState& controller, ui::Label& initialAlign,
-                     const ui::Label& computerTime, ui::ColorScheme& scheme, CommandEngine& engine,
+                     ui::ColorScheme& scheme, CommandEngine& engine,
                      const std::vector<std::unique_ptr<FileTransferStruct>>& panels)
     : backend_(backend),
       controller_(controller),
       initialAlign_(initialAlign),
-      computerTime_(computerTime),
       scheme_(scheme),
       engine_(engine),
       panels_(panels) {}
@@ -152,7 +151,8 @@ void Alignment::Sync(ControlBinding& binding) {
   if (binding.command == ":SL") {
     binding.control->setText(ClockText(now));
     engine_.ExecuteCommand(&binding, "", true);
-    controller_.TakeClockOffset(binding.control->text(), computerTime_.text());
+    // Against the clock just set, not the strip's label, which may be a second behind.
+    controller_.TakeClockOffset(binding.control->text(), ClockText(now));
   } else if (binding.command == ":SC") {
     binding.control->setText(LZ(now.month) + LZ(now.day) + LZ(now.year % 100));
     engine_.ExecuteCommand(&binding, "", true);

@@ -40,7 +40,6 @@ struct EngineFields {
   ui::Form& window;
   ui::ComboBox& dimDisplay;
   ui::Label& togglePrecision;
-  const ui::Label& computerTime;
   ui::Timer& updateTimer;
   const ui::Timer& startupTimer;
 };
