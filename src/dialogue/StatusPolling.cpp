@@ -87,9 +87,11 @@ void StatusPolling::GetOrvaneSettings() {
       showRightAscension(*shown);
     }
   }
-  if (ra.empty() && !swappedCable) {
-    if (restart_ != nullptr && !shuttingDown()) restart_->TryRestart();
-    if (!shuttingDown()) noteSilentTick();
+  // A link lost in the middle of the tick is no silent controller: the connection
+  // retries it and has marked the readings already.
+  if (ra.empty() && !swappedCable && controller_.ConnectedPort > 0 && !shuttingDown()) {
+    if (restart_ != nullptr) restart_->TryRestart();
+    noteSilentTick();
   } else if (!ra.empty()) {
     noteAnswer();
   }

@@ -88,7 +88,7 @@ bool CommandQueue::pending(Ticket ticket) const {
 void CommandQueue::WaitFor(Ticket ticket) {
   while (pending(ticket) && !closing()) {
     long long wait = kLongestWaitMs;
-    if (wake_.enabled()) wait = std::min<long long>(wait, wake_.interval());
+    if (wake_.enabled()) wait = std::clamp<long long>(wakeAtMs_ - nowMs(), 1, wait);
     backend_.waitForMessages(static_cast<int>(wait));
   }
   if (closing()) advance();  // ends everything at once
@@ -107,7 +107,7 @@ CommandResult CommandQueue::Run(CommandRequest request) {
       continue;
     }
     long long wait = kLongestWaitMs;
-    if (wake_.enabled()) wait = std::min<long long>(wait, wake_.interval());
+    if (wake_.enabled()) wait = std::clamp<long long>(wakeAtMs_ - nowMs(), 1, wait);
     backend_.waitForMessages(static_cast<int>(wait));
   }
   if (closing()) advance();  // ends everything at once
@@ -301,8 +301,14 @@ void CommandQueue::rearm(long long now) {
   } else if (!waiting_.empty() && lineFreeAtMs_ > now) {
     next = lineFreeAtMs_;
   }
+  if (next == kNever || closing()) {
+    wake_.stop();
+    return;
+  }
+  // Most calls find the same moment armed already; a timer restarted for nothing costs.
+  if (wake_.enabled() && next == wakeAtMs_) return;
+  wakeAtMs_ = next;
   wake_.stop();
-  if (next == kNever || closing()) return;
   wake_.setInterval(static_cast<int>(std::max<long long>(1, next - now)));
   wake_.start();
 }

@@ -186,6 +186,7 @@ class CommandQueue {
   ui::Backend& backend_;
   CommandWire& wire_;
   ui::Timer wake_;
+  long long wakeAtMs_ = 0;  // when wake_ ticks, while it runs
   std::deque<Entry> waiting_;
   std::optional<Running> running_;
   long long lineFreeAtMs_ = 0;  // no command is written before (a stop's pause)
