@@ -3,10 +3,12 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ clang cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev
   xvfb xauth
+  # Building and checking the Debian package (scripts/package.sh).
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db
 )
 
 missing=()

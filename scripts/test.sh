@@ -2,7 +2,9 @@
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs the
 # whole test suite; then builds the serial link and the widget layer with ThreadSanitizer
 # and runs the tests that cross threads (the port's event thread, calls handed to the
-# user-interface thread).
+# user-interface thread); then builds everything once more with clang, without sanitizers,
+# so that the code stays free of the warnings of both compilers, and runs the suite with it;
+# last, builds the Debian package and checks it (scripts/package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +12,7 @@ cd "$(dirname "$0")/.."
 jobs="$(nproc)"
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE=ON >/dev/null
-cmake --build build-test
+cmake --build build-test --parallel "$jobs"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
@@ -18,7 +20,18 @@ export QT_QPA_PLATFORM=offscreen
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON \
   -DORVANE_GUI=OFF >/dev/null
-cmake --build build-tsan --target test_link test_ui
+cmake --build build-tsan --parallel "$jobs" --target test_link test_ui
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 (cd build-tsan && ctest --output-on-failure -j"$jobs" --timeout 300 \
   -R '^(CommTest|PtyCommTest|CommEventThreadTest|HeadlessGuiCallTest)\.')
+
+clang_started=$SECONDS
+cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=ON >/dev/null
+cmake --build build-clang --parallel "$jobs"
+(cd build-clang && ctest --output-on-failure -j"$jobs" --timeout 300)
+echo "clang build and tests: $((SECONDS - clang_started)) s"
+
+package_started=$SECONDS
+./scripts/package.sh
+echo "package build and check: $((SECONDS - package_started)) s"

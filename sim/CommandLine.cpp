@@ -45,7 +45,12 @@ std::string usageText() {
          "  --log                 print every command received and every reply\n"
          "  --strict              report every command that arrives while a reply to an\n"
          "                        earlier one is still owed (stop commands excepted)\n"
-         "  --help                show this text\n";
+         "  --help                show this text\n"
+         "  --version             without digits: show the simulator's own version\n";
+}
+
+std::string versionText() {
+  return std::string("orvane-sim ") + ORVANE_VERSION + "\n";
 }
 
 CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
@@ -80,8 +85,16 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
                       name == "--replug-after" || name == "--announce-every";
     if (inlineValue && !takesValue) return fail(name + " takes no value");
 
+    // The program's own version: "--version" without a value of its own.
+    const bool versionWithoutDigits =
+        name == "--version" && !inlineValue &&
+        (i + 1 == arguments.size() || arguments[i + 1].rfind("-", 0) == 0);
+
     if (name == "--help" || name == "-h") {
       result.helpRequested = true;
+      return result;
+    } else if (versionWithoutDigits) {
+      result.versionRequested = true;
       return result;
     } else if (name == "--link") {
       auto path = value();
@@ -142,7 +155,8 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (options.replugAfterMs >= 0 && options.unplugAtMs < 0) {
-    return CommandLineResult{std::nullopt, false, "--replug-after needs --unplug-after"};
+    result.error = "--replug-after needs --unplug-after";
+    return result;
   }
   result.settings = std::move(settings);
   return result;

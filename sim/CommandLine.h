@@ -18,14 +18,19 @@ struct SimulatorSettings {
 };
 
 struct CommandLineResult {
-  std::optional<SimulatorSettings> settings;  // absent after --help or an error
+  std::optional<SimulatorSettings> settings;  // absent after --help, --version or an error
   bool helpRequested = false;
+  bool versionRequested = false;  // the simulator's own version, not the controller's
   std::string error;
 };
 
 // arguments: without the program's name. Options take their value as the next argument
-// or after "=" ("--level 2", "--level=2").
+// or after "=" ("--level 2", "--level=2"). "--version" with digits sets the simulated
+// controller's version; alone (last, or followed by another option) it asks for the
+// simulator's own version.
 CommandLineResult parseCommandLine(const std::vector<std::string>& arguments);
 std::string usageText();
+// "orvane-sim " and the version of the package, ending in a newline.
+std::string versionText();
 
 }  // namespace orvane::sim

@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
     std::cout << orvane::sim::usageText();
     return 0;
   }
+  if (parsed.versionRequested) {
+    std::cout << orvane::sim::versionText();
+    return 0;
+  }
   if (!parsed.settings) {
     std::cerr << "orvane-sim: " << parsed.error << "\nTry orvane-sim --help\n";
     return 2;

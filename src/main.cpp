@@ -2,8 +2,10 @@
 // settings store, the ten windows, the message loop, and an orderly shutdown also on
 // SIGINT and SIGTERM.
 //
-// One option exists for tooling only: --screenshot FILE waits until start-up has finished,
-// saves a picture of the main window as PNG, prints its path and ends the program.
+// The command line is read before the Qt application exists, so that --help, --version and
+// a wrong option are answered without a display. One option exists for tooling only:
+// --screenshot FILE waits until start-up has finished, saves a picture of the main window as
+// PNG, prints its path and ends the program.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -12,10 +14,14 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "persistence/ProfileFolder.h"
 #include "link/DeviceMap.h"
@@ -82,17 +88,39 @@ void scheduleScreenshot(orvane::Application& app, const QString& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  orvane::ui::QtApplication qtApplication(argc, argv);
-  orvane::ui::QtApplication::setApplicationDisplayName("Orvane Control");
-  QString screenshotPath;
-  const QStringList arguments = QCoreApplication::arguments();
-  int at = arguments.indexOf("--screenshot");
-  if (at >= 0 && at + 1 < arguments.size()) screenshotPath = arguments.at(at + 1);
+  const orvane::CommandLine commandLine =
+      orvane::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (commandLine.action) {
+    case orvane::CommandLine::Action::ShowHelp:
+      std::fputs(orvane::UsageText().c_str(), stdout);
+      return 0;
+    case orvane::CommandLine::Action::ShowVersion:
+      std::fputs(orvane::VersionText().c_str(), stdout);
+      return 0;
+    case orvane::CommandLine::Action::Refuse:
+      std::fprintf(stderr, "orvane-control: %s\nTry 'orvane-control --help' for the options.\n",
+                   commandLine.error.c_str());
+      return orvane::kExitUsageError;
+    case orvane::CommandLine::Action::Run:
+      break;
+  }
 
+  // Qt is shown the program's name only: every argument has been read above, and Qt's own
+  // options (-platform, -style, ...) are set through its environment variables instead.
+  int qtArgumentCount = 1;
+  orvane::ui::QtApplication qtApplication(qtArgumentCount, argv);
+  orvane::ui::QtApplication::setApplicationDisplayName("Orvane Control");
+  // Lets the desktop match the windows to the menu entry and its icon.
+  orvane::ui::QtApplication::setDesktopFileName("org.orvane.OrvaneControl");
+  const QString screenshotPath = QString::fromLocal8Bit(commandLine.screenshotPath);
+
+  // An installed program finds the shipped profiles and object lists in the data folder
+  // beside its own (bin/../share/orvane-control) and copies them to the user's data folder
+  // on first start.
   const std::filesystem::path executableDir =
       QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
   const std::filesystem::path programFolder = orvane::ResolveProgramFolder(
-      executableDir, {executableDir / ".." / "share" / "orvane-control", ORVANE_SOURCE_PROFILES});
+      executableDir, {executableDir / ORVANE_SHIPPED_DATA_FROM_BINARY});
 
   orvane::ui::QtBackend backend(qtApplication);
   orvane::SettingsStore settings(orvane::SettingsStore::DefaultLocation());

@@ -214,6 +214,7 @@ void Appearance::applyToSheets(const Palette& p) {
       field->setFontColor(p.fieldText);
     }
   }
+  main_.databases.ApplyColors(p.accent, p.text);
   for (const auto& binding : main_.sheets.bindings()) {
     if (binding->synchroniserLabel) binding->synchroniserLabel->setFontColor(p.labelText);
     if (binding->synchroniserShape) {

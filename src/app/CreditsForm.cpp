@@ -10,7 +10,7 @@ constexpr int kHeight = 330;
 }  // namespace
 
 TCreditsForm::TCreditsForm(AppContext& context)
-    : ui::Form(context.backend, "CreditsForm"), context_(context) {
+    : ui::Form(context.backend, "CreditsForm") {
   ui::Backend& b = context.backend;
   setBorderStyle(ui::BorderStyle::None);
   setStayOnTop(true);

@@ -23,7 +23,6 @@ class TCreditsForm : public ui::Form {
 
  private:
   void closeOnInput(ui::Widget& widget);
-  AppContext& context_;
 };
 
 }  // namespace orvane

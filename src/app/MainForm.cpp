@@ -36,11 +36,16 @@ TMainForm::TMainForm(AppContext& context)
              ProfileFields{*this, *CurrentProfileStatus, *ProfileVersion, *ProfileFiles,
                            *CacheDelay, *TimeOut, *UpdateInterval, *SerialPort, StartupTimer},
              *this, sheets, appearance),
+      databases(context.backend, document_, sheets, appearance, *Frame, *CurrentProfileStatus),
+      writer(document_,
+             ProfileSettingsFields{*ProfileVersion, *SerialPort, *TimeOut, *UpdateInterval,
+                                   *CacheDelay},
+             sheets),
       profilePage(
           ProfilePageFields{*ProfileFiles, *CurrentProfileStatus, *LoadProfile, *LoadProfileShape,
                             *ReloadProfile, *ReloadProfileShape, *SaveProfile, *SaveProfileShape,
                             *DeleteProfile, *DeleteProfileShape},
-          document_, appearance, context.settings, context.programFolder, sheets, reader),
+          document_, appearance, context.settings, context.programFolder, sheets, reader, writer),
       connection(context.backend, controller_,
                  ConnectionFields{*this, *SerialPort, *CurrentOrvaneStatus, *OrvaneVersion,
                                   *ProfileVersion, *InitialAlignLabel, *InitialAlign, UpdateTimer,
@@ -97,6 +102,11 @@ TMainForm::TMainForm(AppContext& context)
   };
   sheets.synchronise = [this](ControlBinding& binding) { alignment.Sync(binding); };
   sheets.removeFileTransferPanels = [this] { FileTransferPanels.clear(); };
+  sheets.createDatabase = [this](const ControlLine& line) { databases.CreateDatabase(line); };
+  sheets.selectDatabaseEntry = [this](ui::ComboBox& list) { databases.SelectDBEntry(list); };
+  sheets.removeDatabases = [this] { databases.RemoveAll(); };
+  reader.addDatabaseEntry = [this](std::string_view line) { databases.AddDBEntry(line); };
+  SaveProfile->onClick = [this](ui::Widget&) { profilePage.SaveProfileClick(); };
   UpdateTimer.onTimer = [this](ui::Timer&) { polling.GetOrvaneSettings(); };
   SendAll->onClick = [this](ui::Widget&) { bulk.SendAllSettings(*SendAll); };
   ReceiveAll->onClick = [this](ui::Widget&) { bulk.ReceiveAllSettings(*ReceiveAll); };
@@ -420,9 +430,9 @@ void TMainForm::FormDestroy() {
   StartupTimer.setEnabled(false);
   UpdateTimer.setEnabled(false);
   profilePage.SaveLoadedProfileToRegistry();
-  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty() && saveProfileClick) {
+  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty()) {
     ProfileFiles->setText(LoadedProfile);
-    saveProfileClick();
+    profilePage.SaveProfileClick();
   }
   sheets.RemoveAllComponents();
   appearance.ResetPalette();
@@ -451,6 +461,9 @@ void TMainForm::AttachWindows(const LaterWindows& later) {
   polling.SetSchedule(later.schedule);
   bulk.SetCache(later.cache);
   reader.SetSchedule(later.schedule);
+  writer.SetCache(later.cache);
+  scheduleSettings_.SetSchedule(later.schedule);
+  writer.SetSchedule(scheduleSettings_.available() ? &scheduleSettings_ : nullptr);
 }
 
 }  // namespace orvane

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Appearance.h"
+#include "app/ScheduleSettings.h"
 #include "app/Windows.h"
 #include "dialogue/Alignment.h"
 #include "dialogue/BulkSettings.h"
@@ -23,7 +24,9 @@
 #include "link/Connection.h"
 #include "link/ControllerState.h"
 #include "link/ProgramPhase.h"
+#include "persistence/Database.h"
 #include "persistence/ProfilePage.h"
+#include "persistence/ProfileWriter.h"
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
@@ -38,16 +41,6 @@ namespace orvane {
 
 // Menu tag of the "Profile" entry of the sheet menu.
 constexpr int kProfileMenuTag = -256;
-
-class TTraceForm;
-class TCache;
-class TObserver;
-class TRestartForm;
-class TErrorForm;
-class TDummyForm;
-class TAlignmentForm;
-class TCreditsForm;
-class TSchedule;
 
 class TMainForm : public ui::Form, public ProfileHost {
  private:
@@ -146,15 +139,14 @@ class TMainForm : public ui::Form, public ProfileHost {
   Appearance appearance;
   Sheets sheets;
   ProfileReader reader;
+  ObjectDatabases databases;
+  ProfileWriter writer;
   ProfilePage profilePage;
   Connection connection;
   CommandEngine engine;
   Alignment alignment;
   StatusPolling polling;
   BulkSettings bulk;
-
-  // Saving the settings into the loaded profile at exit, when installed.
-  std::function<void()> saveProfileClick;
 
   // Hands the windows created after this one to the collaborators that reach them (null
   // while a window does not exist).
@@ -213,6 +205,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   void GrowStatusStrip();
 
   bool destroyed_ = false;
+  ScheduleSettingsOfWindow scheduleSettings_;
 };
 
 }  // namespace orvane

@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include "persistence/ProfileFolder.h"
+#include "persistence/ProfileWriter.h"
 #include "persistence/SettingsStore.h"
+#include "persistence/Trash.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
 
@@ -11,6 +13,10 @@ namespace orvane {
 
 namespace {
 constexpr std::string_view kForbiddenCharacters = "\\/:*?\"<>|";
+constexpr std::string_view kStatusSaved = "Status: Profile saved";
+constexpr std::string_view kStatusSavedWithout =
+    "Status: Profile saved, values with \" or too long left out";
+constexpr std::string_view kStatusWriteProtected = "Status: Cannot save due to write protection";
 }  // namespace
 
 // File names on the profile page ignore letter case, as the listing does: a typed name that
@@ -23,14 +29,16 @@ std::string ProfilePage::ListedName(const std::string& typed) const {
 
 ProfilePage::ProfilePage(ProfilePageFields fields, ProfileDocument& document,
                          ui::ColorScheme& scheme, SettingsStore& settings,
-                         std::filesystem::path programFolder, Sheets& sheets, ProfileReader& reader)
+                         std::filesystem::path programFolder, Sheets& sheets, ProfileReader& reader,
+                         ProfileWriter& writer)
     : fields_(fields),
       document_(document),
       scheme_(scheme),
       settings_(settings),
       programFolder_(std::move(programFolder)),
       sheets_(sheets),
-      reader_(reader) {}
+      reader_(reader),
+      writer_(writer) {}
 
 void ProfilePage::ProfilesChange() {
   if (listing_) return;
@@ -77,13 +85,29 @@ void ProfilePage::ReloadProfileNow() {
   reader_.ReadIniFile(std::string(document_.LoadedProfile));
 }
 
+void ProfilePage::SaveProfileClick() {
+  ProfilePageFields& f = fields_;
+  const int leftOut = writer_.SaveSettings();
+  const std::string name = ListedName(f.profileFiles.text());
+  f.profileFiles.setText(name);
+  const bool written = writer_.WriteProfile(name);
+  if (written) {
+    document_.LoadedProfile = name;
+  } else {
+    f.status.setText(std::string(kStatusWriteProtected));
+  }
+  ProfilesChange();
+  if (written) f.status.setText(std::string(leftOut == 0 ? kStatusSaved : kStatusSavedWithout));
+  scheme_.Blink(f.status);
+  ProfileFilesChange(nullptr);
+}
+
 void ProfilePage::DeleteProfileClick() {
   ProfilePageFields& f = fields_;
   const std::string name = ListedName(f.profileFiles.text());
   f.profileFiles.setText(name);
   std::error_code error;
-  const bool deleted = std::filesystem::is_regular_file(name, error) &&
-                       std::filesystem::remove(name, error) && !error;
+  const bool deleted = std::filesystem::is_regular_file(name, error) && MoveToTrash(name);
   if (deleted) {
     if (name == document_.LoadedProfile) document_.LoadedProfile.clear();
     f.profileFiles.setText("");

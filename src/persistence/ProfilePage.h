@@ -1,5 +1,5 @@
-// ProfilePage: the profile files on the profile page (list, load, reload, delete, status)
-// and the last-profile memory in the settings store.
+// ProfilePage: the profile files on the profile page (list, load, reload, save, delete,
+// status) and the last-profile memory in the settings store.
 // Owned by the main window.
 // Thread: user-interface thread only.
 // Layer: persistence/, below dialogue/, schedule/ and transfer/; it may use sheets/,
@@ -18,6 +18,7 @@
 namespace orvane {
 
 class ProfileReader;
+class ProfileWriter;
 class SettingsStore;
 class Sheets;
 
@@ -44,13 +45,17 @@ class ProfilePage {
  public:
   ProfilePage(ProfilePageFields fields, ProfileDocument& document, ui::ColorScheme& scheme,
               SettingsStore& settings, std::filesystem::path programFolder, Sheets& sheets,
-              ProfileReader& reader);
+              ProfileReader& reader, ProfileWriter& writer);
 
   void ProfilesChange();
   // sender null: refresh the buttons without writing a status.
   void ProfileFilesChange(const void* sender);
   void LoadProfileClick();
   void ReloadProfileNow();
+  // "Save", and the auto-save at exit: the settings into the profile, the profile into the
+  // file named by the selector.
+  void SaveProfileClick();
+  // Moves the named profile into the desktop's trash, from where it can be restored.
   void DeleteProfileClick();
   std::string IdentifyLastLoadedProfile();
   void SaveLoadedProfileToRegistry();
@@ -64,6 +69,7 @@ class ProfilePage {
   std::filesystem::path programFolder_;
   Sheets& sheets_;
   ProfileReader& reader_;
+  ProfileWriter& writer_;
   bool listing_ = false;
 };
 

@@ -1,15 +1,14 @@
 #include "persistence/SettingsStore.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
 #include <vector>
+
+#include "persistence/AtomicFile.h"
 
 namespace orvane {
 namespace {
@@ -50,42 +49,6 @@ std::optional<std::string_view> ValueOf(std::string_view line, std::string_view 
   std::string_view value = line.substr(equals + 1);
   if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
   return value;
-}
-
-bool WriteAll(int descriptor, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-// Replaces file by text: a temporary file in the same folder is written, flushed to disk
-// and renamed over it, so a crash leaves either the old or the new file, never a mix.
-bool ReplaceAtomically(const fs::path& file, const std::string& text) {
-  std::string temporary =
-      (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
-  const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) return false;
-  struct stat old {};
-  if (::stat(file.c_str(), &old) == 0) ::fchmod(descriptor, old.st_mode & 07777);
-  bool ok = WriteAll(descriptor, text) && ::fsync(descriptor) == 0;
-  ok = (::close(descriptor) == 0) && ok;
-  ok = ok && ::rename(temporary.c_str(), file.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
-  const int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
-  return true;
 }
 
 }  // namespace
@@ -137,7 +100,7 @@ bool SettingsStore::write(std::string_view key, std::string_view value) {
     text += '\n';
   }
   if (!stored) text += newLine + '\n';
-  return ReplaceAtomically(folder / file_.filename(), text);
+  return ReplaceFileContents(folder / file_.filename(), text);
 }
 
 }  // namespace orvane

@@ -1,8 +1,8 @@
 // SettingsStore: the per-user settings store, a small key=value file
 // ($XDG_CONFIG_HOME/OrvaneControl/OrvaneControl.conf, or $HOME/.config/... when unset).
 // It holds LastProfile= (the profile opened at the last exit) and the serial device map
-// (COM1= ... COM5=). Writes are atomic (temporary file, then rename) and keep every other
-// line of the file as it was.
+// (COM1= ... COM5=). Writes are atomic (temporary file, then rename; a symbolic link is
+// followed and kept) and keep every other line of the file as it was.
 // Thread: user-interface thread.
 #pragma once
 
@@ -15,7 +15,7 @@
 
 namespace orvane {
 
-class SettingsStore : public SettingLookup {
+class SettingsStore final : public SettingLookup {
  public:
   explicit SettingsStore(std::filesystem::path file);
   // The file's usual place for the current user.

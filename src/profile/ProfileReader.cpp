@@ -1,5 +1,9 @@
 #include "profile/ProfileReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -26,6 +30,25 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a profile for reading, or nothing when path does not name a regular file. Anything
+// else is refused before it is opened: a named pipe would block the open until a writer
+// came, a device might act on being opened, a folder never ends.
+File OpenRegularFile(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
+  // Non-blocking, in case the name was swapped for something else in the meantime.
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+      ::fcntl(descriptor, F_SETFL, 0) != 0) {
+    ::close(descriptor);
+    return nullptr;
+  }
+  File file(::fdopen(descriptor, "rb"));
+  if (!file) ::close(descriptor);
+  return file;
+}
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -80,8 +103,7 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
   f.profileVersion.setText("Detection failed");
   f.status.setText(std::string(kStatusLoading));
 
-  // A file that cannot be opened, or cannot be read (a folder opens but never reaches its
-  // end), is reported alike.
+  // A file that cannot be opened or read, or that is not a regular file, is reported alike.
   auto unableToLoad = [this, &f, &d] {
     d.LoadedProfile.clear();
     host_.CenterOnScreen();
@@ -91,7 +113,7 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
     d.ProfileLoading = false;
     return false;
   };
-  File file(std::fopen(path.c_str(), "rb"));
+  File file = OpenRegularFile(path);
   if (!file) return unableToLoad();
   d.LoadedProfile = path;
 

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -52,8 +51,21 @@ std::vector<fs::path> SourceFiles() {
   return files;
 }
 
+// The target of an include line with its opening bracket ('"' or '<'); empty for any
+// other line.
+std::string IncludeTarget(const std::string& line) {
+  size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos || line[at] != '#') return {};
+  at = line.find_first_not_of(" \t", at + 1);
+  if (at == std::string::npos || line.compare(at, 7, "include") != 0) return {};
+  at = line.find_first_of("\"<", at + 7);
+  if (at == std::string::npos) return {};
+  const size_t end = line.find(line[at] == '<' ? '>' : '"', at + 1);
+  if (end == std::string::npos) return {};
+  return line.substr(at, end - at);
+}
+
 std::vector<Include> IncludesOf(const fs::path& file) {
-  static const std::regex include(R"(^\s*#\s*include\s*([<"])([^">]+)[">])");
   std::vector<Include> found;
   std::ifstream in(file);
   std::string text;
@@ -61,10 +73,8 @@ std::vector<Include> IncludesOf(const fs::path& file) {
   const std::string relative = fs::relative(file, SourceRoot()).generic_string();
   while (std::getline(in, text)) {
     ++number;
-    std::smatch match;
-    if (std::regex_search(text, match, include)) {
-      found.push_back({relative, match[1].str() + match[2].str(), number});
-    }
+    const std::string target = IncludeTarget(text);
+    if (!target.empty()) found.push_back({relative, target, number});
   }
   return found;
 }

@@ -20,7 +20,9 @@ class RestartTest : public DialogueTest,
 };
 
 TEST_P(RestartTest, TheChosenStartModeReachesTheControllerAndPollingGoesOn) {
-  const auto [button, command] = GetParam();
+  // Plain variables: clang 14 cannot capture a structured binding in a lambda.
+  const int button = GetParam().first;
+  const std::string command = GetParam().second;
   sim::ControllerOptions options;
   options.level = 1;
   StartWith({}, options);

@@ -103,6 +103,25 @@ TEST(SettingsStoreTest, FailedWriteChangesNothingAndLeavesNoTemporaryFile) {
   EXPECT_EQ(TempHome::ReadFile(home.root() / "plain"), "data");
 }
 
+// A settings file that is a symbolic link (a chain, a relative one) stays a link; the file
+// at its end takes the change and keeps its permissions.
+TEST(SettingsStoreTest, WriteThroughSymbolicLinksKeepsTheLinks) {
+  TempHome home;
+  const fs::path real = home.root() / "dotfiles" / "orvane.conf";
+  TempHome::WriteFile(real, "COM1=/dev/ttyUSB0\n");
+  fs::permissions(real, fs::perms(0600));
+  fs::create_directories(home.root() / "cfg");
+  fs::create_symlink("../dotfiles/orvane.conf", home.root() / "cfg" / "middle.conf");
+  fs::create_symlink(home.root() / "cfg" / "middle.conf", home.root() / "cfg" / "s.conf");
+  SettingsStore store(home.root() / "cfg" / "s.conf");
+  EXPECT_TRUE(store.write("LastProfile", "Night.ocf"));
+  EXPECT_TRUE(fs::is_symlink(home.root() / "cfg" / "s.conf"));
+  EXPECT_TRUE(fs::is_symlink(home.root() / "cfg" / "middle.conf"));
+  EXPECT_EQ(TempHome::ReadFile(real), "COM1=/dev/ttyUSB0\nLastProfile=Night.ocf\n");
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
+  EXPECT_EQ(FolderEntries(home.root() / "dotfiles"), std::vector<std::string>{"orvane.conf"});
+}
+
 TEST(SettingsStoreTest, DefaultLocationFollowsXdgConfigHomeThenHome) {
   TempHome home;
   const fs::path tail = fs::path("OrvaneControl") / "OrvaneControl.conf";

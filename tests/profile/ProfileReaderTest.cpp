@@ -1,6 +1,7 @@
 // The profile reader end to end: profiles written into the program's folder and read by the
 // real reader of a started program in virtual time.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -328,6 +329,28 @@ TEST_F(ProfileReaderTest, ShippedProfileLoads) {
   EXPECT_EQ(main().FindInProfile("Schedule ", -1), -1);
   EXPECT_GT(schedule().Objects->rowCount(), 1);
   EXPECT_NE(main().ProfileVersion->text(), "Detection failed");
+}
+
+// A name that is no regular file is refused at once, at start-up and by "Load": a named
+// pipe would block the program until a writer came, a device might act on being opened.
+TEST(ProfileOpeningTest, NamesThatAreNoRegularFilesAreRefused) {
+  HeadlessApp app;
+  ASSERT_EQ(::mkfifo((app.programFolder() / "Pipe.ocf").c_str(), 0600), 0);
+  app.settings().write("LastProfile", "Pipe.ocf");
+  app.Start();
+  TMainForm& main = app.main();
+  EXPECT_EQ(main.CurrentProfileStatus->text(), "Status: Unable to load Profile");
+  EXPECT_TRUE(main.LoadedProfile.empty());
+  EXPECT_TRUE(main.visible());
+
+  main.ProfileFiles->setText("Pipe");
+  main.profilePage.LoadProfileClick();
+  EXPECT_EQ(main.CurrentProfileStatus->text(), "Status: Unable to load Profile");
+  for (const char* name : {"/dev/null", "/dev/zero"}) {
+    main.sheets.RemoveAllComponents();
+    EXPECT_FALSE(main.reader.ReadIniFile(name));
+    EXPECT_EQ(main.CurrentProfileStatus->text(), "Status: Unable to load Profile") << name;
+  }
 }
 
 }  // namespace

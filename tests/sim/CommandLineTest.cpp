@@ -78,6 +78,27 @@ TEST(CommandLine, HelpStopsTheParse) {
   EXPECT_NE(usageText().find("--unplug-after"), std::string::npos);
 }
 
+TEST(CommandLine, VersionAloneAsksForTheSimulatorsOwnVersion) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--version"}, std::vector<std::string>{"--log", "--version"},
+        std::vector<std::string>{"--version", "--log"},
+        std::vector<std::string>{"--version", "-h"}}) {
+    CommandLineResult result = parseCommandLine(arguments);
+    EXPECT_TRUE(result.versionRequested) << arguments.size();
+    EXPECT_FALSE(result.settings);
+  }
+  EXPECT_EQ(versionText(), std::string("orvane-sim ") + ORVANE_VERSION + "\n");
+  // With digits it stays the simulated controller's version.
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--version", "17", "--log"},
+        std::vector<std::string>{"--version=17"}}) {
+    CommandLineResult result = parseCommandLine(arguments);
+    ASSERT_TRUE(result.settings) << result.error;
+    EXPECT_FALSE(result.versionRequested);
+    EXPECT_EQ(result.settings->controller.version, "17");
+  }
+}
+
 class BadArguments : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(BadArguments, AreRefusedWithAReason) {

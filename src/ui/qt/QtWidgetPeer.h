@@ -57,7 +57,7 @@ class QtWidgetPeer : public WidgetPeer {
   // character and leaves the key to Qt unless one of them zeroed it.
   virtual bool keyPressed(QKeyEvent& event, Form& form);
 
-  // Left button pressed on this widget and not yet released (Delphi's click tracking).
+  // Left button pressed on this widget and not yet released (a click is a press and a release on the same widget).
   bool leftPressed() const { return leftPressed_; }
   void setLeftPressed(bool pressed) { leftPressed_ = pressed; }
 
