@@ -27,6 +27,7 @@ class NoSleepBackend : public orvane::ui::Backend {
     return inner_.createTrayIconPeer(t);
   }
   void processMessages() override { inner_.processMessages(); }
+  void waitForMessages(int maxMs) override { inner_.waitForMessages(maxMs); }
   void sleep(int milliseconds) override { skippedMs += milliseconds; }
   void run() override { inner_.run(); }
   void terminate() override { inner_.terminate(); }

@@ -38,9 +38,13 @@ std::string usageText() {
          "  --split N             send every reply in N pieces, 20 ms apart\n"
          "  --late MS             delay every reply by MS milliseconds\n"
          "  --unplug-after MS     drop the line after MS milliseconds\n"
+         "  --replug-after MS     bring the dropped line back MS milliseconds later, on a new\n"
+         "                        terminal device that the link then points to\n"
          "  --announce-every MS   announce \"Updating Planetary Data\" every MS milliseconds\n"
          "  --no-pacing           send replies at once instead of at 9600 baud\n"
          "  --log                 print every command received and every reply\n"
+         "  --strict              report every command that arrives while a reply to an\n"
+         "                        earlier one is still owed (stop commands excepted)\n"
          "  --help                show this text\n"
          "  --version             without digits: show the simulator's own version\n";
 }
@@ -78,7 +82,7 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
     };
     bool takesValue = name == "--link" || name == "--level" || name == "--version" ||
                       name == "--split" || name == "--late" || name == "--unplug-after" ||
-                      name == "--announce-every";
+                      name == "--replug-after" || name == "--announce-every";
     if (inlineValue && !takesValue) return fail(name + " takes no value");
 
     // The program's own version: "--version" without a value of its own.
@@ -120,6 +124,10 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
       auto ms = milliseconds();
       if (!ms) return fail("--unplug-after needs milliseconds");
       options.unplugAtMs = static_cast<double>(*ms);
+    } else if (name == "--replug-after") {
+      auto ms = milliseconds();
+      if (!ms) return fail("--replug-after needs milliseconds");
+      options.replugAfterMs = static_cast<double>(*ms);
     } else if (name == "--announce-every") {
       auto ms = milliseconds();
       if (!ms || *ms == 0) return fail("--announce-every needs milliseconds above 0");
@@ -140,9 +148,15 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
       options.paceAtLineRate = false;
     } else if (name == "--log") {
       settings.log = true;
+    } else if (name == "--strict") {
+      options.strict = true;
     } else {
       return fail("unknown option " + name);
     }
+  }
+  if (options.replugAfterMs >= 0 && options.unplugAtMs < 0) {
+    result.error = "--replug-after needs --unplug-after";
+    return result;
   }
   result.settings = std::move(settings);
   return result;

@@ -1,6 +1,13 @@
 #include "ControllerOptions.h"
 
+#include <limits>
+
 namespace orvane::sim {
+
+double ControllerOptions::replugAtMs() const {
+  if (unplugAtMs < 0 || replugAfterMs < 0) return std::numeric_limits<double>::infinity();
+  return unplugAtMs + replugAfterMs;
+}
 
 // An option list's setting (its heading number, a multiple of 10) holds the number of the
 // chosen option; value settings hold their value text.

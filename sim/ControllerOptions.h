@@ -12,6 +12,9 @@ namespace orvane::sim {
 constexpr double kMillisecondsPerByte = 10.0 * 1000.0 / 9600.0;
 
 struct ControllerOptions {
+  // When the dropped line comes back; infinity when it does not (or never drops).
+  double replugAtMs() const;
+
   int level = 3;               // level digit of the version reply
   std::string version = "24";  // two version digits: ":GV#" answers level + version + "#"
   bool highPrecision = true;
@@ -27,6 +30,8 @@ struct ControllerOptions {
   double replyDelayMs = 5;           // processing time before a reply starts
   double lateReplyMs = 0;            // extra delay added to every reply
   double unplugAtMs = -1;            // the line drops at this time (no more bytes either way)
+  double replugAfterMs = -1;         // ...and comes back this long after it dropped
+  bool strict = false;               // count commands that arrive while a reply is owed
   double announceEveryMs = 0;        // unsolicited "Updating Planetary Data" announcements
   bool paceAtLineRate = true;        // 9600 baud: kMillisecondsPerByte per byte
   unsigned seed = 1;                 // for garbage

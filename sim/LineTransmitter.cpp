@@ -20,7 +20,7 @@ double LineTransmitter::msPerByte() const {
 }
 
 bool LineTransmitter::unplugged(double nowMs) const {
-  return options_.unplugAtMs >= 0 && nowMs >= options_.unplugAtMs;
+  return options_.unplugAtMs >= 0 && nowMs >= options_.unplugAtMs && nowMs < options_.replugAtMs();
 }
 
 std::string LineTransmitter::garbled(std::size_t length) {
@@ -34,7 +34,7 @@ std::string LineTransmitter::garbled(std::size_t length) {
 
 void LineTransmitter::append(std::vector<Output>& out, std::string bytes, double startMs) {
   Output piece{std::max(startMs, lineFreeAtMs_), std::move(bytes), msPerByte()};
-  if (options_.unplugAtMs >= 0) {
+  if (options_.unplugAtMs >= 0 && piece.atMs < options_.replugAtMs()) {
     std::size_t keep = 0;
     while (keep < piece.bytes.size() && piece.byteDoneMs(keep) < options_.unplugAtMs) ++keep;
     piece.bytes.resize(keep);

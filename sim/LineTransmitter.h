@@ -2,7 +2,7 @@
 // the line rate, each reply after the controller's processing delay, never two texts at
 // once; and the faults that concern the sending side: late replies, replies split into
 // pieces with silence between them, garbage in place of replies, and a line that drops at
-// a given time (nothing leaves after it).
+// a given time (nothing leaves after it, until it comes back if it does).
 // Thread: one thread at a time (the controller's).
 #pragma once
 

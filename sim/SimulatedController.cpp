@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -200,6 +201,7 @@ void SimulatedController::handleCommand(const std::string& command, double nowMs
   if (log_.size() >= kLogCapacity) log_.erase(log_.begin(), log_.begin() + kLogCapacity / 2);
   log_.push_back(command);
   if (observer_) observer_(command);
+  if (options_.strict) checkTurn(command, nowMs);
 
   std::string reply;
   if (bootMode_) {
@@ -212,7 +214,29 @@ void SimulatedController::handleCommand(const std::string& command, double nowMs
   } else {
     reply = answer(command, nowMs);
   }
-  appendAll(out, transmitter_.reply(reply, nowMs));
+  std::vector<Output> sent = transmitter_.reply(reply, nowMs);
+  if (!sent.empty() && sent.back().endMs() > replyOwedUntilMs_) {
+    replyOwedUntilMs_ = sent.back().endMs();
+    owingCommand_ = command;
+  }
+  appendAll(out, std::move(sent));
+}
+
+void SimulatedController::checkTurn(const std::string& command, double nowMs) {
+  if (nowMs >= replyOwedUntilMs_) return;
+  const bool stop = command == ":Q#" || (command.size() == 4 && command.compare(0, 2, ":Q") == 0 &&
+                                         command[3] == '#' && directionOf(command[2]));
+  if (stop) {
+    ++stopsDuringReplies_;
+    return;
+  }
+  ++breaches_;
+  if (breachObserver_) {
+    char early[32];
+    std::snprintf(early, sizeof early, "%.1f", replyOwedUntilMs_ - nowMs);
+    breachObserver_(command + " arrived " + early + " ms before the reply to " + owingCommand_ +
+                    " was sent");
+  }
 }
 
 std::string SimulatedController::answer(const std::string& command, double nowMs) {

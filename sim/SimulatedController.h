@@ -57,7 +57,7 @@ class SimulatedController {
   std::vector<Output> poll(double nowMs);
   // When poll next has something to send; infinity when never.
   double nextUnsolicitedMs() const;
-  // True once the line has dropped (unplug): nothing goes either way afterwards.
+  // True while the line is dropped (unplugged): nothing goes either way.
   bool unplugged(double nowMs) const { return transmitter_.unplugged(nowMs); }
 
   // Faults may be changed at any time; start values only count at start and restart.
@@ -72,6 +72,16 @@ class SimulatedController {
   // Called with every whole command as it is received.
   void setCommandObserver(std::function<void(const std::string&)> observer) {
     observer_ = std::move(observer);
+  }
+
+  // With the strict option: commands that arrived while a reply to an earlier command was
+  // still owed (not completely sent) are breaches of the one-command-at-a-time rule; stop
+  // commands, which may interrupt any wait, are counted apart. The observer hears of each
+  // breach with a text that names both commands.
+  int breaches() const { return breaches_; }
+  int stopsDuringReplies() const { return stopsDuringReplies_; }
+  void setBreachObserver(std::function<void(const std::string&)> observer) {
+    breachObserver_ = std::move(observer);
   }
 
   std::string setting(int number) const;
@@ -90,6 +100,7 @@ class SimulatedController {
 
  private:
   void handleCommand(const std::string& command, double nowMs, std::vector<Output>& out);
+  void checkTurn(const std::string& command, double nowMs);
   void startFromBootMode(char mode, double nowMs);
   std::string answer(const std::string& command, double nowMs);
   std::string answerRead(std::string_view body, double nowMs);
@@ -120,6 +131,11 @@ class SimulatedController {
   std::string pending_;  // bytes of an incomplete command
   std::vector<std::string> log_;
   std::function<void(const std::string&)> observer_;
+  std::function<void(const std::string&)> breachObserver_;
+  double replyOwedUntilMs_ = -1;  // the last byte of the latest reply leaves then
+  std::string owingCommand_;
+  int breaches_ = 0;
+  int stopsDuringReplies_ = 0;
   double nextAnnouncementMs_ = -1;  // below 0: not scheduled
   int announcementsSent_ = 0;
 };

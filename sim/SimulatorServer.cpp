@@ -118,6 +118,11 @@ int SimulatorServer::run() {
   SimulatedController controller(settings_.controller);
   const ControllerOptions& options = controller.options();
   const bool log = settings_.log;
+  if (options.strict) {
+    controller.setBreachObserver([this](const std::string& text) {
+      out_ << "orvane-sim: breach: " << printable(text) << std::endl;
+    });
+  }
   if (log) {
     controller.setCommandObserver(
         [this](const std::string& command) { out_ << "<- " << printable(command) << std::endl; });
@@ -162,6 +167,28 @@ int SimulatorServer::run() {
       lineDropped = true;
       out_ << "orvane-sim: line dropped" << std::endl;
     }
+    if (lineDropped && now >= options.replugAtMs()) {
+      // Plugged in again: a new device, as an adapter gets when it comes back; the link
+      // follows it, as /dev/serial/by-id links do.
+      std::unique_ptr<PseudoTerminal> fresh = PseudoTerminal::open(error);
+      if (!fresh) {
+        errors_ << "orvane-sim: " << error << std::endl;
+        return 1;
+      }
+      terminal = std::move(fresh);
+      if (link) {
+        link.reset();
+        link = DeviceLink::create(settings_.linkPath, terminal->devicePath(), error);
+        if (!link) {
+          errors_ << "orvane-sim: " << error << std::endl;
+          return 1;
+        }
+      }
+      lineDropped = false;
+      hungUp = stillHungUp(terminal->masterFd());
+      writeBlocked = false;
+      out_ << "orvane-sim: line back on " << terminal->devicePath() << std::endl;
+    }
     if (!lineDropped) {
       if (hungUp && !stillHungUp(terminal->masterFd())) {
         hungUp = false;
@@ -182,7 +209,9 @@ int SimulatorServer::run() {
     if (!lineDropped) {
       if (!writeBlocked) wakeMs = std::min(wakeMs, queue.nextDueMs());
       wakeMs = std::min(wakeMs, controller.nextUnsolicitedMs());
-      if (options.unplugAtMs >= 0) wakeMs = std::min(wakeMs, options.unplugAtMs);
+      if (options.unplugAtMs > now) wakeMs = std::min(wakeMs, options.unplugAtMs);
+    } else {
+      wakeMs = std::min(wakeMs, options.replugAtMs());
     }
     int timeoutMs = -1;
     if (std::isfinite(wakeMs)) {
@@ -235,6 +264,10 @@ int SimulatorServer::run() {
     } else if (count == 2 && (fds[1].revents & (POLLHUP | POLLERR))) {
       noteHangup();
     }
+  }
+  if (options.strict) {
+    out_ << "orvane-sim: " << controller.breaches() << " breaches, "
+         << controller.stopsDuringReplies() << " stops during replies" << std::endl;
   }
   out_ << "orvane-sim: stopped" << std::endl;
   return 0;

@@ -5,7 +5,9 @@
 // open, output is lost as on a real line, and the server looks for a new open every few
 // milliseconds instead of spinning on the hangup.
 // SIGINT and SIGTERM end it; SIGHUP power-cycles the controller; SIGUSR1 completes the
-// initial alignment; SIGUSR2 switches status bit 4.
+// initial alignment; SIGUSR2 switches status bit 4. A dropped line that comes back gets a
+// new pseudo-terminal, and the link is moved to it. With the strict option every breach of
+// the one-command-at-a-time rule is printed as it happens and counted at the end.
 // Thread: the program's main thread (the only one).
 #pragma once
 

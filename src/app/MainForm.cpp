@@ -52,15 +52,14 @@ TMainForm::TMainForm(AppContext& context)
                                   StartupTimer},
                  appearance),
       engine(context.backend, controller_,
-             EngineFields{*this, *DimDisplay, *TogglePrecision, *ComputerTime, UpdateTimer,
-                          StartupTimer},
+             EngineFields{*this, *DimDisplay, *TogglePrecision, UpdateTimer, StartupTimer},
              appearance, sheets),
-      alignment(context.backend, controller_, *InitialAlign, *ComputerTime, appearance, engine,
+      alignment(context.backend, controller_, *InitialAlign, appearance, engine,
                 FileTransferPanels),
-      polling(
-          context.backend, controller_,
-          PollingFields{*this, *RA, *Dec, *SerialPort, *OrvaneVersion, UpdateTimer, StartupTimer},
-          engine, alignment, connection, sheets),
+      polling(context.backend, controller_,
+              PollingFields{*this, *RA, *Dec, *InitialAlign, *SerialPort, *OrvaneVersion,
+                            UpdateTimer, StartupTimer},
+              engine, alignment, connection, sheets),
       bulk(controller_, UpdateTimer, StartupTimer, appearance, sheets, engine) {
   appearance.SaveSystemColors();
   LoadedProfile.clear();
@@ -97,6 +96,7 @@ TMainForm::TMainForm(AppContext& context)
   sheets.makeDraggable = [this](ui::Widget& widget) { MakeDraggable(widget); };
   sheets.profileFilesChanged = [this] { profilePage.ProfileFilesChange(nullptr); };
   connection.setOrvaneSettings = [this] { bulk.SetOrvaneSettings(); };
+  connection.showReadingsStale = [this] { polling.ShowReadingsStale(); };
   sheets.executeBinding = [this](ControlBinding& binding) {
     engine.ExecuteCommand(&binding, "", true);
   };

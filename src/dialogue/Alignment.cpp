@@ -32,12 +32,11 @@ AlignAction actionOf(const std::string& caption) {
 }  // namespace
 
 Alignment::Alignment(ui::Backend& backend, ControllerState& controller, ui::Label& initialAlign,
-                     const ui::Label& computerTime, ui::ColorScheme& scheme, CommandEngine& engine,
+                     ui::ColorScheme& scheme, CommandEngine& engine,
                      const std::vector<std::unique_ptr<FileTransferStruct>>& panels)
     : backend_(backend),
       controller_(controller),
       initialAlign_(initialAlign),
-      computerTime_(computerTime),
       scheme_(scheme),
       engine_(engine),
       panels_(panels) {}
@@ -110,12 +109,16 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   switch (action) {
     case AlignAction::GoTo: {
       const bool precess = schedule_ != nullptr && schedule_->ShownEquinoxMode() == 1;
-      cache->SendCommand(":Sr" + object->rightAscension + "#", true);
-      cache->SendCommand(":ON" + object->name + "#", false);
-      backend_.sleep(kNamePauseMs);
-      cache->SendCommand(":Sd" + object->declination + "#", true);
-      if (precess) cache->SendCommand(":Sp#", true);
-      cache->SendCommand(":MS#", true);
+      // One sequence: nothing comes between the target and the slew; a stop withdraws
+      // what has not gone out.
+      std::vector<CommandStep> steps{
+          {":Sr" + object->rightAscension + "#", true},
+          {":ON" + object->name + "#", false, kNamePauseMs},
+          {":Sd" + object->declination + "#", true},
+      };
+      if (precess) steps.push_back({":Sp#", true});
+      steps.push_back({":MS#", true});
+      if (cache->SendSequence(steps, true).back().outcome == CommandOutcome::Cancelled) break;
       panel.statusLabel->setText("Slewing to " + object->name);
       for (size_t i = 1; i < 4; ++i) {
         if (panel.alignmentButtons[i]) panel.alignmentButtons[i]->show();
@@ -149,7 +152,8 @@ void Alignment::Sync(ControlBinding& binding) {
   if (binding.command == ":SL") {
     binding.control->setText(ClockText(now));
     engine_.ExecuteCommand(&binding, "", true);
-    controller_.TakeClockOffset(binding.control->text(), computerTime_.text());
+    // Against the clock just set, not the strip's label, which may be a second behind.
+    controller_.TakeClockOffset(binding.control->text(), ClockText(now));
   } else if (binding.command == ":SC") {
     binding.control->setText(LZ(now.month) + LZ(now.day) + LZ(now.year % 100));
     engine_.ExecuteCommand(&binding, "", true);

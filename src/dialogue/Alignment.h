@@ -25,10 +25,10 @@ struct FileTransferStruct;
 
 class Alignment {
  public:
-  // initialAlign: the status strip's alignment field; computerTime: its computer clock;
-  // panels: the file transfer panels of the loaded profile.
+  // initialAlign: the status strip's alignment field; panels: the file transfer panels of
+  // the loaded profile.
   Alignment(ui::Backend& backend, ControllerState& controller, ui::Label& initialAlign,
-            const ui::Label& computerTime, ui::ColorScheme& scheme, CommandEngine& engine,
+            ui::ColorScheme& scheme, CommandEngine& engine,
             const std::vector<std::unique_ptr<FileTransferStruct>>& panels);
   // The windows the alignment actions reach, once they exist.
   void SetCache(TCache* cache) { cache_ = cache; }
@@ -53,7 +53,6 @@ class Alignment {
   ui::Backend& backend_;
   ControllerState& controller_;
   ui::Label& initialAlign_;
-  const ui::Label& computerTime_;
   ui::ColorScheme& scheme_;
   CommandEngine& engine_;
   const std::vector<std::unique_ptr<FileTransferStruct>>& panels_;

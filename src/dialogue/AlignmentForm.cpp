@@ -93,10 +93,10 @@ void TAlignmentForm::AddClick() {
   const std::string ra = RA->text();
   const std::string name = Name->text();
   const std::string dec = Dec->text();
-  cache_.SendCommand(RightAscensionCommand(ra), true);
-  cache_.SendCommand(ObjectNameCommand(name), false);
-  backend().sleep(kNamePauseMs);
-  cache_.SendCommand(DeclinationCommand(dec), true);
+  cache_.SendSequence({{RightAscensionCommand(ra), true},
+                       {ObjectNameCommand(name), false, kNamePauseMs},
+                       {DeclinationCommand(dec), true}},
+                      false);
 }
 
 void TAlignmentForm::ProceedClick() {

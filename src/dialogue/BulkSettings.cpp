@@ -8,6 +8,7 @@
 #include "link/ProgramPhase.h"
 #include "sheets/Sheets.h"
 #include "text/NumberText.h"
+#include "ui/Backend.h"
 
 namespace orvane {
 
@@ -26,7 +27,8 @@ BulkSettings::BulkSettings(ControllerState& controller, ui::Timer& updateTimer,
       engine_(engine) {}
 
 bool BulkSettings::shuttingDown() const {
-  return ShuttingDown(startupTimer_);
+  // The program may be ending (exit, SIGTERM) while a run waits for a reply.
+  return ShuttingDown(startupTimer_) || (cache_ != nullptr && cache_->backend().terminated());
 }
 
 void BulkSettings::SendAllSettings(ui::Label& sender) {

@@ -62,7 +62,7 @@ CommandEngine::CommandEngine(ui::Backend& backend, ControllerState& controller, 
       sheets_(sheets) {}
 
 bool CommandEngine::shuttingDown() const {
-  return ShuttingDown(fields_.startupTimer);
+  return ShuttingDown(fields_.startupTimer) || backend_.terminated();
 }
 
 ControlBinding* CommandEngine::findBinding(const std::string& command) const {
@@ -205,7 +205,7 @@ std::optional<std::string> CommandEngine::runSet(ControlBinding* binding,
 }
 
 std::string CommandEngine::runRead(ControlBinding* binding, const std::string& command) {
-  if (command == ":GG") return RewriteHourOffsetReply(send(":GG#", true));
+  if (command == ":GG") return checked(":GG", RewriteHourOffsetReply(send(":GG#", true)));
   if (command == ":GV") return RewriteVersionReply(send(":GV#", true));
   if (command == ":Gv") {
     std::string reply = send(":Gv#", true);
@@ -239,13 +239,16 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
     }
     return reply;
   }
-  if (command == ":GC") return RewriteDateReply(send(":GC#", true));
-  if (command == ":Gg") return RewriteLongitudeReply(send(":Gg#", true));
-  if (command == ":Gt") return RewriteLatitudeReply(send(":Gt#", true));
+  if (command == ":GC") return checked(":GC", RewriteDateReply(send(":GC#", true)));
+  if (command == ":Gg") return checked(":Gg", RewriteLongitudeReply(send(":Gg#", true)));
+  if (command == ":Gt") return checked(":Gt", RewriteLatitudeReply(send(":Gt#", true)));
   if (command == ":GR" || command == ":GD") return CutAtHash(send(command + "#", true));
   if (command == ":GL") {
-    std::string reply = RewriteClockReply(send(":GL#", true));
-    controller_.TakeClockOffset(reply, fields_.computerTime.text());
+    // The computer's clock when the controller is asked, not the strip's label, which the
+    // one-second tick may have moved on (or not yet) by the time the reply is in.
+    const std::string asked = ClockText(backend_.localNow());
+    std::string reply = checked(":GL", RewriteClockReply(send(":GL#", true)));
+    controller_.TakeClockOffset(reply, asked);
     return reply;
   }
   if (command == ":GE") return RewriteClockReply(send(":GE#", true));
@@ -255,6 +258,11 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
   return {};
 }
 
+std::string CommandEngine::checked(const char* command, std::string rewritten) {
+  // Out of range is refused like unreadable: the field keeps what it showed.
+  return ReadReplyInRange(command, rewritten) ? rewritten : std::string();
+}
+
 std::string CommandEngine::download(ControlBinding* binding, const std::string& command) {
   TCache* cache = cache_;
   if (cache == nullptr) return {};
@@ -262,14 +270,15 @@ std::string CommandEngine::download(ControlBinding* binding, const std::string& 
   ui::Memo* memo = boundMemo(binding);
   if (memo != nullptr) memo->clearLines();
   fields_.updateTimer.stop();
+  // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
   cache->Timer.stop();
-  cache->TimeOutTimer.stop();
   const std::string next = command == ":OS" ? ":OR#" : ":Or#";
   const unsigned long removals = sheets_.removalCount();
   std::string collected;
   int lines = 0;
   for (;;) {
     const std::string reply = cache->SendCommand(next, true);
+    // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
     if (reply.empty() || reply == "END#") break;
     collected += reply;
     if (sheets_.removalCount() != removals) memo = nullptr;
@@ -286,7 +295,7 @@ std::string CommandEngine::download(ControlBinding* binding, const std::string& 
     memo->setCaretLine(static_cast<int>(memo->lines().size()) - 1);
     fields_.window.repaint();
   }
-  cache->Timer.start();
+  if (!shuttingDown()) cache->Timer.start();
   return collected;
 }
 
@@ -295,8 +304,11 @@ void CommandEngine::upload(ControlBinding* binding) {
   if (memo == nullptr) return;
   // A copy: the memo may change while the lines go out.
   const std::vector<std::string> lines = memo->lines();
-  for (const std::string& line : lines) send(UploadLineCommand(line), false);
-  send("END#", false);
+  for (const std::string& line : lines) {
+    if (shuttingDown()) return;
+    send(UploadLineCommand(line), false);
+  }
+  if (!shuttingDown()) send("END#", false);
 }
 
 }  // namespace orvane

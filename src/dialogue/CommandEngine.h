@@ -40,7 +40,6 @@ struct EngineFields {
   ui::Form& window;
   ui::ComboBox& dimDisplay;
   ui::Label& togglePrecision;
-  const ui::Label& computerTime;
   ui::Timer& updateTimer;
   const ui::Timer& startupTimer;
 };
@@ -85,6 +84,8 @@ class CommandEngine {
   // A value outside low..high opens the range-error box with the limits shown.
   bool withinLimits(ui::Widget& control, long long value, long long low, long long high,
                     double shownMinimum, double shownMaximum);
+  // The rewritten reply of a read, or empty when its fields are out of range.
+  static std::string checked(const char* command, std::string rewritten);
   std::string download(ControlBinding* binding, const std::string& command);
   void upload(ControlBinding* binding);
   std::string send(const std::string& wire, bool wait);

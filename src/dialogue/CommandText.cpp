@@ -1,6 +1,7 @@
 #include "dialogue/CommandText.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "link/AstroTime.h"
 #include "text/Checksum.h"
@@ -27,6 +28,49 @@ size_t replaceFirst(std::string& text, std::string_view what, std::string_view w
   if (at == std::string::npos) return std::string::npos;
   text.replace(at, what.size(), with);
   return at + with.size();
+}
+
+bool allDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return false;
+  }
+  return true;
+}
+
+// The number of the digits at text[at, at + count); -1 when they are not all digits.
+int digitsAt(std::string_view text, size_t at, size_t count) {
+  if (at + count > text.size() || !allDigits(text.substr(at, count))) return -1;
+  int value = 0;
+  for (char ch : text.substr(at, count)) value = value * 10 + (ch - '0');
+  return value;
+}
+
+bool isSign(char ch) {
+  return ch == '+' || ch == '-';
+}
+
+// The groups of digits of a reply, split at every other character (":", ".", 0xDF ...).
+std::vector<std::string_view> digitGroups(std::string_view text) {
+  std::vector<std::string_view> groups;
+  size_t start = std::string_view::npos;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const bool digit = i < text.size() && text[i] >= '0' && text[i] <= '9';
+    if (digit && start == std::string_view::npos) start = i;
+    if (!digit && start != std::string_view::npos) {
+      groups.push_back(text.substr(start, i - start));
+      start = std::string_view::npos;
+    }
+  }
+  return groups;
+}
+
+// Separators between the groups: anything but digits and signs.
+bool onlyGroupsAndSeparators(std::string_view text) {
+  for (char ch : text) {
+    if (isSign(ch) || ch == ' ') return false;
+  }
+  return true;
 }
 
 std::string lastCharacters(std::string text, size_t count) {
@@ -137,6 +181,73 @@ PrecisionReply ReadPrecisionReply(std::string_view reply) {
   if (reply == "HIGH PRECISION") return PrecisionReply::High;
   if (reply == "LOW  PRECISION") return PrecisionReply::Low;
   return PrecisionReply::Other;
+}
+
+bool ReadReplyInRange(std::string_view command, std::string_view text) {
+  if (command == ":Gg") {
+    if (text.size() != 6 || !isSign(text[0])) return false;
+    const int degrees = digitsAt(text, 1, 3);
+    const int minutes = digitsAt(text, 4, 2);
+    return degrees >= 0 && minutes >= 0 && minutes <= 59 && degrees * 60 + minutes <= 180 * 60;
+  }
+  if (command == ":Gt") {
+    if (text.size() != 5 || !isSign(text[0])) return false;
+    const int degrees = digitsAt(text, 1, 2);
+    const int minutes = digitsAt(text, 3, 2);
+    return degrees >= 0 && minutes >= 0 && minutes <= 59 && degrees * 60 + minutes <= 90 * 60;
+  }
+  if (command == ":GC") {
+    const int month = digitsAt(text, 0, 2);
+    const int day = digitsAt(text, 2, 2);
+    return text.size() == 6 && digitsAt(text, 4, 2) >= 0 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= 31;
+  }
+  if (command == ":GL") {
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':') return false;
+    const int hours = digitsAt(text, 0, 2);
+    const int minutes = digitsAt(text, 3, 2);
+    const int seconds = digitsAt(text, 6, 2);
+    return hours >= 0 && hours <= 23 && minutes >= 0 && minutes <= 59 && seconds >= 0 &&
+           seconds <= 59;
+  }
+  if (command == ":GG") {
+    const int hours = digitsAt(text, 1, 2);
+    return text.size() == 3 && isSign(text[0]) && hours >= 0 && hours <= 14;
+  }
+  return true;
+}
+
+bool RightAscensionInRange(std::string_view text) {
+  text = text.substr(0, text.find('#'));
+  const std::vector<std::string_view> groups = digitGroups(text);
+  if (groups.size() != 3 || !onlyGroupsAndSeparators(text) || text.empty() || text.front() < '0' ||
+      text.front() > '9' || text.back() < '0' || text.back() > '9') {
+    return false;
+  }
+  const int hours = digitsAt(groups[0], 0, groups[0].size());
+  const int minutes = digitsAt(groups[1], 0, groups[1].size());
+  const int last = digitsAt(groups[2], 0, groups[2].size());
+  // The third group: seconds, or in low precision the tenths of a minute.
+  return groups[0].size() <= 2 && groups[1].size() <= 2 && groups[2].size() <= 2 && hours <= 23 &&
+         minutes <= 59 && last <= 59;
+}
+
+bool DeclinationInRange(std::string_view text) {
+  text = text.substr(0, text.find('#'));
+  if (text.empty()) return false;
+  if (isSign(text[0])) text.remove_prefix(1);
+  const std::vector<std::string_view> groups = digitGroups(text);
+  if (groups.size() < 2 || groups.size() > 3 || !onlyGroupsAndSeparators(text) ||
+      text.front() < '0' || text.front() > '9' || text.back() < '0' || text.back() > '9') {
+    return false;
+  }
+  int fields[3] = {0, 0, 0};
+  for (size_t i = 0; i < groups.size(); ++i) {
+    if (groups[i].size() > 2) return false;
+    fields[i] = digitsAt(groups[i], 0, groups[i].size());
+  }
+  return fields[1] <= 59 && fields[2] <= 59 &&
+         fields[0] * 3600 + fields[1] * 60 + fields[2] <= 90 * 3600;
 }
 
 std::string BreakDownloadedLines(std::string_view collected) {

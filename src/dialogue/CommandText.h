@@ -55,6 +55,18 @@ enum class PrecisionReply { High, Low, Other };
 // ":P#" reply: exactly "HIGH PRECISION" or "LOW  PRECISION" (two blanks), else Other.
 PrecisionReply ReadPrecisionReply(std::string_view reply);
 
+// Whether a rewritten read reply holds what its command promises, every field within its
+// range: ":Gg" sDDDMM (at most 180 degrees either way), ":Gt" sDDMM (at most 90), ":GC"
+// MMDDYY (a month 1-12, a day 1-31), ":GL" HH:MM:SS (a time of day), ":GG" sHH (at most 14
+// hours). A reply that does not is refused like an unreadable one, so that a field never
+// shows a value the controller cannot have meant. Other commands are not checked.
+bool ReadReplyInRange(std::string_view command, std::string_view rewritten);
+// Whether a position reply's fields are within range: right ascension HH:MM:SS or HH:MM.T
+// (hours below 24, minutes and seconds below 60); declination sDD:MM:SS or sDD 0xDF MM (at
+// most 90 degrees). Digits stand where digits belong.
+bool RightAscensionInRange(std::string_view text);
+bool DeclinationInRange(std::string_view text);
+
 // Lines downloaded with ":OR#"/":Or#", joined: a line break after every "#" except a
 // final one.
 std::string BreakDownloadedLines(std::string_view collected);

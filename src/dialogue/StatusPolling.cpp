@@ -33,7 +33,7 @@ StatusPolling::StatusPolling(ui::Backend& backend, ControllerState& controller,
       sheets_(sheets) {}
 
 bool StatusPolling::shuttingDown() const {
-  return ShuttingDown(fields_.startupTimer);
+  return ShuttingDown(fields_.startupTimer) || backend_.terminated();
 }
 
 void StatusPolling::GetOrvaneSettings() {
@@ -74,23 +74,33 @@ void StatusPolling::GetOrvaneSettings() {
   if (backend_.terminated()) return;
 
   std::string ra = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GR");
+  bool swappedCable = false;
   if (!ra.empty()) {
     std::optional<std::string> shown = FormatRightAscension(ra, controller_.HighPrecision);
-    if (shown) {
-      showRightAscension(*shown);
-    } else {
+    if (!shown) {
+      swappedCable = true;
       reportSwappedCable();
       showRightAscension("");
+    } else if (!RightAscensionInRange(ra)) {
+      ra.clear();  // refused like no reply
+    } else {
+      showRightAscension(*shown);
     }
-  } else {
+  }
+  // A link lost in the middle of the tick is no silent controller: the connection
+  // retries it and has marked the readings already.
+  if (ra.empty() && !swappedCable && controller_.ConnectedPort > 0 && !shuttingDown()) {
     if (restart_ != nullptr) restart_->TryRestart();
+    noteSilentTick();
+  } else if (!ra.empty()) {
+    noteAnswer();
   }
   if (backend_.terminated()) return;
 
   if (observer_ != nullptr) observer_->SetStripVisible(!f.window.visible());
 
   const std::string dec = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GD");
-  if (!dec.empty()) {
+  if (!dec.empty() && DeclinationInRange(dec)) {
     const std::string shown = FormatDeclination(dec, controller_.HighPrecision);
     f.declination.setText(shown + "''");
     if (schedule_ != nullptr) schedule_->CurrentDEC->setText(shown + "''");
@@ -108,6 +118,31 @@ void StatusPolling::GetOrvaneSettings() {
     ControlBinding* date = sheets_.DateBinding;
     if (date != nullptr && !date->control->focused()) engine_.ExecuteCommand(date, "", true);
   }
+}
+
+void StatusPolling::noteSilentTick() {
+  if (++silentTicks_ < kSilentTicksBeforeStale) return;
+  const bool first = !controller_.ReadingsStale;
+  controller_.ReadingsStale = true;
+  // Again on every silent tick: the alignment check of the tick has emptied its field.
+  ShowReadingsStale();
+  if (first) connection_.ReportSilence();
+}
+
+void StatusPolling::noteAnswer() {
+  silentTicks_ = 0;
+  if (!controller_.ReadingsStale) return;
+  controller_.ReadingsStale = false;
+  connection_.ReportAnswering();
+}
+
+void StatusPolling::ShowReadingsStale() {
+  const std::string none(kNoCurrentReading);
+  showRightAscension(none);
+  fields_.declination.setText(none);
+  if (schedule_ != nullptr) schedule_->CurrentDEC->setText(none);
+  if (observer_ != nullptr) observer_->ShowDeclination(none);
+  if (fields_.initialAlign.visible()) fields_.initialAlign.setText(none);
 }
 
 void StatusPolling::showRightAscension(const std::string& text) {

@@ -2,7 +2,10 @@
 // and speed mode on every tick and the brightness, controller clock and date on every
 // tenth, shows the position on the main window, the schedule window and the observer
 // strip, keeps the offset between the controller's clock and the computer's, and notices
-// a hand-controller cable plugged into the serial port.
+// a hand-controller cable plugged into the serial port. A controller that has not answered
+// for several ticks in a row, and a lost link, leave the position, clock and alignment
+// fields marked as no longer current instead of showing old values; the first good poll
+// brings them back.
 // Owned by the main window.
 // Thread: user-interface thread only.
 #pragma once
@@ -42,6 +45,7 @@ struct PollingFields {
   const ui::Form& window;
   ui::Label& rightAscension;
   ui::Label& declination;
+  ui::Label& initialAlign;
   ui::ComboBox& serialPort;
   ui::Label& orvaneVersion;
   ui::Timer& updateTimer;
@@ -64,9 +68,16 @@ class StatusPolling {
   // Updates the clock offset from a controller time and a computer time, both "HH:MM:SS";
   // unreadable texts change nothing.
   void CalculateTimeDifference(const std::string& controllerTime, const std::string& computerTime);
+  // Shows that the position, clock and alignment readings are no longer current.
+  void ShowReadingsStale();
+
+  // Ticks in a row without an answer after which the readings count as stale.
+  static constexpr int kSilentTicksBeforeStale = 3;
 
  private:
   void showRightAscension(const std::string& text);
+  void noteSilentTick();
+  void noteAnswer();
   void reportSwappedCable();
   bool shuttingDown() const;
 
@@ -82,6 +93,7 @@ class StatusPolling {
   TAlignmentForm* alignmentForm_ = nullptr;
   TSchedule* schedule_ = nullptr;
   int depth_ = 0;  // ticks running, nested ones included
+  int silentTicks_ = 0;  // ticks in a row without a usable right ascension
   std::unique_ptr<ui::Timer> dialogTicker_;
 };
 

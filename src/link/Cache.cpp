@@ -1,6 +1,7 @@
 #include "link/Cache.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "link/AstroTime.h"
 #include "text/NumberText.h"
@@ -16,14 +17,13 @@ constexpr size_t kReceivedLogLimit = 500;
 constexpr int kShowCacheWindowBit = 2;
 constexpr int kPortBufferSize = 60;
 constexpr int kReceiveBufferSize = 500;
-constexpr int kPollStepMs = 5;
-constexpr int kSettleAfterWriteMs = 40;
 constexpr int kAnnouncementPauseMs = 50;
-// A reply time-out of 0 would wait for ever; such a wait is bounded to this.
-constexpr int kShortestReplyTimeoutMs = 50;
-// Quiet time after which a reply without "#" counts as complete: longer than the gaps a
-// USB serial adapter leaves inside one reply (its latency timer, 16 ms by default).
-constexpr int kReplyQuietMs = 20;
+constexpr double kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+
+bool isAnnouncement(const std::string& text) {
+  return text.find("Updati") != std::string::npos ||
+         text.find("Planetary Data") != std::string::npos;
+}
 
 bool writableWhileNotConnected(const std::string& command) {
   return command == ":GV#" || command == "\x06" || command == "bW#" || command == "bC#" ||
@@ -54,11 +54,11 @@ TCache::TCache(ui::Backend& backend, SerialDeviceFactory& devices, int applicati
                ControllerState& controller, CacheFields fields, const ClockFields& sheetFields)
     : ui::Form(backend, "Cache"),
       Timer(backend, 1000, true),
-      TimeOutTimer(backend, 1000, false),
       Comm1(backend, devices),
       controller_(controller),
       fields_(fields),
-      sheetFields_(sheetFields) {
+      sheetFields_(sheetFields),
+      queue_(backend, *this) {
   ui::Backend& b = backend;
   setText("Cache Manager");
   setStayOnTop(true);
@@ -71,7 +71,6 @@ TCache::TCache(ui::Backend& backend, SerialDeviceFactory& devices, int applicati
   InCache->setBounds(8, 144, 190, 129);
   InCache->setLineLimit(kReceivedLogLimit);
   Timer.onTimer = [this](ui::Timer&) { TimerClick(); };
-  TimeOutTimer.onTimer = [this](ui::Timer&) { TimeOutTimer.stop(); };
   Comm1.SetDeviceName("Com1");
   Comm1.SetReadBufSize(kPortBufferSize);
   Comm1.SetWriteBufSize(kPortBufferSize);
@@ -87,73 +86,107 @@ TCache::TCache(ui::Backend& backend, SerialDeviceFactory& devices, int applicati
 
 TCache::~TCache() {
   Comm1.OnLost = nullptr;
+  queue_.LineClosed();
   Comm1.Close();
 }
 
-std::string TCache::SendCommand(const std::string& command, bool wait) {
-  int timeout = MillisecondsOfField(fields_.timeOut.text());
-  if (timeout <= 0) timeout = kShortestReplyTimeoutMs;
-  ui::Backend& b = backend();
-  while (ReceiveBusy) {
-    b.sleep(kPollStepMs);
-    b.processMessages();
-  }
-  TimeOutTimer.setInterval(timeout);
-  Flush();
-  WriteCommand(command);
-  b.sleep(kSettleAfterWriteMs);
-  if (wait) {
-    AwaitingReply = true;
-    TimeOutTimer.start();
-    ReplyText.clear();
-    partialReply_.clear();
-    for (;;) {
-      if (!ReplyText.empty()) break;
-      if (!partialReply_.empty() && b.ticksMs() - partialSinceMs_ >= kReplyQuietMs) {
-        finishPartialReply();
-        break;
-      }
-      if (!TimeOutTimer.enabled()) {
-        finishPartialReply();
-        break;
-      }
-      b.sleep(kPollStepMs);
-      b.processMessages();
-    }
-    AwaitingReply = false;
-    TimeOutTimer.stop();
-  }
-  return ReplyText;
+int TCache::ReplyTimeoutMs() const {
+  return MillisecondsOfField(fields_.timeOut.text());
 }
 
-void TCache::finishPartialReply() {
-  if (ReplyText.empty()) ReplyText = partialReply_;
-  partialReply_.clear();
+std::string TCache::SendCommand(const std::string& command, bool wait) {
+  CommandRequest request;
+  request.command = command;
+  request.wantsReply = wait;
+  request.replyTimeoutMs = ReplyTimeoutMs();
+  return queue_.Run(std::move(request)).reply;
+}
+
+std::vector<CommandResult> TCache::SendSequence(const std::vector<CommandStep>& steps,
+                                                bool abandonOnStop) {
+  auto results = std::make_shared<std::vector<CommandResult>>(steps.size());
+  std::vector<CommandRequest> requests;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    CommandRequest request;
+    request.command = steps[i].command;
+    request.wantsReply = steps[i].wait;
+    request.replyTimeoutMs = ReplyTimeoutMs();
+    request.pauseAfterMs = steps[i].pauseAfterMs;
+    request.abandonOnStop = abandonOnStop;
+    request.done = [results, i](const CommandResult& result) { (*results)[i] = result; };
+    requests.push_back(std::move(request));
+  }
+  for (CommandQueue::Ticket ticket : queue_.SubmitAll(std::move(requests))) {
+    queue_.WaitFor(ticket);
+  }
+  return *results;
+}
+
+void TCache::SendStopCommand(const std::string& command) {
+  queue_.WriteStop(command);
 }
 
 void TCache::Flush() {
+  // Only received bytes: what the program wrote may still be on its way out.
   Comm1.PurgeIn();
-  Comm1.PurgeOut();
-  ReplyText.clear();
-  partialReply_.clear();
+}
+
+bool TCache::PutOnLine(const std::string& command) {
+  if (!Comm1.Enabled()) return false;
+  if (controller_.ConnectedPort <= 0 && !writableWhileNotConnected(command)) return false;
+  const int written = Comm1.Write(command.data(), static_cast<int>(command.size()));
+  if (written <= 0) return false;
+  ++traffic.commands;
+  traffic.bytesOut += written;
+  return true;
 }
 
 void TCache::WriteCommand(const std::string& command) {
-  if (!Comm1.Enabled()) return;
-  if (controller_.ConnectedPort <= 0 && !writableWhileNotConnected(command)) return;
-  Comm1.Write(command.data(), static_cast<int>(command.size()));
-  ++traffic.commands;
-  traffic.bytesOut += static_cast<long long>(command.size());
-  Comm1.FlushBuffers();
+  PutOnLine(command);
+}
+
+double TCache::MsOnLine(std::size_t bytes) const {
+  const int rate = BaudRateValue(Comm1.BaudRate());
+  return rate > 0 ? static_cast<double>(bytes) * kBitsPerByte * 1000.0 / rate : 0.0;
 }
 
 void TCache::SendOutAll() {
-  if (controller_.ConnectedPort <= 0) return;
-  while (!OutCache->items().empty()) {
-    const std::string command = OutCache->items().front();
-    WriteCommand(command);
-    OutCache->removeItem(0);
+  if (controller_.ConnectedPort <= 0 || OutCache->items().empty()) return;
+  // The writes are taken when the line is free, so that until then a newer value still
+  // replaces a queued one and a refused value still withdraws it.
+  queue_.SubmitBurst(
+      [this] { return takeQueuedWrites(); },
+      [this](std::vector<std::string> unwritten) { putBackQueuedWrites(std::move(unwritten)); });
+}
+
+std::vector<std::string> TCache::takeQueuedWrites() {
+  if (controller_.ConnectedPort <= 0 || !Comm1.Enabled()) return {};
+  std::vector<std::string> commands = OutCache->items();
+  OutCache->clearItems();
+  for (const std::string& command : commands) {
+    ++traffic.queuedWrites;
+    traffic.queuedWriteBytes += static_cast<long long>(command.size());
   }
+  return commands;
+}
+
+void TCache::putBackQueuedWrites(std::vector<std::string> unwritten) {
+  // In front of anything queued since, each unless a newer write of its setting is there.
+  std::vector<std::string> lines;
+  for (const std::string& command : unwritten) {
+    --traffic.queuedWrites;
+    traffic.queuedWriteBytes -= static_cast<long long>(command.size());
+  }
+  for (std::string& command : unwritten) {
+    const size_t colon = command.find(':');
+    const std::string prefix = command.substr(0, colon == std::string::npos ? 1 : colon + 1);
+    const bool replaced =
+        std::any_of(OutCache->items().begin(), OutCache->items().end(),
+                    [&](const std::string& queued) { return queued.rfind(prefix, 0) == 0; });
+    if (!replaced) lines.push_back(std::move(command));
+  }
+  for (const std::string& queued : OutCache->items()) lines.push_back(queued);
+  OutCache->setItems(std::move(lines));
 }
 
 bool TCache::SetPort(int port) {
@@ -170,12 +203,13 @@ bool TCache::SetPort(int port) {
 
 bool TCache::ClosePort() {
   if (!Comm1.Enabled()) return false;
+  queue_.LineClosed();
+  announcementOpen_ = false;
   Comm1.Close();
   return !Comm1.Enabled();
 }
 
 void TCache::Read(std::uint32_t count) {
-  ReceiveBusy = true;
   char buffer[kReceiveBufferSize];
   const int wanted = static_cast<int>(std::min<std::uint32_t>(count, kReceiveBufferSize));
   const int got = Comm1.Read(buffer, wanted);
@@ -183,28 +217,31 @@ void TCache::Read(std::uint32_t count) {
     traffic.bytesIn += got;
     Received(std::string(buffer, static_cast<size_t>(got)));
   }
-  ReceiveBusy = false;
 }
 
 void TCache::Received(const std::string& chunk) {
-  if (chunk.find("Updati") != std::string::npos ||
-      chunk.find("Planetary Data") != std::string::npos) {
-    AwaitingReply = false;
-    partialReply_.clear();
-    if (chunk.find(" #") == std::string::npos) backend().sleep(kAnnouncementPauseMs);
+  if (chunk.empty()) return;
+  const bool awaiting = queue_.AwaitingReply();
+  if (announcementOpen_ || isAnnouncement(chunk) ||
+      (awaiting && isAnnouncement(queue_.PartialReply() + chunk))) {
+    // An announcement is never a reply; the command waiting now gets none.
+    const bool complete = chunk.find(" #") != std::string::npos;
+    announcementOpen_ = !complete;
+    const std::string* running = queue_.RunningCommand();
+    // The controller answers a date with the planetary-data announcement: once that is
+    // complete the exchange is over (the reply is not used), no need to wait on.
+    const bool dateAnswered = complete && running != nullptr && running->rfind(":SC", 0) == 0;
+    queue_.SuppressReply();
+    if (dateAnswered) queue_.EndWait();
+    if (!complete) backend().sleep(kAnnouncementPauseMs);
     return;
   }
-  // Once a reply is complete, later chunks of the same wait are logged like any other.
-  if (AwaitingReply && ReplyText.empty() && chunk[0] != '<') {
-    // Pieces of one reply are joined; a reply ending in "#" is complete at once.
-    partialReply_ += chunk;
-    partialSinceMs_ = backend().ticksMs();
-    if (partialReply_.back() == '#') finishPartialReply();
+  if (awaiting && chunk[0] != '<') {
+    queue_.ReplyPiece(chunk);
     return;
   }
   InCache->addItem(chunk);
 }
-
 void TCache::Comm1Error(int errors) {
   backend().messageBox("Orvane", std::to_string(errors), ui::MessageButtons::Ok);
 }
@@ -242,7 +279,10 @@ void TCache::TimerClick() {
   fields_.utcTime.setText(ClockText(utc));
   const ui::DateTime local = b.localNow();
   fields_.computerTime.setText(ClockText(local));
-  if (controller_.ClockOffsetKnown) {
+  if (controller_.ClockOffsetKnown && controller_.ReadingsStale) {
+    // The offset may be out of date with the controller gone or frozen.
+    fields_.localTime.setText(std::string(kNoCurrentReading));
+  } else if (controller_.ClockOffsetKnown) {
     fields_.localTime.setText(
         ShiftedClockText(local.hour, local.minute, local.second, controller_.ClockOffset));
     ui::Widget* clock = sheetFields_.ControllerClockField();

@@ -1,13 +1,17 @@
 // TCache: the command cache manager, the program's only way to the controller, and its
-// one-second clock tick. It owns the serial port component and offers two paths to the
-// wire: the queue of native writes (one per setting number, written out once per cache
-// delay without waiting for replies) and the direct path (SendCommand writes one command
-// at once and, when asked, waits for the reply up to the reply time-out). Its window is a
-// diagnostic view of the queue and of received text nobody waited for.
+// one-second clock tick. It owns the serial port component and the command queue
+// (CommandQueue), through which every command goes, one at a time. Two paths lead to the
+// queue: the queued native writes (OutCache: one per setting number, written out once per
+// cache delay as one burst between two commands, without waiting for replies) and the
+// direct path (SendCommand: one command in turn, waiting for its reply when asked).
+// Stop commands alone jump the queue (SendStopCommand). Its window is a diagnostic view of
+// the queued writes and of received text nobody waited for.
 //
 // Replies. A reply is what arrives while a command waits. Pieces are joined until the text
-// ends in "#" or the line has been quiet for a few character times, so a reply that
-// arrives whole ends at once and one split over several receive events is not cut short.
+// ends in "#" or the line has been quiet for a while, so a reply that arrives whole ends at
+// once and one split over several receive events is not cut short. Received bytes nobody
+// waits for are discarded before the next command is written; bytes the program wrote are
+// never discarded.
 //
 // Thread: user-interface thread only. The port's receive events reach Read on this
 // thread whenever it processes pending events (also inside the waits of SendCommand).
@@ -22,6 +26,7 @@
 
 #include "link/ClockTick.h"
 #include "link/Comm.h"
+#include "link/CommandQueue.h"
 #include "link/ControllerState.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
@@ -48,7 +53,14 @@ struct CacheFields {
   const ui::Label& declination;
 };
 
-class TCache : public ui::Form {
+// One command of a sequence sent with SendSequence.
+struct CommandStep {
+  std::string command;
+  bool wait = false;
+  int pauseAfterMs = 0;  // more pause before the next command
+};
+
+class TCache : public ui::Form, private CommandWire {
  public:
   // applicationTag: bit 2 shows the window.
   TCache(ui::Backend& backend, SerialDeviceFactory& devices, int applicationTag,
@@ -58,24 +70,40 @@ class TCache : public ui::Form {
   std::unique_ptr<ui::ListBox> OutCache;
   std::unique_ptr<ui::ListBox> InCache;
   ui::Timer Timer;
-  ui::Timer TimeOutTimer;
   TComm Comm1;
 
-  // Traffic since start, for diagnostics: commands and bytes written, bytes read.
+  // Traffic since start, for diagnostics: commands and bytes written (the queued setting
+  // writes among them counted apart too), bytes read.
   struct Traffic {
     long long commands = 0;
     long long bytesOut = 0;
     long long bytesIn = 0;
+    long long queuedWrites = 0;
+    long long queuedWriteBytes = 0;
   } traffic;
 
-  bool ReceiveBusy = false;
-  bool AwaitingReply = false;
-  std::string ReplyText;
-
-  // Writes command at once; with wait, returns the reply (empty after the time-out).
+  // Sends command in its turn; with wait, returns the reply (empty after the time-out).
+  // Returns once the command is done: written, its pause over, its reply in.
   std::string SendCommand(const std::string& command, bool wait);
+  // Sends the commands back to back in one turn, so that nothing else comes between them;
+  // with abandonOnStop, a stop withdraws those not yet written. The results in order.
+  std::vector<CommandResult> SendSequence(const std::vector<CommandStep>& steps,
+                                          bool abandonOnStop);
+  // Writes a command that stops the mount at once, ahead of everything waiting and also in
+  // the middle of another command's wait; does not wait.
+  void SendStopCommand(const std::string& command);
+  // The reply time-out of the main window's field, in milliseconds.
+  int ReplyTimeoutMs() const;
+  // A command waits for its reply now.
+  bool AwaitingReply() const { return queue_.AwaitingReply(); }
+  CommandQueue& queue() { return queue_; }
+
+  // Writes command to the port now (nothing when closed, and only the detection and
+  // restart commands while no controller is connected).
   void WriteCommand(const std::string& command);
+  // Hands the queued writes to the command queue, which writes them between commands.
   void SendOutAll();
+  // Discards received input nobody waits for.
   void Flush();
   // Opens "Com" + port; true when the port is open afterwards.
   bool SetPort(int port);
@@ -98,13 +126,22 @@ class TCache : public ui::Form {
   void SetTickListener(TickListener* listener) { tickListener_ = listener; }
 
  private:
-  void finishPartialReply();
+  // The wire of the command queue.
+  bool PutOnLine(const std::string& command) override;
+  void DiscardStaleInput() override { Flush(); }
+  double MsOnLine(std::size_t bytes) const override;
+
+  std::vector<std::string> takeQueuedWrites();
+  void putBackQueuedWrites(std::vector<std::string> unwritten);
+
   ControllerState& controller_;
   CacheFields fields_;
   const ClockFields& sheetFields_;
   TickListener* tickListener_ = nullptr;
-  std::string partialReply_;
-  long long partialSinceMs_ = 0;
+  // An announcement began in a chunk without its end; its rest is no reply either.
+  bool announcementOpen_ = false;
+  // Last: its timer goes before the port and the windows it writes through.
+  CommandQueue queue_;
 };
 
 }  // namespace orvane

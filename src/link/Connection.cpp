@@ -32,7 +32,13 @@ std::string ControllerVersionLabel(const std::string& reply) {
 
 Connection::Connection(ui::Backend& backend, ControllerState& controller, ConnectionFields fields,
                        ui::ColorScheme& scheme)
-    : backend_(backend), controller_(controller), fields_(fields), scheme_(scheme) {}
+    : backend_(backend),
+      controller_(controller),
+      fields_(fields),
+      scheme_(scheme),
+      retryTimer_(backend, kRetryIntervalMs, false) {
+  retryTimer_.onTimer = [this](ui::Timer&) { retry(); };
+}
 
 std::string Connection::probe() {
   std::string reply = cache_->SendCommand(":GV#", true);
@@ -60,6 +66,9 @@ void Connection::selectPort(const void*) {
   if (choice == "Auto-detect" && controller_.ConnectedPort > 0) return;
   TCache* cache = cache_;
   if (cache == nullptr) return;
+  // The user's choice ends the retrying of a lost link (and any retry in progress).
+  ++selections_;
+  stopRetrying();
   const int previous = controller_.ConnectedPort;
   scheme_.Defocus();
   std::string reply;
@@ -99,7 +108,7 @@ void Connection::selectPort(const void*) {
   if (reply.empty()) {
     fail();
   } else {
-    succeed(reply);
+    succeed(reply, selector.itemIndex());
   }
   if (!unopened.empty()) {
     // Said, not silently undone: the chosen port has no device that can be opened.
@@ -119,11 +128,11 @@ void Connection::fail() {
   f.updateTimer.stop();
 }
 
-void Connection::succeed(const std::string& reply) {
+void Connection::succeed(const std::string& reply, int port) {
   ConnectionFields& f = fields_;
   f.status.setText("Status: Connection established");
   scheme_.Blink(f.status);
-  controller_.ConnectedPort = f.serialPort.itemIndex();
+  controller_.ConnectedPort = port;
   f.orvaneVersion.setText(ControllerVersionLabel(reply));
   const char level = reply[0];
   controller_.ControllerLevel = (level >= '0' && level <= '9') ? level - '0' : 1;
@@ -155,8 +164,65 @@ void Connection::CacheDelayChange() {
 }
 
 void Connection::LinkLost() {
+  const int port = controller_.ConnectedPort;
   if (cache_ != nullptr) cache_->ClosePort();
-  if (controller_.ConnectedPort > 0) fail();
+  // A port that was never connected (lost during detection, or while being retried) is
+  // simply closed: detection, or the retrying, goes on.
+  if (port <= 0) return;
+  ConnectionFields& f = fields_;
+  lostPort_ = port;
+  // No command goes out meanwhile; the queued setting writes wait for the controller.
+  controller_.ConnectedPort = -1;
+  f.updateTimer.stop();
+  f.status.setText("Status: Connection lost, retrying");
+  scheme_.Blink(f.status);
+  controller_.ReadingsStale = true;
+  if (showReadingsStale) showReadingsStale();
+  retryTimer_.start();
+}
+
+void Connection::stopRetrying() {
+  lostPort_ = 0;
+  retryTimer_.stop();
+}
+
+void Connection::retry() {
+  const int port = lostPort_;
+  if (port <= 0 || cache_ == nullptr || ShuttingDown(fields_.startupTimer) ||
+      backend_.terminated()) {
+    stopRetrying();
+    return;
+  }
+  const unsigned selection = selections_;
+  std::string reply;
+  try {
+    // Opening does not block: a device that is not back yet fails at once.
+    if (!cache_->SetPort(port)) return;
+    reply = probe();
+  } catch (const CommError&) {
+    // Back but not usable yet; the next attempt tries again.
+  }
+  if (selection != selections_ || lostPort_ != port) return;  // the user chose meanwhile
+  if (reply.empty()) {
+    cache_->ClosePort();
+    return;
+  }
+  stopRetrying();
+  succeed(reply, port);
+  // The setting writes queued while the link was down, in their order.
+  cache_->SendOutAll();
+}
+
+void Connection::ReportSilence() {
+  if (controller_.ConnectedPort <= 0) return;
+  fields_.status.setText("Status: Controller not answering");
+  scheme_.Blink(fields_.status);
+}
+
+void Connection::ReportAnswering() {
+  if (fields_.status.text() != "Status: Controller not answering") return;
+  fields_.status.setText("Status: Connection established");
+  scheme_.Blink(fields_.status);
 }
 
 }  // namespace orvane

@@ -1,7 +1,11 @@
 // Connection: finds the controller on the chosen port or on COM1 to COM5, identifies it
 // by its version, compares that with the version the profile was written for, and starts
 // or stops the polling timer. Also turns the main window's cache delay field into the
-// cache manager's flush period, and takes a lost device down the failure path.
+// cache manager's flush period, and heals a lost link: when the device of a connected port
+// disappears or fails, it says so and tries to open the same device again every two
+// seconds (the windows stay usable meanwhile); once it answers, the controller is
+// identified again, polling resumes and the setting writes queued meanwhile go out.
+// Choosing a port or "Offline" ends the retrying.
 // Owned by the main window; called by the port selector, start-up, polling and the cache
 // manager.
 // Thread: user-interface thread only.
@@ -53,26 +57,40 @@ class Connection {
   void SerialPortSelect(const void* sender);
   void CompareVersions();
   void CacheDelayChange();
-  // The open port's device failed: report it as a failed connection and close the port,
-  // so that choosing the port again reconnects.
+  // The open port's device failed. A connected port is retried every kRetryIntervalMs;
+  // during detection the port is closed and detection goes on.
   void LinkLost();
+  // Polling found the controller silent for several ticks in a row, or answering again.
+  void ReportSilence();
+  void ReportAnswering();
+  // Whether a lost link is being retried.
+  bool Reconnecting() const { return lostPort_ > 0; }
+
+  static constexpr int kRetryIntervalMs = 2000;
 
   // Reads the controller's settings after a successful detection, when installed.
   std::function<void()> setOrvaneSettings;
   // Shows the profile page (a controller that does not match the profile), when installed.
   std::function<void()> showProfilePage;
+  // Marks the status strip's readings as no longer current, when installed.
+  std::function<void()> showReadingsStale;
 
  private:
   void selectPort(const void* sender);
   std::string probe();
   void fail();
-  void succeed(const std::string& reply);
+  void succeed(const std::string& reply, int port);
+  void retry();
+  void stopRetrying();
   ui::Backend& backend_;
   ControllerState& controller_;
   ConnectionFields fields_;
   ui::ColorScheme& scheme_;
   TCache* cache_ = nullptr;
   RestartPrompt* restart_ = nullptr;
+  ui::Timer retryTimer_;
+  int lostPort_ = 0;         // the port being retried, 0 when none
+  unsigned selections_ = 0;  // port selections so far: a retry made before one gives way
 };
 
 }  // namespace orvane

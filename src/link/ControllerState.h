@@ -13,6 +13,9 @@
 
 namespace orvane {
 
+// What the status strip shows in place of a reading that is no longer current.
+inline constexpr std::string_view kNoCurrentReading = "--";
+
 struct ControllerState {
   // -1 not connected, 0 "Offline" chosen, 1-5 the port on which the controller answered.
   int ConnectedPort = -1;
@@ -30,6 +33,9 @@ struct ControllerState {
   // The controller's clock minus the computer's, known after the first clock read.
   TimeOffset ClockOffset;
   bool ClockOffsetKnown = false;
+  // The position, clock and alignment readings are no longer current: the link was lost,
+  // or the controller has not answered the last polls. The next good poll clears it.
+  bool ReadingsStale = false;
 
   // Takes the clock offset from a controller time and a computer time, both "HH:MM:SS";
   // unreadable texts change nothing.

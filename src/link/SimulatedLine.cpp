@@ -69,7 +69,10 @@ void SimulatedLine::reschedule() {
     if (device_->eventsNoted()) next = nowMs();  // arrivals caught up outside a tick
     next = std::min(next, controller_.nextUnsolicitedMs());
     const double unplugAt = controller_.options().unplugAtMs;
-    if (!device_->lost() && unplugAt >= 0) next = std::min(next, unplugAt);
+    // A line that came back after its drop has nothing more to wait for.
+    if (!device_->lost() && unplugAt >= 0 && (unplugAt > nowMs() || unplugged())) {
+      next = std::min(next, unplugAt);
+    }
   }
   pump_.stop();
   if (next == kNever) return;

@@ -1,7 +1,10 @@
 // Manual motion control: the direction buttons, the stop button, the speed modes, the
-// maximum slewing speed and the toggle/touch choice. Every command goes out at once
+// maximum slewing speed and the toggle/touch choice. Every command goes out in its turn
 // without waiting for a reply, except the rate command, so an unreachable controller does
-// not block the buttons.
+// not block the buttons. Stopping jumps the queue: the stop button's ":Q#" and the ":Q"
+// of a released direction are written at once, even while another command waits for its
+// reply.
+#include "link/Cache.h"
 #include "schedule/Schedule.h"
 #include "schedule/SlewCommands.h"
 #include "sheets/Sheets.h"
@@ -60,12 +63,26 @@ void TSchedule::DirectionClick(ui::Label& label, ui::Shape& shape, ui::Label& op
 
 void TSchedule::SetDirection(ui::Label& label, ui::Shape& shape, bool send, int wanted) {
   Defocus();
+  const std::string stop = std::string(":Q") + LetterOf(label) + "#";
+  if (send && wanted == 0 && label.tag() != 0 && !cache_.queue().Idle()) {
+    // Released while the line is busy (a click inside another command's wait): the stop
+    // goes out now, the speed command follows in its turn.
+    label.setTag(0);
+    DrawButton(label, shape, false);
+    cache_.SendStopCommand(stop);
+    SendCommand(MaxSlewSpeedCommand(Speed->itemIndex()), false);
+    return;
+  }
   SendCommand(MaxSlewSpeedCommand(Speed->itemIndex()), false);
   if (wanted == label.tag()) return;
   label.setTag(wanted > 0 ? 1 : 0);
   DrawButton(label, shape, wanted > 0);
   if (!send) return;
-  SendCommand(std::string(wanted != 0 ? ":M" : ":Q") + LetterOf(label) + "#", false);
+  if (wanted != 0) {
+    SendCommand(std::string(":M") + LetterOf(label) + "#", false);
+  } else {
+    cache_.SendStopCommand(stop);
+  }
 }
 
 void TSchedule::ResetSlewSpeed() {
@@ -83,7 +100,7 @@ void TSchedule::StopMouseDown() {
   pendingSlew_.reset();
   DrawButton(*Stop, *StopShape, true);
   repaint();
-  SendCommand(":Q#", false);
+  cache_.SendStopCommand(":Q#");
   SetDirection(*West, *WestShape, false, 0);
   SetDirection(*South, *SouthShape, false, 0);
   SetDirection(*North, *NorthShape, false, 0);

@@ -58,7 +58,7 @@ void TSchedule::EditDecChange(ui::MaskEdit& field) {
 
 bool TSchedule::SlewAbandoned() const {
   if (stopCount_ != slewStopCount_) return true;
-  return ShuttingDown(startupTimer_);
+  return ShuttingDown(startupTimer_) || backend().terminated();
 }
 
 void TSchedule::SlewTo(SlewTarget target) {
@@ -86,17 +86,17 @@ void TSchedule::SendSlewSequence(const SlewTarget& target) {
   Defocus();
   const bool precess = ShownEquinoxMode() == kJ2000;
   if (SlewAbandoned()) return;
-  SendCommand(RightAscensionCommand(target.rightAscension), true);
-  if (SlewAbandoned()) return;
-  SendCommand(ObjectNameCommand(target.name), false);
-  backend().sleep(kAfterNamePauseMs);
-  SendCommand(DeclinationCommand(target.declination), true);
-  if (SlewAbandoned()) return;
-  if (precess) {
-    SendCommand(":Sp#", true);
-    if (SlewAbandoned()) return;
-  }
-  SendCommand(":MS#", true);
+  // One sequence in the queue: no poll or click comes between the target and the slew,
+  // and a stop withdraws what has not gone out yet.
+  std::vector<CommandStep> steps{
+      {RightAscensionCommand(target.rightAscension), true},
+      {ObjectNameCommand(target.name), false, kAfterNamePauseMs},
+      {DeclinationCommand(target.declination), true},
+  };
+  if (precess) steps.push_back({":Sp#", true});
+  steps.push_back({":MS#", true});
+  const std::vector<CommandResult> results = cache_.SendSequence(steps, true);
+  if (SlewAbandoned() || results.back().outcome == CommandOutcome::Cancelled) return;
   if (disableAdditionalAlignment) disableAdditionalAlignment();
 }
 

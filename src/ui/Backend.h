@@ -50,6 +50,10 @@ class Backend {
   // Runs pending events: input, timer ticks that are due, calls handed over from other
   // threads. Returns at once when nothing is pending.
   virtual void processMessages() = 0;
+  // Like processMessages(), but when nothing is pending it first waits, up to maxMs, for
+  // something to arrive: input, a timer falling due, a call handed over from another
+  // thread. Waits that end on an event use it instead of polling in steps.
+  virtual void waitForMessages(int maxMs) = 0;
   // Pauses the user-interface thread without processing events.
   virtual void sleep(int milliseconds) = 0;
   // Runs the message loop until terminate() is called.

@@ -24,6 +24,12 @@ void Timer::setEnabled(bool enabled) {
   if (peer_) peer_->update();
 }
 
+void Timer::setPrecise(bool precise) {
+  if (precise == precise_) return;
+  precise_ = precise;
+  if (peer_) peer_->update();
+}
+
 void Timer::tick() {
   if (running() && onTimer) onTimer(*this);
 }

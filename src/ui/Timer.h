@@ -1,6 +1,7 @@
 // Timer: a window timer. It ticks on the user-interface thread, only while that thread
 // processes pending events (the message loop, or a wait that lets events run).
-// An interval of 0 does not tick.
+// An interval of 0 does not tick. A precise timer never ticks before its period is over
+// (a plain one may tick a few percent early, as toolkits coarsen timers to save wake-ups).
 // Thread: user-interface thread only.
 #pragma once
 
@@ -35,6 +36,8 @@ class Timer {
   void stop() { setEnabled(false); }
   // Whether the timer would tick: enabled with an interval above 0.
   bool running() const { return enabled_ && interval_ > 0; }
+  bool precise() const { return precise_; }
+  void setPrecise(bool precise);
 
   std::int64_t tag() const { return tag_; }
   void setTag(std::int64_t tag) { tag_ = tag; }
@@ -47,6 +50,7 @@ class Timer {
   Backend& backend_;
   int interval_;
   bool enabled_;
+  bool precise_ = false;
   std::int64_t tag_ = 0;
   std::unique_ptr<TimerPeer> peer_;
 };

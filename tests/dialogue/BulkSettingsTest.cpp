@@ -96,6 +96,28 @@ TEST_F(BulkSettingsTest, SendPushesEveryListAndChangedField) {
             1);
 }
 
+TEST_F(BulkSettingsTest, TerminationHalfWayThroughReceivingEndsItAtOnceSendingNothingMore) {
+  sim::ControllerOptions options = Settings();
+  options.lateReplyMs = 300;
+  StartWith(kProfile, options);
+  main().UpdateTimer.stop();
+  // SIGTERM's handler (and the exit button) ask the backend to terminate.
+  ui::Timer signal(backend(), 700, true);
+  long long terminatedAt = -1;
+  signal.onTimer = [&](ui::Timer& timer) {
+    timer.stop();
+    terminatedAt = backend().nowMs();
+    mark();
+    backend().terminate();
+  };
+  main().ReceiveAll->click();
+  ASSERT_GE(terminatedAt, 0);
+  EXPECT_LT(backend().nowMs() - terminatedAt, 100);
+  EXPECT_FALSE(main().UpdateTimer.enabled());
+  app().app().Shutdown();
+  EXPECT_TRUE(all().empty()) << all().front();
+}
+
 TEST_F(BulkSettingsTest, NothingHappensWithoutAConnection) {
   sim::ControllerOptions options;
   options.silent = true;

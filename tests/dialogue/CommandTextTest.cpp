@@ -139,6 +139,57 @@ TEST(PositionFormatTest, DeclinationInBothPrecisions) {
   EXPECT_EQ(FormatDeclination("+45" + kDeg + "30#", false), "+45\xB0 30' 00");
 }
 
+TEST(ReplyRangeTest, FieldsOutsideTheirRangesAreRefused) {
+  struct Case {
+    const char* command;
+    std::string rewritten;
+    bool shown;
+  };
+  const Case cases[] = {
+      {":Gg", "-08930", true},
+      {":Gg", "+17959", true},
+      {":Gg", "-18000", true},
+      // Minutes above 59 folded into "-17865535" before these checks existed.
+      {":Gg", "+17865", false},
+      {":Gg", "-17865535", false},
+      {":Gg", "+270xx", false},
+      {":Gg", "-18001", false},
+      {":Gg", "+", false},
+      {":Gt", "+4530", true},
+      {":Gt", "-9000", true},
+      {":Gt", "+9001", false},
+      {":Gt", "+4560", false},
+      {":Gt", "4530", false},
+      {":GC", "120726", true},
+      {":GC", "130726", false},
+      {":GC", "120026", false},
+      {":GC", "26120701", false},
+      {":GL", "23:59:59", true},
+      {":GL", "24:00:00", false},
+      {":GL", "12:60:00", false},
+      {":GL", "12:00", false},
+      {":GG", "-05", true},
+      {":GG", "+15", false},
+      {":GG", "03#", false},
+      {":GV", "anything", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadReplyInRange(c.command, c.rewritten), c.shown) << c.command << c.rewritten;
+  }
+  EXPECT_TRUE(RightAscensionInRange("12:34:56#"));
+  EXPECT_TRUE(RightAscensionInRange("12:34.5"));
+  EXPECT_FALSE(RightAscensionInRange("24:00:00"));
+  EXPECT_FALSE(RightAscensionInRange("12:61:00"));
+  EXPECT_FALSE(RightAscensionInRange("garbage"));
+  EXPECT_FALSE(RightAscensionInRange("12:34:5x"));
+  EXPECT_TRUE(DeclinationInRange("-05:10:20#"));
+  EXPECT_TRUE(DeclinationInRange("+45" + kDeg + "30"));
+  EXPECT_TRUE(DeclinationInRange("+90:00:00"));
+  EXPECT_FALSE(DeclinationInRange("+90:00:01"));
+  EXPECT_FALSE(DeclinationInRange("+45" + kDeg + "75"));
+  EXPECT_FALSE(DeclinationInRange("+-45:00:00"));
+}
+
 TEST(ClockOffsetTest, TakesTheControllerForwardAcrossMidnight) {
   auto offset = CalculateTimeDifference("23:59:50", "00:00:10");
   ASSERT_TRUE(offset);

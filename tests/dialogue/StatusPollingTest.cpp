@@ -146,5 +146,35 @@ TEST_F(StatusPollingTest, SilentControllerKeepsThePositionAndAsksForARestart) {
   EXPECT_EQ(main().RA->text().substr(0, 3), "06h");
 }
 
+TEST_F(StatusPollingTest, ReadingsOfASilentControllerAreMarkedUntilItAnswersAgain) {
+  StartWith({"Sheet \"Site\"", "512 \"Local Time\" command=\":SL,:GL\" mask=\"!90:00:00;1;_\""},
+            At(6, 30, 2));
+  Ticks(2);
+  ASSERT_TRUE(main().ClockOffsetKnown);
+  ASSERT_EQ(main().InitialAlign->text(), "Done");
+  controller().options().silent = true;
+  // Two silent polls keep the old values, the third marks them.
+  Ticks(2);
+  EXPECT_EQ(main().RA->text().substr(0, 3), "06h");
+  ASSERT_TRUE(backend().runUntil([&] { return main().RA->text() == "--"; }, 20000));
+  EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Status: Controller not answering");
+  EXPECT_EQ(main().Dec->text(), "--");
+  EXPECT_EQ(main().InitialAlign->text(), "--");
+  EXPECT_EQ(schedule().CurrentRA->text(), "--");
+  EXPECT_EQ(schedule().CurrentDEC->text(), "--");
+  EXPECT_EQ(observer().RA->text(), "--");
+  backend().advance(1100);
+  EXPECT_EQ(main().LocalTime->text(), "--");
+
+  controller().options().silent = false;
+  ASSERT_TRUE(backend().runUntil([&] { return main().RA->text() != "--"; }, 20000));
+  EXPECT_EQ(main().RA->text().substr(0, 3), "06h");
+  EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Status: Connection established");
+  backend().advance(1100);
+  EXPECT_NE(main().LocalTime->text(), "--");
+  EXPECT_EQ(main().InitialAlign->text(), "Done");
+  EXPECT_NE(main().Dec->text(), "--");
+}
+
 }  // namespace
 }  // namespace orvane::testing

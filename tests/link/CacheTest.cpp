@@ -162,20 +162,32 @@ TEST_F(CacheTest, NotConnectedOnlyTheProbeAndRestartCommandsReachTheWire) {
 }
 
 TEST_F(CacheTest, AnnouncementDuringAWaitLeavesTheCommandWithoutReply) {
-  sim::ControllerOptions announcing;
-  StartWith(announcing);
-  cache().ReplyText.clear();
-  cache().AwaitingReply = true;
-  cache().Received("Updating Planetary Data #");
-  EXPECT_FALSE(cache().AwaitingReply);
-  EXPECT_TRUE(cache().InCache->items().empty());
-  // A chunk beginning with "<" is logged, not taken as the reply.
-  cache().AwaitingReply = true;
-  cache().Received("<12:A#");
-  EXPECT_TRUE(cache().ReplyText.empty());
-  ASSERT_EQ(cache().InCache->items().size(), 1u);
+  sim::ControllerOptions late;
+  late.lateReplyMs = 300;
+  StartWith(late);
+  app.main().UpdateTimer.stop();
+  // While ":GR#" waits for its late reply, the controller announces an update, and a
+  // chunk beginning with "<" comes too.
+  ui::Timer announce(app.backend(), 100, true);
+  bool awaitingBefore = false;
+  bool awaitingAfter = true;
+  announce.onTimer = [&](ui::Timer& timer) {
+    timer.stop();
+    awaitingBefore = cache().AwaitingReply();
+    cache().Received("<12:A#");
+    cache().Received("Updating Planetary Data #");
+    awaitingAfter = cache().AwaitingReply();
+  };
+  std::string reply = "x";
+  const long long waited = timed([&] { reply = cache().SendCommand(":GR#", true); });
+  EXPECT_TRUE(awaitingBefore);
+  EXPECT_FALSE(awaitingAfter);
+  // No reply from the announcement nor from the late reply after it: the time-out ends it.
+  EXPECT_EQ(reply, "");
+  EXPECT_GE(waited, 1040);
+  ASSERT_GE(cache().InCache->items().size(), 2u);
   EXPECT_EQ(cache().InCache->items()[0], "<12:A#");
-  cache().AwaitingReply = false;
+  EXPECT_EQ(cache().InCache->items().back().back(), '#');  // the late reply, logged
 }
 
 TEST_F(CacheTest, AnnouncementWithoutItsEndPausesFiftyMilliseconds) {

@@ -7,6 +7,7 @@
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
 #include "support/HeadlessApp.h"
+#include "ui/Edits.h"
 
 namespace orvane {
 namespace {
@@ -200,26 +201,86 @@ TEST(ConnectionTest, RestartDialogClosedFromOutsideStillAsksForTheVersion) {
   EXPECT_EQ(app.main().ConnectedPort, 1);
 }
 
-TEST(ConnectionTest, LostDeviceTakesTheFailurePathAndChoosingThePortAgainReconnects) {
+TEST(ConnectionTest, LostDeviceIsRetriedUntilItAnswersAndTheWritesQueuedMeanwhileGoOut) {
   HeadlessApp app;
   UseProfile(app, "COM1");
   sim::ControllerOptions unplugged;
   unplugged.unplugAtMs = 30000;
-  app.devices().addController(1, unplugged);
+  unplugged.replugAfterMs = 5000;
+  auto& controller = app.devices().addController(1, unplugged);
   app.Start();
-  ASSERT_EQ(app.main().ConnectedPort, 1);
-  app.Advance(31000);
   TMainForm& main = app.main();
+  ASSERT_EQ(main.ConnectedPort, 1);
+  app.Advance(31000);
   EXPECT_EQ(main.ConnectedPort, -1);
-  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Unable to establish connection");
+  EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Connection lost, retrying");
+  EXPECT_EQ(main.SerialPort->text(), "COM1");
   EXPECT_FALSE(main.UpdateTimer.enabled());
   EXPECT_FALSE(app.windows().cache->Comm1.Enabled());
+  // The readings of the strip are no longer current.
+  EXPECT_EQ(main.RA->text(), "--");
+  EXPECT_EQ(main.Dec->text(), "--");
 
-  // The cable goes back in: choosing the port again connects.
-  app.devices().addController(1);
-  main.SerialPort->userSelect(1);
+  // A value typed while the cable is out waits in the queue.
+  ui::MaskEdit& value = *main.sheets.sheets()[0]->fields[0];
+  main.sheets.sheets()[0]->menuLabel->click();
+  value.setFocus();
+  value.setText("42");
+  main.keyPress(value, static_cast<char>(ui::keys::kReturn));
+  app.Advance(2000);
+  EXPECT_EQ(app.windows().cache->OutCache->items().size(), 1u);
+
+  // Back in (at 35 s): within the next attempt the controller is identified again, polling
+  // resumes and the write arrives, once.
+  const size_t before = controller.commandLog().size();
+  app.Advance(4000);
   EXPECT_EQ(main.ConnectedPort, 1);
   EXPECT_EQ(main.CurrentOrvaneStatus->text(), "Status: Connection established");
+  EXPECT_TRUE(main.UpdateTimer.enabled());
+  app.Advance(3000);
+  const std::vector<std::string> after(controller.commandLog().begin() + before,
+                                       controller.commandLog().end());
+  EXPECT_EQ(count(after, ":GV#"), 1);
+  EXPECT_GE(count(after, ":GR#"), 2);
+  EXPECT_EQ(controller.setting(11), "42");
+  EXPECT_TRUE(app.windows().cache->OutCache->items().empty());
+  EXPECT_NE(main.RA->text(), "--");
+}
+
+TEST(ConnectionTest, ChoosingOfflineEndsTheRetryingOfALostLink) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  sim::ControllerOptions unplugged;
+  unplugged.unplugAtMs = 30000;
+  unplugged.replugAfterMs = 3000;
+  auto& controller = app.devices().addController(1, unplugged);
+  app.Start();
+  app.Advance(31000);
+  ASSERT_TRUE(app.main().connection.Reconnecting());
+  app.main().SerialPort->userSelect(6);
+  EXPECT_FALSE(app.main().connection.Reconnecting());
+  const size_t before = controller.commandLog().size();
+  app.Advance(10000);
+  EXPECT_EQ(controller.commandLog().size(), before);
+  EXPECT_EQ(app.main().ConnectedPort, 0);
+  EXPECT_EQ(app.main().CurrentOrvaneStatus->text(), "Status: System offline");
+
+  // Choosing the port again connects.
+  app.main().SerialPort->userSelect(1);
+  EXPECT_EQ(app.main().ConnectedPort, 1);
+  EXPECT_EQ(app.main().CurrentOrvaneStatus->text(), "Status: Connection established");
+}
+
+TEST(ConnectionTest, APortThatNeverAnsweredIsNotRetried) {
+  HeadlessApp app;
+  UseProfile(app, "COM1");
+  auto& silent = app.devices().addController(1, Silent());
+  app.Start();
+  EXPECT_EQ(app.main().CurrentOrvaneStatus->text(), "Status: Unable to establish connection");
+  EXPECT_FALSE(app.main().connection.Reconnecting());
+  const size_t before = silent.commandLog().size();
+  app.Advance(10000);
+  EXPECT_EQ(silent.commandLog().size(), before);
 }
 
 TEST(ConnectionTest, VersionLabelFromTheReply) {

@@ -11,6 +11,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 
@@ -95,6 +96,57 @@ TEST_F(QtBackendTest, RunOnGuiThreadWaitsUntilTheCallHasRunThere) {
   bool direct = false;
   backend.runOnGuiThread([&] { direct = true; });
   EXPECT_TRUE(direct);
+}
+
+// Waits that end on events: a wait returns once something has been handled (a call handed
+// over, already pending or arriving later), and a precise timer never ticks early.
+TEST_F(QtBackendTest, WaitingForMessagesEndsOnTheFirstEventAndPreciseTimersNeverTickEarly) {
+  using Clock = std::chrono::steady_clock;
+  auto elapsedMs = [](Clock::time_point since) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+  };
+  std::atomic<bool> ran{false};
+  // A call handed over before the wait begins.
+  std::thread early([&] { backend.runOnGuiThread([&] { ran = true; }); });
+  while (!ran) {
+    const auto start = Clock::now();
+    backend.waitForMessages(3000);
+    EXPECT_LT(elapsedMs(start), 1000);
+  }
+  early.join();
+  // One handed over while the wait is on.
+  ran = false;
+  std::thread later([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    backend.runOnGuiThread([&] { ran = true; });
+  });
+  auto start = Clock::now();
+  while (!ran) backend.waitForMessages(3000);
+  EXPECT_LT(elapsedMs(start), 1000);
+  later.join();
+  // Nothing comes: the wait lasts its bound.
+  start = Clock::now();
+  backend.waitForMessages(30);
+  EXPECT_GE(elapsedMs(start), 29);
+
+  ui::Timer precise(backend, 40, false);
+  precise.setPrecise(true);
+  Clock::time_point started;
+  double shortest = 1e9;
+  int ticks = 0;
+  // Each period counted from its start (a late tick does not shorten the next wait).
+  precise.onTimer = [&](ui::Timer& timer) {
+    shortest = std::min(shortest, elapsedMs(started));
+    ++ticks;
+    timer.stop();
+    started = Clock::now();
+    timer.start();
+  };
+  started = Clock::now();
+  precise.start();
+  EXPECT_TRUE(waitUntil([&] { return ticks >= 10; }));
+  precise.stop();
+  EXPECT_GE(shortest, 40.0);
 }
 
 TEST_F(QtBackendTest, TerminateReleasesThreadsWaitingForTheUserInterfaceThread) {

@@ -206,6 +206,75 @@ TEST_F(ManualControlTest, AColourSchemeChangeKeepsTheLooksAndResendsAnActiveDire
   EXPECT_EQ(schedule->ScheduleTitle->font().color, app.main().appearance.palette().labelText);
 }
 
+TEST_F(ManualControlTest, StopInsideALongReplyWaitGoesOutAtOnceAndEachReplyStaysWithItsCommand) {
+  app.main().UpdateTimer.stop();
+  controller->options().lateReplyMs = 800;
+  controller->options().strict = true;
+  PressAndRelease(*schedule->West);
+  Mark();
+  long long pressedAt = -1;
+  long long stopArrivedAt = -1;
+  long long releaseArrivedAt = -1;
+  controller->setCommandObserver([&](const std::string& command) {
+    if (command == ":Q#") stopArrivedAt = app.backend().nowMs();
+    if (command == ":Qw#") releaseArrivedAt = app.backend().nowMs();
+  });
+  ui::Timer press(app.backend(), 200, true);
+  press.onTimer = [&](ui::Timer& timer) {
+    timer.stop();
+    pressedAt = app.backend().nowMs();
+    Press(*schedule->Stop);
+    Release(*schedule->Stop);
+  };
+  TCache& cache = *app.windows().cache;
+  const std::string ra = cache.SendCommand(":GR#", true);
+  const std::string dec = cache.SendCommand(":GD#", true);
+  ASSERT_GE(pressedAt, 0);
+  EXPECT_EQ(stopArrivedAt, pressedAt);
+  // The interrupted wait got its own reply, and the next command its own.
+  EXPECT_EQ(ra.size(), 9u) << ra;
+  EXPECT_EQ(ra[2], ':');
+  EXPECT_TRUE(dec[0] == '+' || dec[0] == '-') << dec;
+  EXPECT_EQ(dec.back(), '#');
+  EXPECT_EQ(controller->breaches(), 0);
+  EXPECT_EQ(controller->stopsDuringReplies(), 1);
+  const Commands sent = Sent();
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[0], ":Q#");
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), ":Sw5#"), 4);
+
+  // A direction released inside a wait stops at once too; its speed command follows.
+  PressAndRelease(*schedule->West);
+  Mark();
+  press.onTimer = [&](ui::Timer& timer) {
+    timer.stop();
+    pressedAt = app.backend().nowMs();
+    PressAndRelease(*schedule->West);
+  };
+  press.start();
+  cache.SendCommand(":GR#", true);
+  EXPECT_EQ(releaseArrivedAt, pressedAt);
+  EXPECT_EQ(Sent(), (Commands{":Qw#", ":Sw5#"}));
+  EXPECT_EQ(controller->breaches(), 0);
+}
+
+TEST_F(ManualControlTest, ExitDuringASlewEndsItAtOnceSendingNothingMore) {
+  app.main().UpdateTimer.stop();
+  controller->options().lateReplyMs = 500;
+  ui::Timer exit(app.backend(), 200, true);
+  exit.onTimer = [&](ui::Timer& timer) {
+    timer.stop();
+    Mark();
+    app.main().ExitClick();
+  };
+  schedule->TargetRA->setText("06h 00m 00s");
+  const long long start = app.backend().nowMs();
+  schedule->GoClick();
+  EXPECT_LT(app.backend().nowMs() - start, 300);
+  app.app().Shutdown();
+  EXPECT_TRUE(Sent().empty()) << Sent().front();
+}
+
 TEST_F(ManualControlTest, TheEmergencyStopAbandonsATargetBeingSent) {
   schedule->EquinoxLabelClick();  // a target for the equinox of date
   Mark();

@@ -45,7 +45,9 @@ TEST(CommandLine, EveryOptionReachesItsSetting) {
                                                "5000",
                                                "--announce-every",
                                                "700",
+                                               "--replug-after=1500",
                                                "--no-pacing",
+                                               "--strict",
                                                "--log"});
   ASSERT_TRUE(result.settings) << result.error;
   const SimulatorSettings& settings = *result.settings;
@@ -62,6 +64,8 @@ TEST(CommandLine, EveryOptionReachesItsSetting) {
   EXPECT_EQ(options.splitPieces, 3);
   EXPECT_DOUBLE_EQ(options.lateReplyMs, 250);
   EXPECT_DOUBLE_EQ(options.unplugAtMs, 5000);
+  EXPECT_DOUBLE_EQ(options.replugAtMs(), 6500);
+  EXPECT_TRUE(options.strict);
   EXPECT_DOUBLE_EQ(options.announceEveryMs, 700);
   EXPECT_FALSE(options.paceAtLineRate);
   EXPECT_TRUE(settings.log);
@@ -114,6 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"--late", "12ms"},
         std::vector<std::string>{"--announce-every", "0"}, std::vector<std::string>{"--link"},
         std::vector<std::string>{"--link="}, std::vector<std::string>{"--log=yes"},
+        std::vector<std::string>{"--replug-after", "100"}, std::vector<std::string>{"--strict=1"},
         std::vector<std::string>{"stray"}));
 
 TEST(DeviceLink, ReplacesAnOldLinkAndRemovesItsOwnAtTheEnd) {

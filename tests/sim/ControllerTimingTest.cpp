@@ -129,6 +129,41 @@ TEST(ControllerTiming, UnpluggedLineCarriesNothingAfterItsTime) {
   EXPECT_EQ(controller.commandLog().size(), 3u);
 }
 
+TEST(ControllerTiming, AReplugBringsTheLineBack) {
+  ControllerOptions options = fixedOptions();
+  options.unplugAtMs = 1000;
+  options.replugAfterMs = 500;
+  SimulatedController controller(options);
+  EXPECT_TRUE(controller.unplugged(1499));
+  EXPECT_TRUE(controller.receive(":GV#", 1200).empty());
+  EXPECT_FALSE(controller.unplugged(1500));
+  EXPECT_EQ(bytesOf(controller.receive(":GV#", 1600)), "324#");
+}
+
+TEST(ControllerTiming, StrictCountsCommandsThatArriveWhileAReplyIsOwed) {
+  ControllerOptions options = fixedOptions();
+  options.strict = true;
+  SimulatedController controller(options);
+  std::vector<std::string> reported;
+  controller.setBreachObserver([&](const std::string& text) { reported.push_back(text); });
+  // ":GR#" at 100 is answered from 105 to about 114.4.
+  controller.receive(":GR#", 100);
+  controller.receive(":GD#", 110);  // too early: a breach
+  controller.receive(":Q#", 111);   // a stop may come at any time
+  controller.receive(":Qe#", 112);
+  EXPECT_EQ(controller.breaches(), 1);
+  EXPECT_EQ(controller.stopsDuringReplies(), 2);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_NE(reported[0].find(":GD#"), std::string::npos);
+  EXPECT_NE(reported[0].find(":GR#"), std::string::npos);
+  // After the last reply byte (":GD#" queued behind ":GR#") everything is in turn; so
+  // are commands without a reply written back to back.
+  controller.receive(":GV#", 200);
+  controller.receive(":Sw5#", 300);
+  controller.receive(":Mn#", 300.5);
+  EXPECT_EQ(controller.breaches(), 1);
+}
+
 TEST(ControllerTiming, AnnouncementsComeWholeAndInTwoPartsByTurns) {
   ControllerOptions options = fixedOptions();
   options.announceEveryMs = 1000;

@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "support/HeadlessApp.h"
-
-extern char** environ;
+#include "support/SimulatorProcess.h"
 
 namespace orvane::sim {
 namespace {
 
 namespace fs = std::filesystem;
+using orvane::testing::SimulatorProcess;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kStartTimeoutMs = 15000;
@@ -33,105 +33,6 @@ int remainingMs(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
   return static_cast<int>(std::max<long long>(0, left.count()));
 }
-
-// orvane-sim started with the given arguments; its standard output and error are read
-// through a pipe.
-class SimulatorProcess {
- public:
-  explicit SimulatorProcess(const std::vector<std::string>& arguments) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-    std::vector<std::string> words{ORVANE_SIM_PROGRAM};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, ORVANE_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) {
-      pid_ = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    output_ = fds[0];
-  }
-
-  ~SimulatorProcess() {
-    if (pid_ > 0 && !reaped_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (output_ >= 0) close(output_);
-  }
-
-  bool started() const { return pid_ > 0; }
-  pid_t pid() const { return pid_; }
-  const std::string& output() const { return text_; }
-
-  // Reads the output until it contains text; false when the time runs out first or the
-  // program ends without printing it.
-  bool waitForOutput(const std::string& text, int timeoutMs) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (text_.find(text) == std::string::npos) {
-      if (!readSome(remainingMs(deadline))) return false;
-    }
-    return true;
-  }
-
-  // Reads until the program has closed its output and reaps it: its exit code, or -1.
-  int waitForExit(int timeoutMs) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (readSome(remainingMs(deadline))) {
-    }
-    if (!ended_) return -1;
-    int status = 0;
-    if (waitpid(pid_, &status, 0) != pid_) return -1;
-    reaped_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  // Processor time used so far, in clock ticks.
-  long cpuTicks() const {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    long user = 0, system = 0;
-    for (int index = 3; fields >> field; ++index) {
-      if (index == 14) user = std::stol(field);
-      if (index == 15) {
-        system = std::stol(field);
-        break;
-      }
-    }
-    return user + system;
-  }
-
- private:
-  // One read of whatever is there; false on time-out or at the end of the output.
-  bool readSome(int timeoutMs) {
-    if (ended_) return false;
-    pollfd waiting{output_, POLLIN, 0};
-    if (poll(&waiting, 1, timeoutMs) <= 0) return false;
-    char buffer[512];
-    ssize_t got = read(output_, buffer, sizeof buffer);
-    if (got <= 0) {
-      ended_ = true;
-      return false;
-    }
-    text_.append(buffer, static_cast<std::size_t>(got));
-    return true;
-  }
-
-  pid_t pid_ = -1;
-  int output_ = -1;
-  std::string text_;
-  bool ended_ = false;
-  bool reaped_ = false;
-};
 
 // Opens the device behind the link as the program would; raw when asked.
 int openDevice(const fs::path& link, bool makeRaw) {
@@ -173,7 +74,7 @@ class SimulatorProgram : public ::testing::Test {
 };
 
 TEST_F(SimulatorProgram, AnswersTheVersionOnItsLinkAndRemovesTheLinkOnSigterm) {
-  SimulatorProcess simulator({"--link", link().string()});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string()});
   ASSERT_TRUE(simulator.started());
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   EXPECT_TRUE(fs::is_symlink(link()));
@@ -189,7 +90,8 @@ TEST_F(SimulatorProgram, AnswersTheVersionOnItsLinkAndRemovesTheLinkOnSigterm) {
 }
 
 TEST_F(SimulatorProgram, DeviceIsRawBeforeTheProgramSetsItUp) {
-  SimulatorProcess simulator({"--link", link().string(), "--level", "2", "--version", "17"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--level", "2", "--version", "17"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), false);
   ASSERT_GE(fd, 0);
@@ -206,7 +108,7 @@ TEST_F(SimulatorProgram, DeviceIsRawBeforeTheProgramSetsItUp) {
 }
 
 TEST_F(SimulatorProgram, KeepsServingAfterTheDeviceIsClosedWithoutBusyLooping) {
-  SimulatorProcess simulator({"--link", link().string(), "--log"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--log"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), true);
   ASSERT_GE(fd, 0);
@@ -229,7 +131,8 @@ TEST_F(SimulatorProgram, KeepsServingAfterTheDeviceIsClosedWithoutBusyLooping) {
 }
 
 TEST_F(SimulatorProgram, BootModeHandshakeOverTheLine) {
-  SimulatorProcess simulator({"--link", link().string(), "--boot-mode", "--no-pacing"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--boot-mode", "--no-pacing"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), true);
   ASSERT_GE(fd, 0);
@@ -240,7 +143,8 @@ TEST_F(SimulatorProgram, BootModeHandshakeOverTheLine) {
 }
 
 TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
-  SimulatorProcess simulator({"--link", link().string(), "--unplug-after", "2000"});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--unplug-after", "2000"});
   ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
   int fd = openDevice(link(), true);
   ASSERT_GE(fd, 0);
@@ -262,19 +166,50 @@ TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(link())));
 }
 
+TEST_F(SimulatorProgram, AReplugServesAgainOnANewDeviceBehindTheLink) {
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string(), "--unplug-after",
+                                                  "300", "--replug-after", "200", "--no-pacing"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  ASSERT_TRUE(simulator.waitForOutput("line back on", kStartTimeoutMs)) << simulator.output();
+  EXPECT_NE(simulator.output().find("line dropped"), std::string::npos);
+  // The freed terminal number may be given out again, as an adapter gets its old name.
+  EXPECT_NE(simulator.output().find("line back on " + fs::read_symlink(link()).string()),
+            std::string::npos);
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ask(fd, ":GV#", 4), "324#");
+  close(fd);
+}
+
+TEST_F(SimulatorProgram, StrictReportsACommandSentIntoAnOwedReply) {
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM,
+                             {"--link", link().string(), "--strict", "--late", "200"});
+  ASSERT_TRUE(simulator.waitForOutput("ready", kStartTimeoutMs)) << simulator.output();
+  int fd = openDevice(link(), true);
+  ASSERT_GE(fd, 0);
+  const std::string both = ":GV#:GR#";
+  ASSERT_EQ(write(fd, both.data(), both.size()), static_cast<ssize_t>(both.size()));
+  EXPECT_TRUE(simulator.waitForOutput("breach: :GR# arrived", kReplyTimeoutMs))
+      << simulator.output();
+  close(fd);
+  ASSERT_EQ(kill(simulator.pid(), SIGTERM), 0);
+  EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 0);
+  EXPECT_NE(simulator.output().find("1 breaches"), std::string::npos) << simulator.output();
+}
+
 TEST_F(SimulatorProgram, RefusesToReplaceARegularFile) {
   std::ofstream(link()) << "keep me";
-  SimulatorProcess simulator({"--link", link().string()});
+  SimulatorProcess simulator(ORVANE_SIM_PROGRAM, {"--link", link().string()});
   EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 1);
   EXPECT_NE(simulator.output().find("not a symbolic link"), std::string::npos);
   EXPECT_TRUE(fs::is_regular_file(link()));
 }
 
 TEST_F(SimulatorProgram, HelpAndBadArguments) {
-  SimulatorProcess help({"--help"});
+  SimulatorProcess help(ORVANE_SIM_PROGRAM, {"--help"});
   EXPECT_EQ(help.waitForExit(kStartTimeoutMs), 0);
   EXPECT_NE(help.output().find("--announce-every"), std::string::npos);
-  SimulatorProcess bad({"--level", "x"});
+  SimulatorProcess bad(ORVANE_SIM_PROGRAM, {"--level", "x"});
   EXPECT_EQ(bad.waitForExit(kStartTimeoutMs), 2);
   EXPECT_NE(bad.output().find("--level"), std::string::npos);
 }

@@ -72,8 +72,11 @@ class HeadlessTimerPeer : public TimerPeer {
 
 }  // namespace
 
-HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size screen)
-    : utcOffsetMinutes_(utcOffsetMinutes),
+HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size screen,
+                                 Clock clock)
+    : clock_(clock),
+      realStart_(std::chrono::steady_clock::now()),
+      utcOffsetMinutes_(utcOffsetMinutes),
       screen_(screen),
       startScreen_(screen),
       guiThread_(std::this_thread::get_id()) {
@@ -99,7 +102,18 @@ std::unique_ptr<TimerPeer> HeadlessBackend::createTimerPeer(Timer& timer) {
 
 std::unique_ptr<TrayIconPeer> HeadlessBackend::createTrayIconPeer(TrayIcon&) { return nullptr; }
 
+long long HeadlessBackend::syncClock() {
+  if (clock_ == Clock::Real) {
+    const long long real = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - realStart_)
+                               .count();
+    nowMs_ = std::max(nowMs_, real);
+  }
+  return nowMs_;
+}
+
 void HeadlessBackend::scheduleTimer(Timer* timer) {
+  syncClock();
   timers_[timer] = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
 }
 
@@ -143,12 +157,13 @@ void HeadlessBackend::tickTimer(Timer* timer) {
   ticking_.pop_back();
 }
 
-void HeadlessBackend::runHandedOverCalls() {
+bool HeadlessBackend::runHandedOverCalls() {
+  bool ran = false;
   for (;;) {
     HandedOverCall* next = nullptr;
     {
       std::lock_guard lock(callMutex_);
-      if (calls_.empty()) return;
+      if (calls_.empty()) return ran;
       next = calls_.front();
       calls_.pop_front();
     }
@@ -158,6 +173,7 @@ void HeadlessBackend::runHandedOverCalls() {
       // The error belongs to the thread that handed the call over.
       next->error = std::current_exception();
     }
+    ran = true;
     std::lock_guard lock(callMutex_);
     next->done = true;
     callDone_.notify_all();
@@ -169,21 +185,55 @@ size_t HeadlessBackend::pendingCalls() {
   return calls_.size();
 }
 
-void HeadlessBackend::processMessages() {
-  runHandedOverCalls();
+bool HeadlessBackend::fireDueTimers() {
+  syncClock();
   // Each timer that is due ticks once; a timer re-armed by its tick waits for its period.
   std::vector<Timer*> fired;
   while (Timer* due = earliestDue(nowMs_, fired)) {
     fired.push_back(due);
     fire(due);
   }
+  return !fired.empty();
+}
+
+void HeadlessBackend::processMessages() {
+  runHandedOverCalls();
+  fireDueTimers();
+}
+
+void HeadlessBackend::waitForMessages(int maxMs) {
+  const bool ranCalls = runHandedOverCalls();
+  if (fireDueTimers() || ranCalls) return;
+  const long long limit = syncClock() + std::max(maxMs, 0);
+  Timer* next = earliestDue(limit, {});
+  const long long until = next != nullptr ? std::max(nowMs_, timers_[next].dueMs) : limit;
+  if (clock_ == Clock::Virtual) {
+    nowMs_ = until;
+  } else {
+    // Another thread may hand a call over meanwhile; that ends the wait at once.
+    std::unique_lock lock(callMutex_);
+    callDone_.wait_for(lock, std::chrono::milliseconds(until - nowMs_),
+                       [&] { return !calls_.empty() || terminated_; });
+  }
+  runHandedOverCalls();
+  fireDueTimers();
 }
 
 void HeadlessBackend::sleep(int milliseconds) {
-  if (milliseconds > 0) nowMs_ += milliseconds;
+  if (milliseconds <= 0) return;
+  if (clock_ == Clock::Real) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    syncClock();
+  } else {
+    nowMs_ += milliseconds;
+  }
 }
 
 void HeadlessBackend::run() {
+  if (clock_ == Clock::Real) {
+    while (!terminated_) waitForMessages(1000);
+    return;
+  }
   while (!terminated_) {
     runHandedOverCalls();
     // No display to wait on: the clock jumps to the next timer that can tick.
@@ -203,7 +253,14 @@ void HeadlessBackend::terminate() {
 }
 
 void HeadlessBackend::advance(long long milliseconds) {
-  const long long target = nowMs_ + milliseconds;
+  const long long target = syncClock() + milliseconds;
+  if (clock_ == Clock::Real) {
+    while (syncClock() < target && !terminated_) {
+      waitForMessages(static_cast<int>(target - nowMs_));
+    }
+    processMessages();
+    return;
+  }
   for (;;) {
     runHandedOverCalls();
     Timer* due = earliestDue(target, {});
@@ -214,18 +271,20 @@ void HeadlessBackend::advance(long long milliseconds) {
 }
 
 bool HeadlessBackend::runUntil(const std::function<bool()>& condition, long long limitMs) {
-  const long long limit = nowMs_ + limitMs;
+  const long long limit = syncClock() + limitMs;
   while (!condition()) {
-    if (nowMs_ >= limit) return false;
+    if (syncClock() >= limit) return false;
     advance(std::min<long long>(10, limit - nowMs_));
   }
   return true;
 }
 
-DateTime HeadlessBackend::localNow() { return civilFromMs(startEpochSeconds_ * 1000 + nowMs_); }
+DateTime HeadlessBackend::localNow() {
+  return civilFromMs(startEpochSeconds_ * 1000 + syncClock());
+}
 
 DateTime HeadlessBackend::utcNow() {
-  return civilFromMs((startEpochSeconds_ - utcOffsetMinutes_ * 60LL) * 1000 + nowMs_);
+  return civilFromMs((startEpochSeconds_ - utcOffsetMinutes_ * 60LL) * 1000 + syncClock());
 }
 
 bool HeadlessBackend::setScreenDimensions(int width, int height) {
@@ -241,8 +300,8 @@ bool HeadlessBackend::setScreenDimensions(int width, int height) {
 void HeadlessBackend::restoreDisplayMode() { screen_ = startScreen_; }
 
 void HeadlessBackend::tone(int frequencyHz, int durationMs) {
-  tones.push_back(ToneRecord{frequencyHz, durationMs, nowMs_});
-  nowMs_ += durationMs;
+  tones.push_back(ToneRecord{frequencyHz, durationMs, syncClock()});
+  if (clock_ == Clock::Virtual) nowMs_ += durationMs;
 }
 
 int HeadlessBackend::messageBox(const std::string& text, const std::string& caption,
@@ -279,6 +338,7 @@ void HeadlessBackend::runOnGuiThread(std::function<void()> call) {
   if (terminated_) return;
   ++waiters_;
   calls_.push_back(&pending);
+  callDone_.notify_all();  // a real-time wait of the user-interface thread ends
   callDone_.wait(lock, [&] { return pending.done; });
   --waiters_;
   callDone_.notify_all();

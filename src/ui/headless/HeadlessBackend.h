@@ -2,7 +2,11 @@
 //
 // The virtual clock only advances when the program sleeps or waits, or when a test advances
 // it; timers tick when their period has elapsed on that clock and the program processes
-// pending events. Modal windows and message boxes are answered by handlers a test installs
+// pending events. A wait for messages with nothing pending moves the clock straight to the
+// next timer. For tests against a controller outside the process (a pseudo-terminal) the
+// backend can run in real time instead: the clock is the computer's monotonic clock, sleeps
+// and waits take real time, and a wait ends early when another thread hands a call over.
+// Modal windows and message boxes are answered by handlers a test installs
 // and are recorded; tones are recorded. Calls handed over from other threads run at the next
 // processMessages().
 //
@@ -10,6 +14,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -36,9 +41,12 @@ class HeadlessBackend : public Backend {
     long long atMs;
   };
 
-  // startLocal: the local clock at virtual time 0; utcOffsetMinutes: local minus UTC.
+  enum class Clock { Virtual, Real };
+
+  // startLocal: the local clock at time 0; utcOffsetMinutes: local minus UTC.
   explicit HeadlessBackend(DateTime startLocal = DateTime{2026, 12, 7, 21, 0, 0, 0},
-                           int utcOffsetMinutes = 60, Size screen = Size{1024, 768});
+                           int utcOffsetMinutes = 60, Size screen = Size{1024, 768},
+                           Clock clock = Clock::Virtual);
   ~HeadlessBackend() override;
 
   std::unique_ptr<WidgetPeer> createPeer(Widget& widget) override;
@@ -46,6 +54,7 @@ class HeadlessBackend : public Backend {
   std::unique_ptr<TrayIconPeer> createTrayIconPeer(TrayIcon& tray) override;
 
   void processMessages() override;
+  void waitForMessages(int maxMs) override;
   void sleep(int milliseconds) override;
   void run() override;
   void terminate() override;
@@ -53,7 +62,7 @@ class HeadlessBackend : public Backend {
 
   DateTime localNow() override;
   DateTime utcNow() override;
-  long long ticksMs() override { return nowMs_; }
+  long long ticksMs() override { return syncClock(); }
 
   Size screenSize() override { return screen_; }
   bool setScreenDimensions(int width, int height) override;
@@ -75,11 +84,13 @@ class HeadlessBackend : public Backend {
   void runOnGuiThread(std::function<void()> call) override;
 
   // ---- test controls ----
-  // Advances the virtual clock by milliseconds, ticking due timers in time order.
+  // Advances the clock by milliseconds, ticking due timers in time order (in real time:
+  // processes events for that long).
   void advance(long long milliseconds);
-  // Advances in steps until condition holds or limitMs of virtual time have passed.
+  // Advances in steps until condition holds or limitMs have passed.
   bool runUntil(const std::function<bool()>& condition, long long limitMs);
-  long long nowMs() const { return nowMs_; }
+  long long nowMs() { return syncClock(); }
+  bool realTime() const { return clock_ == Clock::Real; }
   void setScreen(Size screen) { screen_ = screen; }
   // Display modes the virtual display accepts (besides the start size).
   void setSupportedModes(std::vector<Size> modes) { supportedModes_ = std::move(modes); }
@@ -111,8 +122,15 @@ class HeadlessBackend : public Backend {
   void fire(Timer* timer);
   bool ticking(Timer* timer) const;
   void tickTimer(Timer* timer);
-  void runHandedOverCalls();
+  // True when at least one call ran.
+  bool runHandedOverCalls();
+  // Ticks each timer due by now once; true when one ticked.
+  bool fireDueTimers();
+  // In real time, moves the clock to the computer's; returns the clock.
+  long long syncClock();
 
+  Clock clock_;
+  std::chrono::steady_clock::time_point realStart_;
   long long nowMs_ = 0;
   long long startEpochSeconds_ = 0;  // local start as seconds since 1970 (UTC-based arithmetic)
   int utcOffsetMinutes_ = 0;

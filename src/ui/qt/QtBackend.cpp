@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QThread>
+#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 #include <utility>
@@ -122,6 +123,17 @@ std::unique_ptr<TrayIconPeer> QtBackend::createTrayIconPeer(TrayIcon& tray) {
 void QtBackend::processMessages() {
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtBackend::waitForMessages(int maxMs) {
+  // Pending events (posted ones included) are handled without waiting; only when there
+  // are none does the call wait for the next. A precise single-shot timer bounds the wait:
+  // Qt's default timers may fire early.
+  QTimer wake;
+  wake.setTimerType(Qt::PreciseTimer);
+  wake.setSingleShot(true);
+  wake.start(std::max(maxMs, 0));
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void QtBackend::sleep(int milliseconds) {

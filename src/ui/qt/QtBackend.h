@@ -42,6 +42,7 @@ class QtBackend final : public Backend {
   std::unique_ptr<TrayIconPeer> createTrayIconPeer(TrayIcon& tray) override;
 
   void processMessages() override;
+  void waitForMessages(int maxMs) override;
   void sleep(int milliseconds) override;
   void run() override;
   void terminate() override;

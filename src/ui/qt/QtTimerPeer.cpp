@@ -16,6 +16,7 @@ QtTimerPeer::~QtTimerPeer() {
 
 void QtTimerPeer::update() {
   if (timer_.running()) {
+    qtimer_->setTimerType(timer_.precise() ? Qt::PreciseTimer : Qt::CoarseTimer);
     qtimer_->start(timer_.interval());
   } else {
     qtimer_->stop();
