@@ -76,10 +76,6 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
   // The number as the queue holds it (with the added "0"), so withdrawing matches.
   const std::string queuedNumber = prefix.substr(1, prefix.size() - 2);
   std::string command = prefix;
-  auto withdrawAndReport = [&](double value) {
-    if (cache_ != nullptr) cache_->ClearEvents(queuedNumber);
-    if (rangeErrors_ != nullptr) rangeErrors_->RangeError(&control, event.high, event.low, value);
-  };
   if (control.kind() == ui::WidgetKind::MaskEdit) {
     auto& field = static_cast<ui::MaskEdit&>(control);
     std::string text = field.text();
@@ -95,7 +91,11 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
     double value = StrToFloatDef(text, event.low - 1);
     if (event.lastValue == value && !force) return false;
     if (event.low != event.high && (value < event.low || value > event.high)) {
-      withdrawAndReport(value);
+      // A write of this setting still queued stays queued: it holds the value the field
+      // shows again once the box has closed (the last value accepted), which the controller
+      // is then sure to receive. Withdrawing it would leave the field and the remembered
+      // last value showing a value that never went out.
+      if (rangeErrors_ != nullptr) rangeErrors_->RangeError(&control, event.high, event.low, value);
       return false;
     }
     command += text;

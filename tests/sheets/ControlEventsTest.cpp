@@ -113,12 +113,16 @@ TEST_F(ControlEventsTest, RangeCheckedNativeWrite) {
   EXPECT_EQ(queued(), (Lines{Native(">055:12")}));
   EXPECT_EQ(errorBoxes(), 1);
 
-  // An out-of-range value withdraws the queued write for the number; the field shows the
-  // value last sent again.
+  // An out-of-range value leaves the queued write of the value accepted before: the field
+  // shows that value again, and it is what the controller receives.
   Commit(field(0), "99");
   EXPECT_EQ(errorBoxes(), 2);
-  EXPECT_TRUE(queued().empty());
+  EXPECT_EQ(queued(), (Lines{Native(">055:12")}));
   EXPECT_EQ(field(0).text(), "12");
+  // Committing it again sends nothing more; a new value replaces the queued one.
+  Commit(field(0), "12");
+  Commit(field(0), "7");
+  EXPECT_EQ(queued(), (Lines{Native(">055:7")}));
 }
 
 TEST_F(ControlEventsTest, NativeWritePrefix) {
