@@ -346,7 +346,12 @@ void Appearance::ResetPalette() {
 
 void Appearance::ResetPaletteIfNecessary() {
   bool scheduleVisible = main_.windows().schedule != nullptr && main_.windows().schedule->visible();
-  if (!main_.visible() && !scheduleVisible) ResetPalette();
+  if (main_.visible() || scheduleVisible) return;
+  if (nightVision()) {
+    backend_.restoreDisplayMode();
+    return;
+  }
+  ResetPalette();
 }
 
 }  // namespace orvane

@@ -73,7 +73,11 @@ class Appearance : public ui::ColorScheme {
   void DimDisplayChange();
   void Blink(ui::Label& label) override;
   void Defocus() override;
-  // Saved system colours: taken at start, put back when the program hides or ends.
+  // Saved system colours: taken at start, put back when the program ends, and when it hides
+  // by day. The colours are the program's own (no other program draws with them), and what
+  // stays on the screen of a program hidden at night (the position strip, the notification
+  // area's menu, a dialog the controller calls up) must stay dark: at night hiding keeps
+  // the scheme's colours, and only the display mode is restored.
   void SaveSystemColors();
   void ResetPalette();
   void ResetPaletteIfNecessary() override;

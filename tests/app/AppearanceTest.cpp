@@ -90,6 +90,28 @@ TEST(AppearanceTest, EverythingTakesTheColoursOfTheSchemeBeingApplied) {
   EXPECT_EQ(main.sheets.sheets().front()->contentPanel->color(), dayContent);
 }
 
+// The system colours are the program's own: hidden in the notification area at night, what
+// stays on the screen (the position strip, the icon's menu, a dialog the controller calls
+// up) keeps the night scheme; by day the saved colours come back as the program hides.
+TEST(AppearanceTest, HiddenAtNightTheSchemeStaysAndByDayTheSavedColoursReturn) {
+  HeadlessApp app;
+  ui::SystemPalette desktop;
+  for (size_t i = 0; i < desktop.size(); ++i) desktop[i] = 0x101010 * static_cast<ui::Color>(i);
+  app.backend().setSystemColors(desktop);
+  app.Start();
+  TMainForm& main = app.main();
+  main.NightVision->click();
+  const ui::SystemPalette night = app.backend().systemColors();
+  ASSERT_NE(night, desktop);
+  main.BtnMinimizeClick();
+  ASSERT_FALSE(main.visible());
+  EXPECT_EQ(app.backend().systemColors(), night);
+  main.TrayShowMainClick();
+  main.NightVision->click();
+  main.BtnMinimizeClick();
+  EXPECT_EQ(app.backend().systemColors(), desktop);
+}
+
 TEST(AppearanceTest, SecondBlinkFinishesTheFirstAndEndsVisible) {
   HeadlessApp app;
   app.Start();

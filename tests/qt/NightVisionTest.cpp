@@ -15,7 +15,10 @@
 #include <QScreen>
 #include <QThread>
 #include <QToolTip>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -31,15 +34,20 @@
 #include "persistence/SettingsStore.h"
 #include "schedule/Schedule.h"
 #include "support/HeadlessApp.h"
+#include "ui/TrayIcon.h"
 
 namespace orvane::test {
 namespace {
 
 constexpr int kDarkLimit = 16;
+constexpr int kFrameWidth = 3;
 
 struct Light {
   int leaking = 0;       // pixels with green or blue above the limit
   int brightestRed = 0;  // brightest red channel of all pixels
+  // Pixels inside the frame whose red stands out from the background's (the most frequent
+  // red) by at least half the brightest red: text that can be read, not red drawn on red.
+  int standingOut = 0;
   QPoint firstLeak{-1, -1};
   QColor firstLeakColor;
 };
@@ -78,11 +86,16 @@ QImage picture(QWidget* window) {
 
 Light measure(const QImage& image) {
   Light light;
+  std::array<int, 256> reds{};
   for (int y = 0; y < image.height(); ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     for (int x = 0; x < image.width(); ++x) {
       const QRgb pixel = line[x];
       if (qAlpha(pixel) == 0) continue;
+      // The frame round a window or list is no text: only the inside counts there.
+      const bool inside = x >= kFrameWidth && y >= kFrameWidth && x < image.width() - kFrameWidth &&
+                          y < image.height() - kFrameWidth;
+      if (inside) ++reds[qRed(pixel)];
       light.brightestRed = std::max(light.brightestRed, qRed(pixel));
       if (qGreen(pixel) > kDarkLimit || qBlue(pixel) > kDarkLimit) {
         if (light.leaking++ == 0) {
@@ -90,6 +103,13 @@ Light measure(const QImage& image) {
           light.firstLeakColor = QColor(pixel);
         }
       }
+    }
+  }
+  const int background =
+      static_cast<int>(std::max_element(reds.begin(), reds.end()) - reds.begin());
+  for (int red = 0; red < 256; ++red) {
+    if (2 * std::abs(red - background) >= std::max(1, light.brightestRed)) {
+      light.standingOut += reds[red];
     }
   }
   return light;
@@ -162,6 +182,40 @@ class NightVisionTest : public ::testing::Test {
   }
   void look(const std::string& name, const ui::Widget& form) { look(name, qwidgetOf(form)); }
 
+  // Opens a dialog as the program does (modally) and looks at it while it waits for the
+  // user: it is the active window, above the main window and with the keyboard focus.
+  void lookAtDialog(const std::string& name, ui::Form& dialog) {
+    QTimer::singleShot(0, [&] {
+      waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(dialog); }, 50);
+      EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(dialog)) << name;
+      look(name, dialog);
+      dialog.setModalResult(ui::modal::kOk);
+    });
+    dialog.showModal();
+  }
+
+  // The menu of the notification area's icon, open.
+  void lookAtTrayMenu(const std::string& name) {
+    QTimer::singleShot(0, [&] {
+      QWidget* menu = nullptr;
+      waitUntil([&] { return (menu = QApplication::activePopupWidget()) != nullptr; }, 50);
+      look(name, menu);
+      if (menu != nullptr) menu->close();
+    });
+    main().TrayIcon.mouseDown(ui::MouseButton::Right);
+  }
+
+  // A message box of the program, open.
+  void lookAtMessageBox(const std::string& name) {
+    QTimer::singleShot(0, [&] {
+      QWidget* boxWindow = nullptr;
+      waitUntil([&] { return (boxWindow = QApplication::activeModalWidget()) != nullptr; }, 50);
+      look(name, boxWindow);
+      if (boxWindow != nullptr) boxWindow->close();
+    });
+    backend().messageBox("Errors found in Profile", "Orvane", ui::MessageButtons::Ok);
+  }
+
   // Every window, dialog, list, hint and message box of the program, drawn now.
   void lookAtEverything(const std::string& prefix) {
     TMainForm& m = main();
@@ -208,6 +262,9 @@ class NightVisionTest : public ::testing::Test {
     }
     schedule.Objects->setRow(2);
     schedule.ShowUp();
+    // Above the main window, with the keyboard focus.
+    waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(schedule); }, 50);
+    EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(schedule));
     schedule.Go->setFocus();
     look(prefix + "manual-control", schedule);
     schedule.hide();
@@ -219,33 +276,32 @@ class NightVisionTest : public ::testing::Test {
     look(prefix + "observer", observer);
     observer.hide();
 
-    windows().credits->show();
-    look(prefix + "credits", *windows().credits);
-    windows().credits->hide();
-    windows().restart->show();
-    look(prefix + "restart", *windows().restart);
-    windows().restart->hide();
-    windows().alignment->show();
-    look(prefix + "alignment", *windows().alignment);
-    windows().alignment->hide();
-
-    // The modal boxes are looked at while they wait for the user, then answered.
+    // The dialogs are looked at while they wait for the user, then answered.
+    lookAtDialog(prefix + "credits", *windows().credits);
+    lookAtDialog(prefix + "restart", *windows().restart);
+    lookAtDialog(prefix + "alignment", *windows().alignment);
     TErrorForm& error = *windows().error;
     QTimer::singleShot(0, [&] {
       waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(error); }, 50);
-      // Above the main window, with the keyboard focus.
       EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(error));
       look(prefix + "range-error", error);
       error.setModalResult(ui::modal::kOk);
     });
     error.RangeError(firstSheet.fields.front().get(), 999, 1, 2000 + rangeErrors_++);
-    QTimer::singleShot(0, [&] {
-      QWidget* boxWindow = nullptr;
-      waitUntil([&] { return (boxWindow = QApplication::activeModalWidget()) != nullptr; }, 50);
-      look(prefix + "message-box", boxWindow);
-      if (boxWindow != nullptr) boxWindow->close();
-    });
-    backend().messageBox("Errors found in Profile", "Orvane", ui::MessageButtons::Ok);
+    lookAtMessageBox(prefix + "message-box");
+    lookAtTrayMenu(prefix + "tray-menu");
+
+    // Hidden in the notification area: what stays on the screen (the position strip, the
+    // icon's menu, a dialog the controller calls up, a message) keeps the scheme.
+    m.hide();
+    m.appearance.ResetPaletteIfNecessary();
+    observer.show();
+    look(prefix + "hidden-observer", observer);
+    observer.hide();
+    lookAtTrayMenu(prefix + "hidden-tray-menu");
+    lookAtDialog(prefix + "hidden-restart", *windows().restart);
+    lookAtMessageBox(prefix + "hidden-message-box");
+    m.TrayShowMainClick();
   }
 
   static Program* program_;
@@ -268,6 +324,7 @@ TEST_F(NightVisionTest, EveryWindowShowsOnlyDimRedAtEachBrightness) {
                                   << light.firstLeak.y() << ") colour "
                                   << light.firstLeakColor.name().toStdString();
       EXPECT_LE(light.brightestRed, brightest) << name;
+      EXPECT_GT(light.standingOut, 20) << name << ": nothing stands out to be read";
     }
     // The title is drawn in the label text colour, full red dimmed by the factor.
     EXPECT_EQ(seen_["night-" + std::to_string(level) + "-main-profile"].brightestRed, brightest);

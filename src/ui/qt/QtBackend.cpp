@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "ui/Controls.h"
@@ -304,9 +305,23 @@ int QtBackend::showModal(Form& form) {
 void QtBackend::popupMenu(PopupMenu& menu) {
   if (terminated_ || menu.items.empty()) return;
   QMenu popup;
-  // Menu entries are drawn in the highlight colour on the menu colour.
+  // Menu entries are drawn on the menu colour in whichever of the highlight, button text
+  // and highlighted text colours stands out from it most: a scheme may make the menu and
+  // the highlight nearly the same colour (at night both are red), and an entry drawn in its
+  // background's colour cannot be read.
   QPalette colors = popup.palette();
-  const QColor entryText = colors.color(QPalette::Active, QPalette::Highlight);
+  const int background = qGray(colors.color(QPalette::Active, QPalette::Window).rgb());
+  QColor entryText;
+  int contrast = -1;
+  for (QPalette::ColorRole role :
+       {QPalette::Highlight, QPalette::ButtonText, QPalette::HighlightedText}) {
+    const QColor candidate = colors.color(QPalette::Active, role);
+    const int difference = std::abs(qGray(candidate.rgb()) - background);
+    if (difference > contrast) {
+      contrast = difference;
+      entryText = candidate;
+    }
+  }
   colors.setColor(QPalette::WindowText, entryText);
   colors.setColor(QPalette::ButtonText, entryText);
   colors.setColor(QPalette::Text, entryText);
