@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QThread>
 #include <QToolTip>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "QtTestSupport.h"
@@ -140,6 +142,14 @@ class NightVisionTest : public ::testing::Test {
            std::filesystem::directory_iterator(testing::ShippedProfilesFolder())) {
         std::filesystem::copy_file(entry.path(), folder / entry.path().filename());
       }
+      {
+        // More user objects than a drop-down list shows at once: the list scrolls.
+        std::ofstream profile(folder / "Marovell Standard.ocf", std::ios::app | std::ios::binary);
+        for (int i = 1; i <= 12; ++i) {
+          profile << "DataBase \"User\" name=\"NGC " << 7000 + i
+                  << "\" 140=\"+205900\" 150=\"+441200\"\r\n";
+        }
+      }
       application = std::make_unique<Application>(backend, settings, devices, folder);
       application->CreateWindows();
       TMainForm& main = *application->windows().main;
@@ -236,6 +246,20 @@ class NightVisionTest : public ::testing::Test {
     waitUntil([&] { return box->view()->isVisible(); }, 50);
     look(prefix + "drop-down", box->view()->window());
     box->hidePopup();
+    // The object database's list: an edit line, and more entries than it shows at once.
+    for (const auto& sheet : m.sheets.sheets()) {
+      for (const auto& list : sheet->lists) {
+        if (!list->editable()) continue;
+        m.sheets.Callback(*sheet->menuLabel);
+        auto* objects = static_cast<QComboBox*>(qwidgetOf(*list));
+        objects->showPopup();
+        waitUntil([&] { return objects->view()->isVisible(); }, 50);
+        EXPECT_TRUE(objects->view()->verticalScrollBar()->isVisible());
+        look(prefix + "drop-down-scrolling", objects->view()->window());
+        objects->hidePopup();
+      }
+    }
+    m.sheets.Callback(*firstSheet.menuLabel);
     // A hint of a sheet's field.
     const ui::MaskEdit& field = *firstSheet.fields.front();
     QToolTip::showText(qwidgetOf(field)->mapToGlobal(QPoint(4, 4)),
