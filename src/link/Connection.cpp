@@ -111,9 +111,10 @@ void Connection::selectPort(const void*) {
     succeed(reply, selector.itemIndex());
   }
   if (!unopened.empty()) {
-    // Said, not silently undone: the chosen port has no device that can be opened.
-    f.status.setText("Error: " + unopened + " cannot be opened" +
-                     (reply.empty() ? "" : ", still on COM" + std::to_string(previous)));
+    // Said, not silently undone: the chosen port has no device that can be opened. The port
+    // list shows the port still in use (short enough to fit beside the profile page's
+    // buttons).
+    f.status.setText("Error: Cannot open " + unopened);
     scheme_.Blink(f.status);
   }
 }

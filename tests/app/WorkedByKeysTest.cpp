@@ -193,9 +193,14 @@ TEST_F(WorkedByKeysTest, TheGridSelectsAndShowsANewEntry) {
 TEST_F(WorkedByKeysTest, APortThatCannotBeOpenedSaysSo) {
   ASSERT_EQ(main().ConnectedPort, 1);
   main().SerialPort->userSelect(2);
-  EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Error: COM2 cannot be opened, still on COM1");
+  EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Error: Cannot open COM2");
   EXPECT_EQ(main().SerialPort->text(), "COM1");
   EXPECT_EQ(main().ConnectedPort, 1);
+  // Offline before: nothing to stay on.
+  main().SerialPort->userSelect(6);
+  ASSERT_EQ(main().ConnectedPort, 0);
+  main().SerialPort->userSelect(2);
+  EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Error: Cannot open COM2");
 }
 
 }  // namespace
