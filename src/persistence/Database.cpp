@@ -95,6 +95,8 @@ void ObjectDatabases::CreateDatabase(const ControlLine& line) {
     label->setTag(number);
     label->setText(i == 0 ? "Replace" : "Remove");
     label->setFlatButton(true);  // reached with Tab, pressed with Space or Enter
+    // Tab reaches the buttons right after the selector: its tab position, created after it.
+    label->setTabOrder(record->selector->tabOrder());
     ui::Label* button = label.get();
     label->onClick = [this, button](ui::Widget&) { ChangeDBEntry(*button); };
     raw->shapes[static_cast<size_t>(i)] = std::move(shape);

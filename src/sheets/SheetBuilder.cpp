@@ -318,6 +318,10 @@ void Sheets::AddSynchronizer(ControlBinding& binding) {
   binding.synchroniserLabel->setParentFont(true);
   binding.synchroniserLabel->setText("Synchronize to PC");
   binding.synchroniserLabel->setFlatButton(true);
+  // Tab reaches the button right after its field: the same tab position, created after it.
+  if (binding.control != nullptr) {
+    binding.synchroniserLabel->setTabOrder(binding.control->tabOrder());
+  }
   ControlBinding* raw = &binding;
   binding.synchroniserLabel->onClick = [this, raw](ui::Widget&) {
     if (synchronise) synchronise(*raw);

@@ -125,6 +125,25 @@ TEST_F(ControlEventsTest, RangeCheckedNativeWrite) {
   EXPECT_EQ(queued(), (Lines{Native(">055:7")}));
 }
 
+// Tab walks a sheet in the order of its rows; a row's own flat buttons ("Synchronize to PC",
+// an object database's "Replace" and "Remove") come right after its field or list.
+TEST_F(ControlEventsTest, TabWalksTheRowsWithTheirButtons) {
+  ASSERT_TRUE(Load(Join({"Sheet \"Site\"", "10 \"Longitude\" 0:359",
+                         "512 \"Local Time\" command=\":SL,:GL\"", "20 \"Latitude\" 0:90",
+                         "130 \"User Objects\" DataBase \"User\"", "30 \"Elevation\" 0:9000",
+                         "DataSet \"User\" properties=\"10\""})));
+  sheet(0).menuLabel->click();
+  field(0, 0).setFocus();
+  std::vector<std::string> walk;
+  for (int i = 0; i < 7; ++i) {
+    ASSERT_TRUE(main().selectNext(main().activeControl()));
+    ui::Widget& reached = *main().activeControl();
+    walk.push_back(reached.kind() == ui::WidgetKind::Label ? reached.text()
+                                                             : std::to_string(reached.tag()));
+  }
+  EXPECT_EQ(walk, (Lines{"512", "Synchronize to PC", "20", "1130", "Replace", "Remove", "30"}));
+}
+
 TEST_F(ControlEventsTest, NativeWritePrefix) {
   struct Case {
     const char* line;
