@@ -63,16 +63,19 @@ TEST_F(CommandEngineTest, TheLowerLimitAsFirstValueIsSent) {
   EXPECT_TRUE(sent().empty());
 }
 
-TEST_F(CommandEngineTest, OutOfRangeShowsTheBoxSendsNothingAndWithdrawsTheQueuedWrite) {
+// A refused value sends nothing; the value accepted before it, still queued, is what the
+// field shows again and what the controller receives.
+TEST_F(CommandEngineTest, OutOfRangeShowsTheBoxSendsNothingAndKeepsTheValueAcceptedBefore) {
   StartWith(kSettingsSheets);
-  const std::string before = controller().setting(55);
   Commit(field(0), "9");  // queued, not yet written
-  Commit(field(0), "16");
+  field(0).setFocus();
+  field(0).userReplaceText("16");
+  main().keyPress(field(0), static_cast<char>(ui::keys::kReturn));
   EXPECT_EQ(modalCount("ErrorForm"), 1);
-  EXPECT_EQ(field(0).text(), "16");
+  EXPECT_EQ(field(0).text(), "9");
   backend().advance(2100);
-  EXPECT_TRUE(sent().empty()) << sent().front();
-  EXPECT_EQ(controller().setting(55), before);
+  EXPECT_EQ(sent(), (Commands{NativeWrite("055", "9")}));
+  EXPECT_EQ(controller().setting(55), "9");
 }
 
 TEST_F(CommandEngineTest, ChoosingAnOptionWritesItsNumber) {
