@@ -40,7 +40,13 @@ void Sheets::showSheet(ui::Widget& sender) {
   if (leaving != nullptr) leaving->contentPanel->hide();
   window_.profileMenu.setFontStyle(false, &sender == &window_.profileMenu);
   if (profileFilesChanged) profileFilesChanged();
-  if (window_.window.activeControl() == &window_.profileFiles) scheme_.Defocus();
+  // No key goes on to a control the page just shown lies over (the profile page's fields
+  // and lists under a sheet) or on a page that has gone.
+  const ui::Widget* focused = window_.window.activeControl();
+  if (focused == &window_.profileFiles ||
+      (focused != nullptr && (!focused->showing() || focused->covered()))) {
+    scheme_.Defocus();
+  }
 }
 
 void Sheets::handleValueControl(ui::Widget& sender) {

@@ -110,7 +110,7 @@ bool Form::selectNext(Widget* current, bool forward) {
   };
   collect(this);
   auto selectable = [this](Widget* w) {
-    if (!w->canFocus() || !w->tabStop()) return false;
+    if (!w->canFocus() || !w->tabStop() || w->covered()) return false;
     for (Widget* p = w->parent(); p != nullptr && p != this; p = p->parent()) {
       if (!p->enabled()) return false;
     }

@@ -57,7 +57,8 @@ class Form : public Widget {
   void setActiveControl(Widget* control);
   // Called by a backend when the toolkit moved the focus itself.
   void noteFocus(Widget* control);
-  // Focus the next focusable control in tab order after current; false when none.
+  // Focus the next focusable control in tab order after current (one the user can see: not
+  // covered by a panel above it); false when none.
   bool selectNext(Widget* current, bool forward = true);
 
   // Modal run: returns the modal result that closed the form.

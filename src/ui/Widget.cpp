@@ -78,6 +78,24 @@ bool Widget::showing() const {
   return true;
 }
 
+bool Widget::covered() const {
+  for (const Widget* w = this; w->parent_ != nullptr; w = w->parent_) {
+    const std::vector<Widget*>& siblings = w->parent_->children_;
+    auto at = std::find(siblings.begin(), siblings.end(), w);
+    if (at == siblings.end()) continue;
+    const int middleX = w->left_ + w->width_ / 2;
+    const int middleY = w->top_ + w->height_ / 2;
+    for (auto above = at + 1; above != siblings.end(); ++above) {
+      const Widget& panel = **above;
+      if (panel.kind() != WidgetKind::Panel || !panel.visible_) continue;
+      const bool inColumn = middleX >= panel.left_ && middleX < panel.left_ + panel.width_;
+      const bool inRow = middleY >= panel.top_ && middleY < panel.top_ + panel.height_;
+      if (inColumn && inRow) return true;
+    }
+  }
+  return false;
+}
+
 void Widget::setEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;

@@ -96,6 +96,10 @@ class Widget {
   void hide() { setVisible(false); }
   // Visible and every parent visible.
   bool showing() const;
+  // Hidden under a visible panel that lies above it or above one of its parents (a later
+  // sibling whose area holds the control's middle), as a sheet's page lies over the
+  // profile page: the user cannot see it, so the keyboard does not go there.
+  bool covered() const;
 
   bool enabled() const { return enabled_; }
   void setEnabled(bool enabled);

@@ -144,6 +144,34 @@ TEST_F(ControlEventsTest, TabWalksTheRowsWithTheirButtons) {
   EXPECT_EQ(walk, (Lines{"512", "Synchronize to PC", "20", "1130", "Replace", "Remove", "30"}));
 }
 
+// The keyboard stays on the page that shows: Tab on a sheet never goes to the profile page's
+// fields and lists lying under it, and a profile page control with the focus loses it when
+// a sheet is opened over it (keys typed there would change a setting no one sees).
+TEST_F(ControlEventsTest, TheKeyboardStaysOnThePageThatShows) {
+  ASSERT_TRUE(Load(Join({"Sheet \"Site\"", "10 \"Longitude\" 0:359", "20 \"Latitude\" 0:90"})));
+  main().SerialPort->setFocus();
+  ui::ShiftState alt;
+  alt.alt = true;
+  main().keyDown(main(), 'S', alt);
+  ASSERT_TRUE(sheet(0).contentPanel->visible());
+  EXPECT_EQ(main().activeControl(), nullptr);
+
+  field(0, 0).setFocus();
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(main().selectNext(main().activeControl()));
+    EXPECT_NE(main().activeControl()->parent(), main().SheetPanel.get())
+        << main().activeControl()->name();
+  }
+  // Back on the profile page its controls are reached again.
+  main().keyDown(main(), 'P', alt);
+  bool reachedPage = false;
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(main().selectNext(main().activeControl()));
+    reachedPage = reachedPage || main().activeControl() == main().SerialPort.get();
+  }
+  EXPECT_TRUE(reachedPage);
+}
+
 TEST_F(ControlEventsTest, NativeWritePrefix) {
   struct Case {
     const char* line;
