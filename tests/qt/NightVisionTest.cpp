@@ -45,6 +45,9 @@ namespace {
 
 constexpr int kDarkLimit = 16;
 constexpr int kFrameWidth = 3;
+// Rounds of events to wait for a window, list or hint to appear (ends as soon as it does;
+// generous for a loaded machine and sanitizer builds).
+constexpr int kPatience = 250;
 
 struct Light {
   int leaking = 0;       // pixels with green or blue above the limit
@@ -207,7 +210,7 @@ class NightVisionTest : public ::testing::Test {
   // user: it is the active window, above the main window and with the keyboard focus.
   void lookAtDialog(const std::string& name, ui::Form& dialog) {
     QTimer::singleShot(0, [&] {
-      waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(dialog); }, 50);
+      waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(dialog); }, kPatience);
       EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(dialog)) << name;
       look(name, dialog);
       dialog.setModalResult(ui::modal::kOk);
@@ -219,7 +222,7 @@ class NightVisionTest : public ::testing::Test {
   void lookAtTrayMenu(const std::string& name) {
     QTimer::singleShot(0, [&] {
       QWidget* menu = nullptr;
-      waitUntil([&] { return (menu = QApplication::activePopupWidget()) != nullptr; }, 50);
+      waitUntil([&] { return (menu = QApplication::activePopupWidget()) != nullptr; }, kPatience);
       look(name, menu);
       if (menu != nullptr) menu->close();
     });
@@ -230,7 +233,8 @@ class NightVisionTest : public ::testing::Test {
   void lookAtMessageBox(const std::string& name) {
     QTimer::singleShot(0, [&] {
       QWidget* boxWindow = nullptr;
-      waitUntil([&] { return (boxWindow = QApplication::activeModalWidget()) != nullptr; }, 50);
+      waitUntil([&] { return (boxWindow = QApplication::activeModalWidget()) != nullptr; },
+                kPatience);
       look(name, boxWindow);
       if (boxWindow != nullptr) boxWindow->close();
     });
@@ -254,7 +258,7 @@ class NightVisionTest : public ::testing::Test {
     m.sheets.Callback(*firstSheet.menuLabel);
     auto* box = static_cast<QComboBox*>(qwidgetOf(*firstSheet.lists.front()));
     box->showPopup();
-    waitUntil([&] { return box->view()->isVisible(); }, 50);
+    waitUntil([&] { return box->view()->isVisible(); }, kPatience);
     look(prefix + "drop-down", box->view()->window());
     box->hidePopup();
     // The object database's list: an edit line, and more entries than it shows at once.
@@ -264,7 +268,7 @@ class NightVisionTest : public ::testing::Test {
         m.sheets.Callback(*sheet->menuLabel);
         auto* objects = static_cast<QComboBox*>(qwidgetOf(*list));
         objects->showPopup();
-        waitUntil([&] { return objects->view()->isVisible(); }, 50);
+        waitUntil([&] { return objects->view()->isVisible(); }, kPatience);
         EXPECT_TRUE(objects->view()->verticalScrollBar()->isVisible());
         look(prefix + "drop-down-scrolling", objects->view()->window());
         objects->hidePopup();
@@ -286,7 +290,7 @@ class NightVisionTest : public ::testing::Test {
             }
             return tip != nullptr;
           },
-          50);
+          kPatience);
       hintSeen = tip != nullptr && tryToLook(prefix + "tooltip", tip);
       QToolTip::hideText();
     }
@@ -303,7 +307,7 @@ class NightVisionTest : public ::testing::Test {
     schedule.Objects->setRow(2);
     schedule.ShowUp();
     // Above the main window, with the keyboard focus.
-    waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(schedule); }, 50);
+    waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(schedule); }, kPatience);
     EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(schedule));
     schedule.Go->setFocus();
     look(prefix + "manual-control", schedule);
@@ -322,7 +326,7 @@ class NightVisionTest : public ::testing::Test {
     lookAtDialog(prefix + "alignment", *windows().alignment);
     TErrorForm& error = *windows().error;
     QTimer::singleShot(0, [&] {
-      waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(error); }, 50);
+      waitUntil([&] { return QApplication::activeWindow() == qwidgetOf(error); }, kPatience);
       EXPECT_EQ(QApplication::activeWindow(), qwidgetOf(error));
       look(prefix + "range-error", error);
       error.setModalResult(ui::modal::kOk);
