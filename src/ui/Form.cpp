@@ -71,6 +71,7 @@ void Form::setActiveControl(Widget* control) {
   activeControl_ = control;
   changed(Prop::Focus);
   if (previous != nullptr && previous->onExit) previous->onExit(*previous);
+  if (control != nullptr && activeControl_ == control && control->onEnter) control->onEnter(*control);
 }
 
 void Form::noteFocus(Widget* control) {
@@ -78,6 +79,7 @@ void Form::noteFocus(Widget* control) {
   Widget* previous = activeControl_;
   activeControl_ = control;
   if (previous != nullptr && previous->onExit) previous->onExit(*previous);
+  if (control != nullptr && activeControl_ == control && control->onEnter) control->onEnter(*control);
 }
 
 void Form::forgetControl(Widget* control) {

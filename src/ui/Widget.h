@@ -146,6 +146,8 @@ class Widget {
   NotifyHandler onDblClick;
   NotifyHandler onChange;
   NotifyHandler onExit;
+  // The control got the keyboard focus.
+  NotifyHandler onEnter;
   KeyHandler onKeyDown;
   KeyHandler onKeyUp;
   KeyPressHandler onKeyPress;
