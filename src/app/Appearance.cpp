@@ -258,12 +258,17 @@ void Appearance::DimDisplayChange() {
   if (nightVision()) SetVisionMode();
 }
 
-void Appearance::Blink(ui::Label& label) {
+void Appearance::Blink(ui::Widget& label) {
   if (!label.visible()) return;
-  while (blinker_.enabled()) BlinkerTick();
+  FinishBlink();
   blinker_.setTag(0);
   blinkTarget_ = &label;
   blinker_.setEnabled(true);
+}
+
+void Appearance::FinishBlink() {
+  while (blinker_.enabled()) BlinkerTick();
+  blinkTarget_ = nullptr;
 }
 
 void Appearance::BlinkerTick() {
