@@ -215,6 +215,7 @@ void Appearance::applyToSheets(const Palette& p) {
     }
   }
   main_.databases.ApplyColors(p.accent, p.text);
+  main_.fileTransfer.ApplyColors(p);
   for (const auto& binding : main_.sheets.bindings()) {
     if (binding->synchroniserLabel) binding->synchroniserLabel->setFontColor(p.labelText);
     if (binding->synchroniserShape) {

@@ -30,6 +30,7 @@
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
+#include "transfer/FileTransfer.h"
 #include "transfer/FileTransferStruct.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
@@ -140,6 +141,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   Sheets sheets;
   ProfileReader reader;
   ObjectDatabases databases;
+  FileTransfer fileTransfer;
   ProfileWriter writer;
   ProfilePage profilePage;
   Connection connection;
