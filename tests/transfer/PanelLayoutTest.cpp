@@ -129,5 +129,25 @@ TEST_F(TransferTest, OneButtonAndOddCaptionForms) {
   EXPECT_EQ(status(1), "Status: Empty");
 }
 
+// Each control acts for its own panel and its own button: a number written with a leading
+// zero still finds its panel, and of two buttons with the same caption each runs its own
+// command.
+TEST_F(TransferTest, EachControlActsForItsOwnPanelAndButton) {
+  StartWithPanels(
+      {"0300 \"Twin\" files=\"*.txt\" command=\":Oc,:OC\" caption=\"Clear,Clear,Read\""});
+  EXPECT_EQ(panel().number, "0300");
+  EXPECT_EQ(panel().fileList->name(), "DynamicFileBox0300");
+  Type("Bright Stars");
+  EXPECT_EQ(status(), "Status: Ready to load file");
+
+  ClickCommand(0);
+  EXPECT_EQ(sent(), Commands{":Oc#"});
+  EXPECT_EQ(status(), "Status: Memory cleared");
+  panel().statusLabel->setText("Status: Empty");
+  ClickCommand(1);
+  EXPECT_EQ(sent(), Commands{":OC#"});
+  EXPECT_EQ(status(), "Status: Empty");
+}
+
 }  // namespace
 }  // namespace orvane::testing
