@@ -1,5 +1,6 @@
 // QtButtonPeer: a ui::Button as a QPushButton; Qt's click is the button's click (which
-// also closes a modal form with the button's modal result).
+// also closes a modal form with the button's modal result). A caption too wide for its
+// button is shown in a smaller font rather than cut off at both ends.
 // Thread: user-interface thread only.
 #pragma once
 
@@ -20,6 +21,7 @@ class QtButtonPeer : public QtWidgetPeer {
 
  private:
   void clicked();
+  void fitCaption();
 
   Button& button_;
   QPushButton* pushButton_;
