@@ -44,34 +44,28 @@ bool IsLineTransferCommand(std::string_view command) {
   return command == ":OS" || command == ":Os" || command == ":Od";
 }
 
-namespace {
-
-std::string LinesText(int count) {
-  return std::to_string(count) + (count == 1 ? " line" : " lines");
-}
-
-}  // namespace
-
 std::optional<std::string> TransferStatusText(std::string_view command,
                                               const TransferReport& report) {
+  // Short enough to fit the status line's room beside the memo.
   const bool receiving = command == ":OS" || command == ":Os";
   if (command == ":Oc") {
     if (report.end == TransferEnd::Complete) return "Status: Memory cleared";
-    return "Status: Transfer failed, memory not cleared";
+    return "Status: Memory not cleared";
   }
   if (!IsLineTransferCommand(command)) return std::nullopt;
+  const std::string lines = std::to_string(report.lines);
   switch (report.end) {
     case TransferEnd::Complete:
       return "Status: File transferred";
     case TransferEnd::LineLimit:
-      return "Status: Transfer stopped after " + LinesText(report.lines) +
-             ", the controller did not end";
+      return "Status: Stopped after " + lines + " lines, no end";
     case TransferEnd::Failed:
       break;
   }
-  if (receiving) return "Status: Transfer failed, " + LinesText(report.lines) + " received";
-  return "Status: Transfer failed, " + std::to_string(report.lines) + " of " +
-         LinesText(report.total) + " sent";
+  if (receiving) {
+    return "Status: Transfer failed after " + lines + (report.lines == 1 ? " line" : " lines");
+  }
+  return "Status: Transfer failed, " + lines + " of " + std::to_string(report.total) + " sent";
 }
 
 }  // namespace orvane

@@ -84,8 +84,9 @@ TEST_F(PanelAlignmentTest, SelectingByHandAndByKeys) {
   EXPECT_EQ(memo().selectedText(), "neb,20:41:26,+45:16:49#\r\nVega");
   // Ctrl+A selects all, without a word in the status line.
   memo().keyUp('A', ui::ShiftState{false, false, true});
-  EXPECT_EQ(memo().selectedText(), "Deneb,20:41:26,+45:16:49#\r\nVega,18:36:56,+38:47:01#\r\n"
-                                   "no object here\r\n\r\nAltair,19:50:47,+08:52:06#");
+  EXPECT_EQ(memo().selectedText(),
+            "Deneb,20:41:26,+45:16:49#\r\nVega,18:36:56,+38:47:01#\r\n"
+            "no object here\r\n\r\nAltair,19:50:47,+08:52:06#");
   EXPECT_EQ(status(), "Status: Empty");
   // Moving the caret with the keys picks the line it lands on; the same line again nothing.
   memo().setCaret({4, 0});

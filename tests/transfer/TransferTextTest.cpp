@@ -39,11 +39,10 @@ TEST(TransferTextTest, StatusLines) {
   EXPECT_EQ(TransferStatusText(":OC", done), std::nullopt);
   EXPECT_EQ(TransferStatusText(":GR", done), std::nullopt);
   EXPECT_EQ(TransferStatusText(":Os", {TransferEnd::Failed, 1, 0}),
-            "Status: Transfer failed, 1 line received");
+            "Status: Transfer failed after 1 line");
   EXPECT_EQ(TransferStatusText(":Od", {TransferEnd::Failed, 12, 40}),
-            "Status: Transfer failed, 12 of 40 lines sent");
-  EXPECT_EQ(TransferStatusText(":Oc", {TransferEnd::Failed, 0, 0}),
-            "Status: Transfer failed, memory not cleared");
+            "Status: Transfer failed, 12 of 40 sent");
+  EXPECT_EQ(TransferStatusText(":Oc", {TransferEnd::Failed, 0, 0}), "Status: Memory not cleared");
 }
 
 }  // namespace

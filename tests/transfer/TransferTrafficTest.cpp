@@ -106,7 +106,7 @@ TEST_F(TransferTrafficTest, AReceiveCutShortKeepsWhatCameAndSaysSo) {
   EXPECT_GT(got, 3u);
   EXPECT_LT(got, 40u);
   EXPECT_EQ(memo().lines().back(), many[got - 1]);
-  EXPECT_EQ(status(), "Status: Transfer failed, " + std::to_string(got) + " lines received");
+  EXPECT_EQ(status(), "Status: Transfer failed after " + std::to_string(got) + " lines");
   ExpectTimersRunning();
 }
 
@@ -122,7 +122,7 @@ TEST_F(TransferTrafficTest, ASendCutShortByAPulledLineSaysHowFarItGot) {
   ASSERT_EQ(status().rfind(prefix, 0), 0u) << status();
   const int reported = std::stoi(status().substr(prefix.size()));
   EXPECT_GE(reported, static_cast<int>(arrived));
-  EXPECT_EQ(status(), prefix + std::to_string(reported) + " of 57 lines sent");
+  EXPECT_EQ(status(), prefix + std::to_string(reported) + " of 57 sent");
   EXPECT_EQ(count("END#"), 0);
 }
 
@@ -135,7 +135,7 @@ TEST_F(TransferTrafficTest, AReceiveThatNeverEndsStopsAtItsBound) {
   cache().queue().onWritten = nullptr;
   EXPECT_EQ(requests, kMaxReceivedLines + 1);
   EXPECT_EQ(memo().lines().size(), static_cast<size_t>(kMaxReceivedLines));
-  EXPECT_EQ(status(), "Status: Transfer stopped after 10000 lines, the controller did not end");
+  EXPECT_EQ(status(), "Status: Stopped after 10000 lines, no end");
   ExpectTimersRunning();
 }
 
