@@ -2,9 +2,11 @@
 // name, "Load", "Reload", "Save" and "Delete" with their status lines, and what happens when
 // a file cannot be read or written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "persistence/ProfileFolder.h"
 #include "persistence/Trash.h"
+#include "transfer/TextFile.h"
 #include "transfer/TransferTestSupport.h"
 
 namespace orvane::testing {
@@ -63,6 +65,22 @@ TEST_F(FileOperationsTest, LoadReloadAndAFileThatCannotBeRead) {
   EXPECT_EQ(status(), "Status: Cannot read file");
   EXPECT_EQ(memo().lines().size(), 1u);
   EXPECT_TRUE(backend().messageBoxes.empty());
+
+  // A named pipe is not opened (that would wait for a writer for ever); a file larger than
+  // a memo can sensibly hold is not read.
+  std::filesystem::remove(folder() / "m31.txt");
+  ASSERT_EQ(::mkfifo((folder() / "m31.txt").c_str(), 0600), 0);
+  memo().setLines({"kept"});
+  Click(fileButton(kReload));
+  EXPECT_EQ(status(), "Status: Cannot read file");
+  WriteFile(folder() / "huge.txt", std::string(kMaxLoadedFileBytes + 1, 'x'));
+  main().profilePage.ReloadProfileNow();
+  memo().setLines({"kept"});
+  Type("huge");
+  ASSERT_TRUE(shown(kLoad));
+  Click(fileButton(kLoad));
+  EXPECT_EQ(status(), "Status: File too large to load");
+  EXPECT_EQ(memo().lines(), Lines{"kept"});
 }
 
 TEST_F(FileOperationsTest, SaveWritesTheMemoLinesAndRefusesWhatItCannotReplace) {
