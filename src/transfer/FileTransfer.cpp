@@ -78,7 +78,10 @@ void FileTransfer::FTSChange(FileTransferStruct& panel, ui::Widget& sender) {
     }
     case ui::WidgetKind::Button:
       for (size_t i = 0; i < panel.commandButtons.size(); ++i) {
-        if (panel.commandButtons[i].get() == &sender) runCommandButton(panel, i);
+        if (panel.commandButtons[i].get() != &sender) continue;
+        // The run lets events run: a profile loaded meanwhile frees the panel.
+        runCommandButton(panel, i);
+        break;
       }
       break;
     default:
