@@ -66,6 +66,10 @@ void ShareServer::handleCommands(ShareClient& client) {
     handleCommand(client, command);
   }
   client.handling = false;
+  // Commands held back for a backlog are read again once it is gone.
+  if (!client.gone && client.commands.size() < kMostWaitingCommands) {
+    client.watch->setWatchReading(true);
+  }
   flush(client);
 }
 

@@ -232,11 +232,15 @@ void ShareServer::readFrom(int id) {
                         " bytes");
       return;
     }
-    if (client->commands.size() > kMostWaitingCommands) {
-      drop(*client, "sends commands faster than they can be served");
+    handleCommands(*client);
+    client = find(id);
+    if (client == nullptr) return;
+    // A client that sends faster than its commands are served is read no further until
+    // they are: its bytes wait in the system's buffers, and then in its own.
+    if (client->commands.size() >= kMostWaitingCommands) {
+      client->watch->setWatchReading(false);
       return;
     }
-    handleCommands(*client);
   }
 }
 

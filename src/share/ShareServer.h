@@ -16,8 +16,9 @@
 //
 // Inputs are bounded: a command longer than 64 bytes, a binary message that is no goto,
 // a client silent for 10 minutes, output a client does not take and persistent noise end
-// that client's connection with a line in the trace; refused commands never reach the
-// wire (see ClientCommands). A client that disconnects mid-command leaves nothing on the
+// that client's connection with a line in the trace; a client that sends faster than its
+// commands are served is not read until its backlog is handled; refused commands never
+// reach the wire (see ClientCommands). A client that disconnects mid-command leaves nothing on the
 // wire: only complete commands are queued.
 //
 // Created by the Application after the windows, which wires it to polling (PositionRead)
@@ -59,6 +60,7 @@ class ShareServer {
   static constexpr int kMostClients = 8;
   static constexpr long long kLongestSilenceMs = 10 * 60 * 1000;
   static constexpr std::size_t kLongestOutput = 64 * 1024;
+  // A client's complete commands not handled yet, beyond which it is not read for a while.
   static constexpr std::size_t kMostWaitingCommands = 32;
   static constexpr int kMostGarbage = 8;
   static constexpr int kMostTracedRefusals = 20;

@@ -171,21 +171,25 @@ TEST_F(ShareIndiTest, TheGenericDriverFollowsTheMountAndSlewsIt) {
            std::fabs(Number("EQUATORIAL_EOD_COORD.DEC") - *degrees) < 0.01;
   }));
 
-  // A goto from INDI moves the simulated mount; the program follows it.
-  Tool("indi_setprop", {device_ + ".EQUATORIAL_EOD_COORD.RA;DEC=10.5;-15.25"});
+  // A goto from INDI moves the simulated mount (which starts at the pole and slews five
+  // degrees a second, so a near target is reached in seconds); the program follows it.
+  Tool("indi_setprop", {device_ + ".EQUATORIAL_EOD_COORD.RA;DEC=1.5;75.25"});
   ASSERT_TRUE(Pump([&] {
-    return main().controllerState().LastRightAscension.text == "10:30:00" &&
-           main().controllerState().LastDeclination.text == "-15:15:00";
+    return main().controllerState().LastRightAscension.text == "01:30:00" &&
+           main().controllerState().LastDeclination.text == "+75:15:00";
   })) << simulator_->output().substr(0, 4000);
-  EXPECT_TRUE(Pump([&] { return std::fabs(Number("EQUATORIAL_EOD_COORD.RA") - 10.5) < 0.001; }));
+  EXPECT_TRUE(Pump([&] {
+    return std::fabs(Number("EQUATORIAL_EOD_COORD.RA") - 1.5) < 0.001 &&
+           std::fabs(Number("EQUATORIAL_EOD_COORD.DEC") - 75.25) < 0.01;
+  }));
 
   indi_.reset();
   app_->Shutdown();
   kill(simulator_->pid(), SIGTERM);
   EXPECT_EQ(simulator_->waitForExit(kStartMs), 0);
   const std::string output = simulator_->output();
-  EXPECT_NE(output.find("<- :Sr10:30:00#"), std::string::npos);
-  EXPECT_NE(output.find("<- :Sd-15:15:00#"), std::string::npos);
+  EXPECT_NE(output.find("<- :Sr01:30:00#"), std::string::npos);
+  EXPECT_NE(output.find("<- :Sd+75:15:00#"), std::string::npos);
   EXPECT_NE(output.find("orvane-sim: 0 breaches"), std::string::npos) << output.substr(0, 4000);
   EXPECT_EQ(output.find("breach:"), std::string::npos);
 }
