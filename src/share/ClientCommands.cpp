@@ -63,13 +63,13 @@ class FieldReader {
 };
 
 std::string twoDigits(int value) {
-  char text[8];
+  char text[24];
   std::snprintf(text, sizeof text, "%02d", value);
   return text;
 }
 
 std::string threeDigits(int value) {
-  char text[8];
+  char text[24];
   std::snprintf(text, sizeof text, "%03d", value);
   return text;
 }

@@ -95,7 +95,7 @@ std::optional<Sexagesimal> readSexagesimal(std::string_view text, std::string_vi
 }
 
 std::string twoDigits(long long value) {
-  char text[8];
+  char text[24];
   std::snprintf(text, sizeof text, "%02lld", value);
   return text;
 }

@@ -2,6 +2,7 @@
 // on the profile page, text clients reading the position and slewing through the command
 // queue, the program's stop withdrawing client commands, and a Stellarium client's goto.
 #include <cmath>
+#include <map>
 #include <optional>
 
 #include "share/ShareTestSupport.h"
@@ -231,6 +232,74 @@ TEST_F(ShareTest, WithoutAControllerClientsAreRefusedAndNothingIsWritten) {
   EXPECT_EQ(client.received, "");
   EXPECT_TRUE(Received().empty());
   EXPECT_EQ(TraceLines("no controller is connected"), 4);
+}
+
+}  // namespace
+}  // namespace orvane::share_test
+
+namespace orvane::share_test {
+namespace {
+
+// The settings store as the user may have edited it by hand.
+class FakeSettings final : public SettingLookup {
+ public:
+  std::map<std::string, std::string> values;
+  std::optional<std::string> read(std::string_view key) const override {
+    auto found = values.find(std::string(key));
+    if (found == values.end()) return std::nullopt;
+    return found->second;
+  }
+};
+
+TEST(ShareSettingsTest, OffOnLoopbackByDefaultAndBadPortsNamed) {
+  FakeSettings settings;
+  ShareSettings read = ReadShareSettings(settings);
+  EXPECT_FALSE(read.enabled);
+  EXPECT_EQ(read.address, "127.0.0.1");
+  EXPECT_EQ(read.textPort, 4030);
+  EXPECT_EQ(read.stellariumPort, 10001);
+  EXPECT_EQ(read.problem, "");
+
+  settings.values = {{"Share", " on "}, {"ShareAddress", " "}, {"ShareTextPort", "0"},
+                     {"ShareStellariumPort", " 10002"}};
+  read = ReadShareSettings(settings);
+  EXPECT_TRUE(read.enabled);
+  EXPECT_EQ(read.address, "127.0.0.1");  // a blank address is no address
+  EXPECT_EQ(read.textPort, std::nullopt);
+  EXPECT_EQ(read.stellariumPort, 10002);
+
+  settings.values = {{"ShareTextPort", "forty"}, {"ShareStellariumPort", "65536"}};
+  read = ReadShareSettings(settings);
+  EXPECT_EQ(read.problem, "ShareTextPort is not a port, ShareStellariumPort is not a port");
+  settings.values = {{"ShareTextPort", "-1"}};
+  EXPECT_EQ(ReadShareSettings(settings).problem, "ShareTextPort is not a port");
+}
+
+TEST_F(ShareTest, SettingsThatCannotBeServedAreShownAndNothingListens) {
+  StartProgram(false);
+  app().settings().write("ShareTextPort", "forty");
+  main().ShareSwitch->click();
+  EXPECT_FALSE(server().running());
+  EXPECT_EQ(main().ShareStatus->text(), "Error: ShareTextPort is not a port");
+  EXPECT_EQ(main().ShareSwitch->text(), "Sharing off");
+  EXPECT_EQ(app().settings().read("Share"), std::nullopt);
+
+  // A name is no numeric address; the program does not look names up.
+  app().settings().write("ShareTextPort", std::to_string(textPort()));
+  app().settings().write("ShareAddress", "localhost");
+  main().ShareSwitch->click();
+  EXPECT_FALSE(server().running());
+  EXPECT_EQ(main().ShareStatus->text(), "Error: localhost is not an address");
+  EXPECT_FALSE(TestClient(stellariumPort()).connected());
+
+  // Both protocols switched off leave nothing to share on.
+  app().settings().write("ShareAddress", "127.0.0.1");
+  app().settings().write("ShareTextPort", "0");
+  app().settings().write("ShareStellariumPort", "0");
+  main().ShareSwitch->click();
+  EXPECT_FALSE(server().running());
+  EXPECT_EQ(main().ShareStatus->text(), "Error: no port to share on");
+  EXPECT_GE(TraceLines("Sharing the mount failed"), 3);
 }
 
 }  // namespace
