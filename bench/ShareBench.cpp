@@ -28,6 +28,7 @@
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "link/Cache.h"
+#include "persistence/SettingsStore.h"
 #include "share/ShareServer.h"
 
 namespace {

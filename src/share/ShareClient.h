@@ -32,6 +32,8 @@ struct ShareClient {
   // Text protocol.
   TextCommandFramer framer;
   std::deque<std::string> commands;  // complete, not yet handled
+  // The first of them were sent before a stop: they are answered, not written.
+  std::size_t withdrawn = 0;
   bool busy = false;                 // a command is with the controller or waits for a poll
   bool handling = false;             // the server is going through the commands now
   // A position read waiting for the next poll: since when, until when at most.

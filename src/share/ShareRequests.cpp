@@ -63,7 +63,9 @@ void ShareServer::handleCommands(ShareClient& client) {
   while (!client.gone && !client.busy && !client.commands.empty()) {
     const std::string command = std::move(client.commands.front());
     client.commands.pop_front();
-    handleCommand(client, command);
+    const bool withdrawn = client.withdrawn > 0;
+    if (withdrawn) --client.withdrawn;
+    handleCommand(client, command, withdrawn);
   }
   client.handling = false;
   // Commands held back for a backlog are read again once it is gone.
@@ -73,7 +75,8 @@ void ShareServer::handleCommands(ShareClient& client) {
   flush(client);
 }
 
-void ShareServer::handleCommand(ShareClient& client, const std::string& command) {
+void ShareServer::handleCommand(ShareClient& client, const std::string& command,
+                                bool withdrawn) {
   const ClientCommand classified = ClassifyClientCommand(command);
   switch (classified.kind) {
     case ClientCommand::Kind::Refused:
@@ -102,6 +105,11 @@ void ShareServer::handleCommand(ShareClient& client, const std::string& command)
       cache_.SendStopCommand(classified.wire);
       return;
     case ClientCommand::Kind::Controller:
+      if (withdrawn) {
+        // Sent before the client's stop: answered as a command the stop withdrew.
+        send(client, AnswerForClient(classified.answer, CommandResult{}));
+        return;
+      }
       if (!controllerConnected()) {
         refuse(client, command, "no controller is connected");
         send(client, AnswerForClient(classified.answer, CommandResult{}));

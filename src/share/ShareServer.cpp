@@ -226,7 +226,16 @@ void ShareServer::readFrom(int id) {
     }
     std::vector<std::string> commands;
     const bool fits = client->framer.Feed(bytes, commands);
-    for (std::string& command : commands) client->commands.push_back(std::move(command));
+    for (std::string& command : commands) {
+      if (ClassifyClientCommand(command).kind == ClientCommand::Kind::Stop) {
+        // A stop does not wait behind the client's own commands: it goes out now, and what
+        // the client sent before it and is not handled yet is answered as not done.
+        client->withdrawn = client->commands.size();
+        handleCommand(*client, command);
+        continue;
+      }
+      client->commands.push_back(std::move(command));
+    }
     if (!fits) {
       drop(*client, "command longer than " + std::to_string(TextCommandFramer::kLongestCommand) +
                         " bytes");
@@ -275,6 +284,7 @@ void ShareServer::drop(ShareClient& client, const std::string& reason) {
   if (client.gone) return;
   client.gone = true;
   client.commands.clear();
+  client.withdrawn = 0;
   client.awaitingPoll = false;
   // The socket is closed once no handler of it runs any more.
   client.watch->setWatchReading(false);

@@ -123,7 +123,9 @@ class ShareServer {
 
   // ---- requests (ShareRequests.cpp) ----
   void handleCommands(ShareClient& client);
-  void handleCommand(ShareClient& client, const std::string& command);
+  // withdrawn: the command came before a stop of the same client; it is answered as not
+  // done instead of going to the controller.
+  void handleCommand(ShareClient& client, const std::string& command, bool withdrawn = false);
   void refuse(ShareClient& client, const std::string& command, const std::string& reason);
   void answerPosition(ShareClient& client, PositionAxis axis);
   void forward(ShareClient& client, const std::string& wire, bool waits, ClientAnswer answer);

@@ -173,6 +173,34 @@ TEST_F(ShareTest, AClientsStopJumpsTheQueue) {
   app().windows().cache->queue().onWritten = nullptr;
 }
 
+TEST_F(ShareTest, AClientsStopOvertakesItsOwnSlewStillWaitingForTheLine) {
+  StartProgram();
+  TestClient client(textPort());
+  ASSERT_TRUE(RunUntil([&] { return server().clientCount() == 1; }));
+  ASSERT_TRUE(RunUntil([&] { return app().windows().cache->queue().Idle(); }));
+  Mark();
+  std::vector<std::string> written;
+  app().windows().cache->queue().onWritten = [&](const std::string& command) {
+    written.push_back(command);
+  };
+  // The program's command holds the line; the client's target and slew wait behind it.
+  app().windows().cache->queue().Submit(CommandRequest{":GV#", true, 1000});
+  client.Write(":Sr 05:30:00#:Sd +20*00:00#:MS#");
+  backend().processMessages();
+  client.Write(":Q#");
+  backend().processMessages();
+  EXPECT_EQ(written, (std::vector<std::string>{":GV#", ":Q#"}));
+  // Every command gets its answer, in order: none was done.
+  EXPECT_EQ(Ask(client, ""), "001Stopped#");
+  backend().advance(2000);
+  app().windows().cache->queue().onWritten = nullptr;
+  EXPECT_EQ(CountReceived(":MS#"), 0);
+  EXPECT_EQ(CountReceived(":Sr05:30:00#"), 0);
+  EXPECT_EQ(CountReceived(":Q#"), 1);
+  // The client goes on as before.
+  EXPECT_EQ(Ask(client, ":Sr 05:30:00#"), "1");
+}
+
 TEST_F(ShareTest, AStellariumGotoSlewsAsGoDoesInJ2000AndThePositionsConverge) {
   StartProgram();
   TestClient client(stellariumPort());
