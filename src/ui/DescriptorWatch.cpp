@@ -9,7 +9,9 @@ DescriptorWatch::DescriptorWatch(Backend& backend, int descriptor) : descriptor_
   if (peer_) peer_->update();
 }
 
-DescriptorWatch::~DescriptorWatch() = default;
+DescriptorWatch::~DescriptorWatch() {
+  *alive_ = false;
+}
 
 void DescriptorWatch::setWatchReading(bool watch) {
   if (watch == reading_) return;
@@ -24,10 +26,18 @@ void DescriptorWatch::setWatchWriting(bool watch) {
 }
 
 void DescriptorWatch::ready(bool readable, bool writable) {
-  // A read handler may switch the watching off, or the owner may be told to go; the write
-  // handler is looked at afresh.
-  if (readable && reading_ && onReadable) onReadable(*this);
-  if (writable && writing_ && onWritable) onWritable(*this);
+  // A handler may switch the watching off or end the watch itself: each runs from a copy,
+  // and nothing of the watch is touched once it is gone.
+  const std::shared_ptr<bool> alive = alive_;
+  if (readable && reading_ && onReadable) {
+    const auto handler = onReadable;
+    handler(*this);
+    if (!*alive) return;
+  }
+  if (writable && writing_ && onWritable) {
+    const auto handler = onWritable;
+    handler(*this);
+  }
 }
 
 }  // namespace orvane::ui

@@ -44,7 +44,7 @@ class DescriptorWatch {
   std::function<void(DescriptorWatch&)> onWritable;
 
   // Called by the backend with what the descriptor is ready for; a handler runs only for a
-  // kind still watched at that moment.
+  // kind still watched at that moment. A handler may destroy the watch.
   void ready(bool readable, bool writable);
 
  private:
@@ -52,6 +52,7 @@ class DescriptorWatch {
   bool reading_ = true;
   bool writing_ = false;
   std::unique_ptr<DescriptorWatchPeer> peer_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace orvane::ui
