@@ -7,6 +7,7 @@
 
 #include "link/Cache.h"
 #include "link/TraceForm.h"
+#include "share/Precession.h"
 #include "share/ShareServer.h"
 #include "ui/Backend.h"
 
@@ -19,18 +20,9 @@ constexpr long long kSlewSettleMs = 1000;
 // Two polls further apart than this mean the mount moves.
 constexpr double kMovingDegrees = 0.01;
 
-long long daysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yearOfEra = year - era * 400;
-  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
 // Microseconds since 1970 of the computer's UTC clock.
 std::int64_t microsOf(const ui::DateTime& utc) {
-  const long long seconds = daysFromCivil(utc.year, utc.month, utc.day) * 86400 +
+  const long long seconds = DaysSince1970(utc.year, utc.month, utc.day) * 86400 +
                             utc.hour * 3600 + utc.minute * 60 + utc.second;
   return (seconds * 1000 + utc.millisecond) * 1000;
 }
@@ -238,8 +230,11 @@ void ShareServer::PositionRead() {
   const std::optional<double> hours = HoursOfReading(ra.text);
   const std::optional<double> degrees = DegreesOfReading(dec.text);
   if (!hours || !degrees) return;
+  // The controller reports the equinox of the date; Stellarium's clients take J2000.
+  const Equatorial j2000 =
+      PrecessToJ2000(Equatorial{*hours, *degrees}, CenturiesSinceJ2000(backend_.utcNow()));
   previous_ = latest_;
-  latest_ = Position{*hours, *degrees, now()};
+  latest_ = Position{j2000.hours, j2000.degrees, now()};
   pushPosition();
 }
 

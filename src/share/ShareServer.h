@@ -12,7 +12,8 @@
 // program's stop button and stop key withdraw client commands not written yet. Position
 // reads are answered from the latest polled position, so clients that poll fast add no
 // wire traffic. A Stellarium goto slews as "Go" of manual targeting does in J2000.0, and
-// every poll's position goes to every Stellarium client.
+// every poll's position, taken back from the equinox of the date to J2000, goes to every
+// Stellarium client.
 //
 // Inputs are bounded: a command longer than 64 bytes, a binary message that is no goto,
 // a client silent for 10 minutes, output a client does not take and persistent noise end
@@ -159,7 +160,8 @@ class ShareServer {
   ui::Timer gotoTimer_;    // slews outside the socket handlers (a slew waits for its replies)
   std::optional<StellariumGoto> pendingGoto_;
 
-  // The latest two positions polled, for the slew's progress.
+  // The latest two positions polled, in J2000, for the Stellarium clients and the slew's
+  // progress.
   struct Position {
     double hours = 0;
     double degrees = 0;

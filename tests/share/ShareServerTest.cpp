@@ -239,6 +239,12 @@ TEST_F(ShareTest, AStellariumGotoSlewsAsGoDoesInJ2000AndThePositionsConverge) {
       },
       120000);
   EXPECT_TRUE(arrived);
+  // The controller went to the place of date and reports it there; the clients were sent
+  // the J2000 position.
+  const std::optional<double> reported =
+      HoursOfReading(main().controllerState().LastRightAscension.text);
+  ASSERT_TRUE(reported);
+  EXPECT_NEAR((*reported - targetHours) * 3600, 54, 2);
   ASSERT_GE(positions.size(), 3u);
   EXPECT_GT(distance(positions.front()), distance(positions[positions.size() / 2]));
   for (const StellariumPosition& position : positions) EXPECT_EQ(position.status, 0);
