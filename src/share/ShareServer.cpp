@@ -57,6 +57,7 @@ ShareServer::ShareServer(ui::Backend& backend, TCache& cache, ControllerState& c
   };
   fields_.shareSwitch.onClick = [this](ui::Widget&) { ShareSwitchClick(); };
   fields_.shareSwitch.setShowHint(true);
+  fields_.status.setShowHint(true);
   showStatus();
 }
 
@@ -85,7 +86,7 @@ bool ShareServer::Start() {
   if (running()) return true;
   const ShareSettings settings = ReadShareSettings(settings_);
   if (!settings.problem.empty()) {
-    showError(settings.problem);
+    showError("Setting not valid", settings.problem);
     return false;
   }
   std::vector<Listener> opened;
@@ -96,13 +97,17 @@ bool ShareServer::Start() {
     ListenResult result = OpenListener(settings.address, *port);
     if (result.descriptor < 0) {
       for (Listener& listener : opened) CloseSocket(listener.descriptor);
-      showError(result.error);
+      showError(result.failure == ListenFailure::PortInUse      ? "Port in use"
+                : result.failure == ListenFailure::NotAnAddress ? "Address not valid"
+                : result.failure == ListenFailure::NotAllowed   ? "Port not allowed"
+                                                                : "Cannot listen",
+                result.error);
       return false;
     }
     opened.push_back(Listener{protocol, result.descriptor, ListeningPort(result.descriptor), {}});
   }
   if (opened.empty()) {
-    showError("no port to share on");
+    showError("No port to share on", "both ports are 0");
     return false;
   }
   listeners_ = std::move(opened);
@@ -320,6 +325,7 @@ void ShareServer::checkSilence() {
 
 void ShareServer::showStatus() {
   fields_.shareSwitch.setText(running() ? "Sharing on" : "Sharing off");
+  fields_.status.setHint("");
   if (!running()) {
     fields_.status.setText("Status: Not shared");
     return;
@@ -330,10 +336,12 @@ void ShareServer::showStatus() {
                                       : "Status: " + std::to_string(count) + " clients connected");
 }
 
-void ShareServer::showError(const std::string& error) {
-  trace("Sharing the mount failed: " + error);
+void ShareServer::showError(const std::string& status, const std::string& detail) {
+  trace("Sharing the mount failed: " + detail);
   fields_.shareSwitch.setText("Sharing off");
-  fields_.status.setText("Error: " + error);
+  // The status line is short; its hint and the trace say exactly what went wrong.
+  fields_.status.setText("Error: " + status);
+  fields_.status.setHint(detail);
   scheme_.Blink(fields_.status);
 }
 

@@ -117,7 +117,9 @@ class ShareServer {
   void checkSilence();
   ShareClient* find(int id);
   void showStatus();
-  void showError(const std::string& error);
+  // status: a few words for the status line; detail: the whole reason, for its hint and
+  // the trace.
+  void showError(const std::string& status, const std::string& detail);
   void trace(const std::string& text);
   long long now() const;
   std::string describe(const ShareClient& client) const;

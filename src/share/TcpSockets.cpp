@@ -29,13 +29,13 @@ ListenResult OpenListener(const std::string& address, int port) {
   addrinfo* found = nullptr;
   const std::string service = std::to_string(port);
   if (::getaddrinfo(address.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
-    return ListenResult{-1, address + " is not an address"};
+    return ListenResult{-1, ListenFailure::NotAnAddress, address + " is not an address"};
   }
   const int descriptor =
       ::socket(found->ai_family, found->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (descriptor < 0) {
     ::freeaddrinfo(found);
-    return ListenResult{-1, std::strerror(errno)};
+    return ListenResult{-1, ListenFailure::Other, std::strerror(errno)};
   }
   const int yes = 1;
   ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -44,11 +44,13 @@ ListenResult OpenListener(const std::string& address, int port) {
     const int error = errno;
     ::freeaddrinfo(found);
     ::close(descriptor);
-    if (error == EADDRINUSE) return ListenResult{-1, "port " + service + " is in use"};
-    return ListenResult{-1, address + " port " + service + ": " + std::strerror(error)};
+    const std::string where = address + " port " + service;
+    if (error == EADDRINUSE) return ListenResult{-1, ListenFailure::PortInUse, where + " is in use"};
+    const ListenFailure failure = error == EACCES ? ListenFailure::NotAllowed : ListenFailure::Other;
+    return ListenResult{-1, failure, where + ": " + std::strerror(error)};
   }
   ::freeaddrinfo(found);
-  return ListenResult{descriptor, {}};
+  return ListenResult{descriptor, ListenFailure::None, {}};
 }
 
 int ListeningPort(int descriptor) {

@@ -8,9 +8,13 @@
 
 namespace orvane {
 
+// Why a port could not be listened on.
+enum class ListenFailure { None, NotAnAddress, PortInUse, NotAllowed, Other };
+
 struct ListenResult {
   int descriptor = -1;
-  std::string error;  // when descriptor is -1: what went wrong, for the status line
+  ListenFailure failure = ListenFailure::None;
+  std::string error;  // when descriptor is -1: what went wrong, in words
 };
 
 // Listens on address (a numeric IPv4 or IPv6 address) and port.

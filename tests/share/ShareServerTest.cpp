@@ -55,8 +55,9 @@ TEST_F(ShareTest, StartsWithTheProgramWhenTheSettingsSayOnAndTellsOfAPortInUse) 
   ASSERT_EQ(::listen(blocker, 1), 0);
   StartProgram(true);
   EXPECT_FALSE(server().running());
-  EXPECT_EQ(main().ShareStatus->text(),
-            "Error: port " + std::to_string(textPort()) + " is in use");
+  EXPECT_EQ(main().ShareStatus->text(), "Error: Port in use");
+  EXPECT_EQ(main().ShareStatus->hint(),
+            "127.0.0.1 port " + std::to_string(textPort()) + " is in use");
   // Neither port is taken half-way.
   EXPECT_TRUE(TestClient(stellariumPort()).connected() == false);
   ::close(blocker);
@@ -314,7 +315,8 @@ TEST_F(ShareTest, SettingsThatCannotBeServedAreShownAndNothingListens) {
   app().settings().write("ShareTextPort", "forty");
   main().ShareSwitch->click();
   EXPECT_FALSE(server().running());
-  EXPECT_EQ(main().ShareStatus->text(), "Error: ShareTextPort is not a port");
+  EXPECT_EQ(main().ShareStatus->text(), "Error: Setting not valid");
+  EXPECT_EQ(main().ShareStatus->hint(), "ShareTextPort is not a port");
   EXPECT_EQ(main().ShareSwitch->text(), "Sharing off");
   EXPECT_EQ(app().settings().read("Share"), std::nullopt);
 
@@ -323,7 +325,8 @@ TEST_F(ShareTest, SettingsThatCannotBeServedAreShownAndNothingListens) {
   app().settings().write("ShareAddress", "localhost");
   main().ShareSwitch->click();
   EXPECT_FALSE(server().running());
-  EXPECT_EQ(main().ShareStatus->text(), "Error: localhost is not an address");
+  EXPECT_EQ(main().ShareStatus->text(), "Error: Address not valid");
+  EXPECT_EQ(main().ShareStatus->hint(), "localhost is not an address");
   EXPECT_FALSE(TestClient(stellariumPort()).connected());
 
   // Both protocols switched off leave nothing to share on.
@@ -332,8 +335,15 @@ TEST_F(ShareTest, SettingsThatCannotBeServedAreShownAndNothingListens) {
   app().settings().write("ShareStellariumPort", "0");
   main().ShareSwitch->click();
   EXPECT_FALSE(server().running());
-  EXPECT_EQ(main().ShareStatus->text(), "Error: no port to share on");
-  EXPECT_GE(TraceLines("Sharing the mount failed"), 3);
+  EXPECT_EQ(main().ShareStatus->text(), "Error: No port to share on");
+  EXPECT_EQ(TraceLines("Sharing the mount failed"), 3);
+
+  // Once sharing starts, the status line says so and its hint is gone.
+  app().settings().write("ShareTextPort", std::to_string(textPort()));
+  main().ShareSwitch->click();
+  EXPECT_TRUE(server().running());
+  EXPECT_EQ(main().ShareStatus->text(), "Status: No client connected");
+  EXPECT_EQ(main().ShareStatus->hint(), "");
 }
 
 }  // namespace
