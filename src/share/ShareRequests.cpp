@@ -239,11 +239,14 @@ void ShareServer::PositionRead() {
 }
 
 void ShareServer::pushPosition() {
-  const std::string message =
-      EncodeStellariumPosition(latest_.hours, latest_.degrees, microsOf(backend_.utcNow()));
   for (auto& [id, client] : clients_) {
-    if (!client->gone && client->protocol == ShareProtocol::Stellarium) send(*client, message);
+    if (!client->gone && client->protocol == ShareProtocol::Stellarium) sendPosition(*client);
   }
+}
+
+void ShareServer::sendPosition(ShareClient& client) {
+  send(client,
+       EncodeStellariumPosition(latest_.hours, latest_.degrees, microsOf(backend_.utcNow())));
 }
 
 bool ShareServer::slewing() const {

@@ -206,8 +206,13 @@ void ShareServer::acceptOn(Listener& listener) {
     client->watch->onReadable = [this, id](ui::DescriptorWatch&) { readFrom(id); };
     client->watch->onWritable = [this, id](ui::DescriptorWatch&) { writeTo(id); };
     trace(describe(*client) + " connected (" + protocolName(client->protocol) + ")");
-    clients_.emplace(id, std::move(client));
+    ShareClient& added = *clients_.emplace(id, std::move(client)).first->second;
     showStatus();
+    // A Stellarium client shows the mount at once, not only after the next poll.
+    if (added.protocol == ShareProtocol::Stellarium && latest_.atMs >= 0 &&
+        controllerConnected() && !controller_.ReadingsStale) {
+      sendPosition(added);
+    }
   }
 }
 

@@ -139,6 +139,8 @@ class ShareServer {
   void receiveGotos(ShareClient& client, std::string_view bytes);
   void sendGoto();
   void pushPosition();
+  // The latest position to one Stellarium client.
+  void sendPosition(ShareClient& client);
   bool controllerConnected() const;
   bool slewing() const;
   const ControllerState::PositionReading& reading(PositionAxis axis) const;

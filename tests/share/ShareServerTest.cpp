@@ -251,6 +251,22 @@ TEST_F(ShareTest, AStellariumGotoSlewsAsGoDoesInJ2000AndThePositionsConverge) {
   for (const StellariumPosition& position : positions) EXPECT_EQ(position.status, 0);
 }
 
+TEST_F(ShareTest, ANewStellariumClientIsSentTheLatestPositionAtOnce) {
+  StartProgram();
+  // No poll comes meanwhile: what arrives is the connection's own message.
+  main().UpdateTimer.stop();
+  TestClient client(stellariumPort());
+  ASSERT_TRUE(RunUntil([&] {
+    client.Poll();
+    return client.received.size() >= StellariumFramer::kPositionLength;
+  }));
+  const std::optional<StellariumPosition> position = DecodeStellariumPosition(client.received);
+  ASSERT_TRUE(position);
+  // The simulated mount is parked at the pole of the date.
+  EXPECT_GT(position->declinationDegrees, 89.8);
+  EXPECT_EQ(position->status, 0);
+}
+
 TEST_F(ShareTest, WithoutAControllerClientsAreRefusedAndNothingIsWritten) {
   StartProgram();
   main().SerialPort->setItemIndex(6);  // "Offline"
