@@ -83,7 +83,8 @@ class ShareIndiTest : public ::testing::Test {
     indiPort_ = FreePort();
     indi_ = std::make_unique<SimulatorProcess>(
         tools_["indiserver"],
-        std::vector<std::string>{"-p", std::to_string(indiPort_), tools_["indi_lx200generic"]});
+        std::vector<std::string>{"-p", std::to_string(indiPort_), tools_["indi_lx200generic"]},
+        true);
   }
 
   void TearDown() override {
