@@ -159,6 +159,8 @@ void TMainForm::RegisterStaticControls() {
                                                           ReceiveAllShape.get(),
                                                           TogglePrecision.get(),
                                                           TogglePrecisionShape.get(),
+                                                          ShareSwitch.get(),
+                                                          ShareSwitchShape.get(),
                                                           ProfileFiles.get(),
                                                           AutoSaveMode.get(),
                                                           SerialPort.get(),

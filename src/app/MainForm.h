@@ -91,6 +91,10 @@ class TMainForm : public ui::Form, public ProfileHost {
   std::unique_ptr<ui::MaskEdit> CacheDelay, TimeOut, UpdateInterval;
   std::unique_ptr<ui::Shape> SendAllShape, ReceiveAllShape, TogglePrecisionShape;
   std::unique_ptr<ui::Label> SendAll, ReceiveAll, TogglePrecision;
+  // Sharing the mount with planetarium programs: the switch and its status line.
+  std::unique_ptr<ui::Label> ShareLabel;
+  std::unique_ptr<ui::Shape> ShareSwitchShape;
+  std::unique_ptr<ui::Label> ShareSwitch, ShareStatus;
 
   // Status strip.
   std::unique_ptr<ui::Shape> StaticControlsFrame;

@@ -207,6 +207,11 @@ void TMainForm::BuildProfilePage() {
                      330, 215, 190);
   ui::MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
                      "Toggle Low Precision", 330, 250, 190);
+
+  ShareLabel = ui::MakeCaption(b, page, "ShareLabel", "Planetariums:", 20, 364);
+  ui::MakeFlatButton(b, page, ShareSwitchShape, ShareSwitch, "ShareSwitch", "Sharing off", 160, 360,
+                     140);
+  ShareStatus = ui::MakeCaption(b, page, "ShareStatus", "Status: Not shared", 320, 364);
 }
 
 void TMainForm::BuildStatusStrip() {

@@ -26,6 +26,10 @@ void TSchedule::GoClick() {
   SlewTo(SlewTarget{TargetRA->text(), TargetDEC->text(), "unknown"});
 }
 
+void TSchedule::SlewToJ2000(const std::string& rightAscension, const std::string& declination) {
+  SlewTo(SlewTarget{rightAscension, declination, "unknown", true});
+}
+
 void TSchedule::J20000LabelClick() {
   SetEquinoxMode(1);
 }
@@ -86,7 +90,7 @@ void TSchedule::SendSlewSequence(const SlewTarget& target) {
       {ObjectNameCommand(target.name), false, kAfterNamePauseMs},
       {DeclinationCommand(target.declination), true},
   };
-  if (EquinoxMode == kJ2000) steps.push_back({":Sp#", true});
+  if (EquinoxMode == kJ2000 || target.j2000) steps.push_back({":Sp#", true});
   steps.push_back({":MS#", true});
   const std::vector<CommandResult> results = cache_.SendSequence(steps, true);
   if (SlewAbandoned() || results.back().outcome == CommandOutcome::Cancelled) return;
