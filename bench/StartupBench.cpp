@@ -26,6 +26,10 @@ class NoSleepBackend : public orvane::ui::Backend {
   std::unique_ptr<orvane::ui::TrayIconPeer> createTrayIconPeer(orvane::ui::TrayIcon& t) override {
     return inner_.createTrayIconPeer(t);
   }
+  std::unique_ptr<orvane::ui::DescriptorWatchPeer> createDescriptorWatchPeer(
+      orvane::ui::DescriptorWatch& w) override {
+    return inner_.createDescriptorWatchPeer(w);
+  }
   void processMessages() override { inner_.processMessages(); }
   void waitForMessages(int maxMs) override { inner_.waitForMessages(maxMs); }
   void sleep(int milliseconds) override { skippedMs += milliseconds; }

@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev
   xvfb xauth
+  # INDI's server, generic driver and tools: a real planetarium client of the sharing server.
+  indi-bin
   # Building and checking the Debian package (scripts/package.sh).
   dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db
 )

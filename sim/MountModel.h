@@ -38,6 +38,8 @@ class MountModel {
 
   void setTargetRightAscension(double hours) { targetRa_ = hours * 15.0; }
   void setTargetDeclination(double degrees) { targetDec_ = degrees; }
+  double targetRightAscensionHours() const { return targetRa_ / 15.0; }
+  double targetDeclinationDegrees() const { return targetDec_; }
   void slewToTarget(double nowMs);
   // The mount now points at the target (synchronisation and alignment).
   void syncToTarget(double nowMs);

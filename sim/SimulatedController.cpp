@@ -8,6 +8,7 @@
 
 #include "CoordinateText.h"
 #include "NativeChecksum.h"
+#include "Precession.h"
 
 namespace orvane::sim {
 namespace {
@@ -296,7 +297,18 @@ std::string SimulatedController::answerRead(std::string_view body, double nowMs)
 }
 
 std::string SimulatedController::answerSet(std::string_view body, double nowMs) {
-  if (body == "Sp") return "1#";  // precession of the target to the date: nothing to do
+  if (body == "Sp") {
+    // The target was given in J2000.0: it moves to the equinox of the controller's date.
+    double hours = mount_.targetRightAscensionHours();
+    double degrees = mount_.targetDeclinationDegrees();
+    const CivilDate date = clock_.date(nowMs);
+    PrecessFromJ2000(hours, degrees,
+                     CenturiesSinceJ2000(date.year, date.month, date.day,
+                                         clock_.secondOfDay(nowMs)));
+    mount_.setTargetRightAscension(hours);
+    mount_.setTargetDeclination(degrees);
+    return "1#";
+  }
   if (body.size() < 2) return "";
   std::string_view argument = argumentOf(body);
   std::string_view name = body.substr(0, 2);

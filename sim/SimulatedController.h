@@ -1,7 +1,7 @@
 // SimulatedController: an Orvane mount controller in software. It reads the bytes the
 // program sends and answers as the real device does: version and level, position in high
-// or low precision, a mount that moves while a direction is driven and slews to a target,
-// the clock, date, site and UTC offset, display brightness, speed mode, native reads and
+// or low precision, a mount that moves while a direction is driven and slews to a target
+// (precessed from J2000.0 to the date after ":Sp#"), the clock, date, site and UTC offset, display brightness, speed mode, native reads and
 // writes of numbered settings with their check character, the status byte of setting 99,
 // the boot-mode handshake after a restart, the object memory of the ":O" commands and
 // unsolicited announcements. It can also misbehave on request (silence, echo, garbage,

@@ -263,6 +263,7 @@ void Appearance::applyToSheets(const Palette& p) {
     applyToContent(*sheet->contentPanel, p);
   }
   main_.databases.ApplyColors(p.accent, p.text);
+  main_.fileTransfer.ApplyColors(p);
   for (const auto& binding : main_.sheets.bindings()) {
     if (binding->synchroniserLabel) binding->synchroniserLabel->setFontColor(p.labelText);
     if (binding->synchroniserShape) {
@@ -306,15 +307,20 @@ void Appearance::DimDisplayChange() {
   if (nightVision()) SetVisionMode();
 }
 
-void Appearance::Blink(ui::Label& label) {
+void Appearance::Blink(ui::Widget& label) {
   if (!label.visible()) return;
-  while (blinker_.enabled()) BlinkerTick();
+  FinishBlink();
   blinker_.setTag(0);
   blinkTarget_ = &label;
   // A flat button pressed from the keyboard loses the focus while it is hidden; it gets it
   // back when the blink ends, so that the next press finds it.
   refocusAfterBlink_ = label.focused();
   blinker_.setEnabled(true);
+}
+
+void Appearance::FinishBlink() {
+  while (blinker_.enabled()) BlinkerTick();
+  blinkTarget_ = nullptr;
 }
 
 void Appearance::BlinkerTick() {

@@ -71,7 +71,8 @@ class Appearance : public ui::ColorScheme {
   void SetVisionMode() override;
   void VisionModeClick();
   void DimDisplayChange();
-  void Blink(ui::Label& label) override;
+  void Blink(ui::Widget& label) override;
+  void FinishBlink() override;
   void Defocus() override;
   // Saved system colours: taken at start, put back when the program ends, and when it hides
   // by day. The colours are the program's own (no other program draws with them), and what
@@ -97,7 +98,7 @@ class Appearance : public ui::ColorScheme {
   std::vector<ui::Widget*> registry_;
   ui::SystemPalette savedSystemColors_{};
   ui::Timer blinker_;
-  ui::Label* blinkTarget_ = nullptr;
+  ui::Widget* blinkTarget_ = nullptr;
   bool refocusAfterBlink_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "link/Cache.h"
 #include "link/TraceForm.h"
 #include "schedule/Schedule.h"
+#include "share/ShareServer.h"
 #include "ui/Backend.h"
 
 namespace orvane {
@@ -67,7 +68,20 @@ void Application::CreateWindows() {
     schedule_->StopMouseDown();
     schedule_->StopMouseUp();
   });
+  CreateShareServer();
   main_->bringToFront();
+}
+
+void Application::CreateShareServer() {
+  TMainForm& m = *main_;
+  share_ = std::make_unique<ShareServer>(context_.backend, *cache_, m.controllerState(),
+                                         context_.settings, *trace_, m.appearance, m.UpdateTimer,
+                                         ShareFields{*m.ShareSwitch, *m.ShareStatus});
+  share_->slewToJ2000 = [this](const std::string& rightAscension, const std::string& declination) {
+    schedule_->SlewToJ2000(rightAscension, declination);
+  };
+  m.polling.onPositionRead = [this] { share_->PositionRead(); };
+  share_->StartFromSettings();
 }
 
 void Application::AttachWindows() {
@@ -85,6 +99,9 @@ void Application::Run() {
 
 void Application::Shutdown() {
   context_.backend.setGlobalKey(0, nullptr);
+  // No client waits on a program that is going.
+  if (main_) main_->polling.onPositionRead = nullptr;
+  share_.reset();
   if (main_) main_->FormDestroy();
   // Windows go in reverse order of creation; each is handed out of the others first so that
   // no window reaches one that is already gone.

@@ -1,6 +1,7 @@
 // Application: the one owner of the program's windows. Creates the ten windows once, in
-// their fixed order, hands each the few others it reaches, runs the message loop and shuts the
-// program down in order (the main window's shutdown first, then the windows in reverse).
+// their fixed order, hands each the few others it reaches, then the server that shares the
+// mount with planetarium programs; runs the message loop and shuts the program down in
+// order (the sharing server, the main window's shutdown, then the windows in reverse).
 // Thread: user-interface thread only.
 #pragma once
 
@@ -13,6 +14,7 @@ namespace orvane {
 
 class SettingsStore;
 class SerialDeviceFactory;
+class ShareServer;
 
 class Application {
  public:
@@ -31,10 +33,14 @@ class Application {
 
   Windows& windows() { return windows_; }
   AppContext& context() { return context_; }
+  // The server that shares the mount with planetarium programs, once the windows exist.
+  ShareServer* share() { return share_.get(); }
 
  private:
   // Hands the windows that exist now to those that reach them.
   void AttachWindows();
+  // The sharing server, wired to polling and the schedule window's J2000 slew.
+  void CreateShareServer();
   // Destroys a window after handing it out of the others.
   template <typename Window>
   void release(std::unique_ptr<Window>& window) {
@@ -54,6 +60,7 @@ class Application {
   std::unique_ptr<TAlignmentForm> alignment_;
   std::unique_ptr<TCreditsForm> credits_;
   std::unique_ptr<TSchedule> schedule_;
+  std::unique_ptr<ShareServer> share_;
 };
 
 }  // namespace orvane

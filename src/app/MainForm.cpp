@@ -37,6 +37,8 @@ TMainForm::TMainForm(AppContext& context)
                            *CacheDelay, *TimeOut, *UpdateInterval, *SerialPort, StartupTimer},
              *this, sheets, appearance),
       databases(context.backend, document_, sheets, appearance, *Frame, *CurrentProfileStatus),
+      fileTransfer(context.backend, controller_, sheets, appearance, *Frame, context.programFolder,
+                   FileTransferPanels),
       writer(document_,
              ProfileSettingsFields{*ProfileVersion, *SerialPort, *TimeOut, *UpdateInterval,
                                    *CacheDelay},
@@ -101,7 +103,17 @@ TMainForm::TMainForm(AppContext& context)
     engine.ExecuteCommand(&binding, "", true);
   };
   sheets.synchronise = [this](ControlBinding& binding) { alignment.Sync(binding); };
-  sheets.removeFileTransferPanels = [this] { FileTransferPanels.clear(); };
+  sheets.createFileTransferArray = [this](const ControlLine& line) {
+    fileTransfer.CreateFileTransferArray(line);
+  };
+  sheets.removeFileTransferPanels = [this] { fileTransfer.RemoveAll(); };
+  fileTransfer.runCommand = [this](ControlBinding& binding, TransferWatch watch) {
+    engine.ExecuteTransfer(binding, std::move(watch));
+  };
+  fileTransfer.additionalAlign = [this](FileTransferStruct& panel, ui::Button& button) {
+    alignment.AdditionalAlign(panel, button);
+  };
+  fileTransfer.disableAdditionalAlignment = [this] { alignment.DisableAdditionalAlignment(); };
   sheets.createDatabase = [this](const ControlLine& line) { databases.CreateDatabase(line); };
   sheets.selectDatabaseEntry = [this](ui::ComboBox& list) { databases.SelectDBEntry(list); };
   sheets.removeDatabases = [this] { databases.RemoveAll(); };
@@ -147,6 +159,8 @@ void TMainForm::RegisterStaticControls() {
                                                           ReceiveAllShape.get(),
                                                           TogglePrecision.get(),
                                                           TogglePrecisionShape.get(),
+                                                          ShareSwitch.get(),
+                                                          ShareSwitchShape.get(),
                                                           ProfileFiles.get(),
                                                           AutoSaveMode.get(),
                                                           SerialPort.get(),

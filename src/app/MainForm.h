@@ -30,6 +30,7 @@
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
+#include "transfer/FileTransfer.h"
 #include "transfer/FileTransferStruct.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
@@ -90,6 +91,10 @@ class TMainForm : public ui::Form, public ProfileHost {
   std::unique_ptr<ui::MaskEdit> CacheDelay, TimeOut, UpdateInterval;
   std::unique_ptr<ui::Shape> SendAllShape, ReceiveAllShape, TogglePrecisionShape;
   std::unique_ptr<ui::Label> SendAll, ReceiveAll, TogglePrecision;
+  // Sharing the mount with planetarium programs: the switch and its status line.
+  std::unique_ptr<ui::Label> ShareLabel;
+  std::unique_ptr<ui::Shape> ShareSwitchShape;
+  std::unique_ptr<ui::Label> ShareSwitch, ShareStatus;
 
   // Status strip.
   std::unique_ptr<ui::Shape> StaticControlsFrame;
@@ -140,6 +145,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   Sheets sheets;
   ProfileReader reader;
   ObjectDatabases databases;
+  FileTransfer fileTransfer;
   ProfileWriter writer;
   ProfilePage profilePage;
   Connection connection;

@@ -207,6 +207,13 @@ void TMainForm::BuildProfilePage() {
                      330, 215, 190);
   ui::MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
                      "Toggle Low Precision", 330, 250, 190);
+
+  // The last row stays inside the area a sheet's content panel covers (20 to 380 down, up to
+  // 520 across), so nothing of the profile page shows around an open sheet.
+  ShareLabel = ui::MakeCaption(b, page, "ShareLabel", "Planetariums:", 20, 358);
+  ui::MakeFlatButton(b, page, ShareSwitchShape, ShareSwitch, "ShareSwitch", "Sharing off", 160, 354,
+                     140, 24);
+  ShareStatus = ui::MakeCaption(b, page, "ShareStatus", "Status: Not shared", 308, 358);
 }
 
 void TMainForm::BuildStatusStrip() {

@@ -86,17 +86,20 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   if (action == AlignAction::EmergencyStop) {
     if (schedule_ != nullptr) schedule_->StopMouseDown();
     panel.statusLabel->setText("Status: Slewing stopped. Check Orvane display !!");
+    blinkButton(button);
     return;
   }
+  // The line under the caret, selected whole so that the user sees which object is meant.
   ui::Memo& memo = *panel.memo;
   const int line = memo.caretLine();
-  const std::string text =
-      line >= 0 && static_cast<size_t>(line) < memo.lines().size() ? memo.lines()[line] : "";
+  memo.selectLine(line);
+  const std::string text = memo.selectedText();
   std::optional<ObjectLine> object = ParseObjectLine(text);
   if (!object) {
     panel.statusLabel->setText("Error in object definition");
     return;
   }
+  blinkButton(button);
   if (action == AlignAction::None || cache == nullptr) return;
   if (controller_.ConnectedPort == 0) {
     refuse(panel, "Error: System offline");
@@ -139,7 +142,16 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   }
 }
 
+void Alignment::blinkButton(ui::Button& button) {
+  // Off the button first: a focused control that blinks would hand the focus on when it
+  // hides (to the memo, which would hide the buttons just shown).
+  scheme_.Defocus();
+  scheme_.Blink(button);
+}
+
 void Alignment::DisableAdditionalAlignment() {
+  // A blink of one of these buttons would show it again at its end.
+  scheme_.FinishBlink();
   for (const auto& panel : panels_) {
     if (!panel->hasAlignment()) continue;
     for (size_t i = 1; i < 4; ++i) panel->alignmentButtons[i]->hide();

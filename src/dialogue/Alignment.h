@@ -50,6 +50,7 @@ class Alignment {
 
  private:
   void refuse(FileTransferStruct& panel, const char* status);
+  void blinkButton(ui::Button& button);
   ui::Backend& backend_;
   ControllerState& controller_;
   ui::Label& initialAlign_;

@@ -35,22 +35,6 @@ std::string boundText(ControlBinding* binding) {
                                                            : std::string();
 }
 
-ui::Memo* boundMemo(ControlBinding* binding) {
-  if (binding == nullptr || binding->control == nullptr) return nullptr;
-  if (binding->control->kind() != ui::WidgetKind::Memo) return nullptr;
-  return static_cast<ui::Memo*>(binding->control);
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
-
 }  // namespace
 
 CommandEngine::CommandEngine(ui::Backend& backend, ControllerState& controller, EngineFields fields,
@@ -86,7 +70,7 @@ std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::st
       return p.binding == binding && p.command == command;
     });
     if (!kept && !shuttingDown()) {
-      pending_.push_back({binding, command, waitForReply, sheets_.removalCount()});
+      pending_.push_back({binding, command, waitForReply, sheets_.removalCount(), std::nullopt});
     }
     return {};
   }
@@ -95,13 +79,48 @@ std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::st
   return reply;
 }
 
+void CommandEngine::ExecuteTransfer(ControlBinding& binding, TransferWatch watch) {
+  if (controller_.ConnectedPort == -1) return;
+  if (controller_.CommandBusy) {
+    // A second click before the first one ran is the same request.
+    const bool kept = std::any_of(pending_.begin(), pending_.end(),
+                                  [&](const Pending& p) { return p.binding == &binding; });
+    if (!kept && !shuttingDown()) {
+      pending_.push_back({&binding, "", true, sheets_.removalCount(), std::move(watch)});
+    }
+    return;
+  }
+  runTransfer(&binding, watch);
+  runPending();
+}
+
+void CommandEngine::runTransfer(ControlBinding* binding, const TransferWatch& watch) {
+  const unsigned long removals = sheets_.removalCount();
+  transfer_ = TransferReport{};
+  watch_ = &watch;
+  run(binding, "", true);
+  watch_ = nullptr;
+  if (sheets_.removalCount() == removals && !shuttingDown() && watch.finished) {
+    watch.finished(transfer_);
+  }
+}
+
 void CommandEngine::runPending() {
   while (!pending_.empty() && !controller_.CommandBusy) {
     Pending next = pending_.front();
     pending_.erase(pending_.begin());
-    if (shuttingDown() || controller_.ConnectedPort == -1) continue;
     if (next.binding != nullptr && next.removals != sheets_.removalCount()) continue;
-    run(next.binding, next.command, next.waitForReply);
+    if (shuttingDown()) continue;
+    if (controller_.ConnectedPort == -1) {
+      // The link went while the transfer waited its turn: the panel hears that it failed.
+      if (next.watch && next.watch->finished) next.watch->finished({TransferEnd::Failed, 0, 0});
+      continue;
+    }
+    if (next.watch) {
+      runTransfer(next.binding, *next.watch);
+    } else {
+      run(next.binding, next.command, next.waitForReply);
+    }
   }
 }
 
@@ -253,7 +272,7 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
   }
   if (command == ":GE") return RewriteClockReply(send(":GE#", true));
   if (command == ":OS" || command == ":Os") return download(binding, command);
-  if (command == ":Oc" || command == ":OC") return send(command + "#", false);
+  if (command == ":Oc" || command == ":OC") clearMemory(command);
   if (command == ":Od") upload(binding);
   return {};
 }
@@ -261,54 +280,6 @@ std::string CommandEngine::runRead(ControlBinding* binding, const std::string& c
 std::string CommandEngine::checked(const char* command, std::string rewritten) {
   // Out of range is refused like unreadable: the field keeps what it showed.
   return ReadReplyInRange(command, rewritten) ? rewritten : std::string();
-}
-
-std::string CommandEngine::download(ControlBinding* binding, const std::string& command) {
-  TCache* cache = cache_;
-  if (cache == nullptr) return {};
-  send(command + "#", false);
-  ui::Memo* memo = boundMemo(binding);
-  if (memo != nullptr) memo->clearLines();
-  fields_.updateTimer.stop();
-  // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
-  cache->Timer.stop();
-  const std::string next = command == ":OS" ? ":OR#" : ":Or#";
-  const unsigned long removals = sheets_.removalCount();
-  std::string collected;
-  int lines = 0;
-  for (;;) {
-    const std::string reply = cache->SendCommand(next, true);
-    // The clock tick (its queue flushes and schedule checks) pauses while the lines come.
-    if (reply.empty() || reply == "END#") break;
-    collected += reply;
-    if (sheets_.removalCount() != removals) memo = nullptr;
-    if (memo != nullptr) memo->setLines({std::to_string(++lines)});
-    if (shuttingDown()) break;
-  }
-  if (sheets_.removalCount() != removals) memo = nullptr;
-  if (memo != nullptr) {
-    if (collected.empty()) {
-      memo->clearLines();
-    } else {
-      memo->setLines(SplitLines(BreakDownloadedLines(collected)));
-    }
-    memo->setCaretLine(static_cast<int>(memo->lines().size()) - 1);
-    fields_.window.repaint();
-  }
-  if (!shuttingDown()) cache->Timer.start();
-  return collected;
-}
-
-void CommandEngine::upload(ControlBinding* binding) {
-  ui::Memo* memo = boundMemo(binding);
-  if (memo == nullptr) return;
-  // A copy: the memo may change while the lines go out.
-  const std::vector<std::string> lines = memo->lines();
-  for (const std::string& line : lines) {
-    if (shuttingDown()) return;
-    send(UploadLineCommand(line), false);
-  }
-  if (!shuttingDown()) send("END#", false);
 }
 
 }  // namespace orvane

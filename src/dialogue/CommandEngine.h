@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "link/ControllerState.h"
+#include "transfer/TransferReport.h"
 #include "ui/ColorScheme.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
@@ -62,6 +63,10 @@ class CommandEngine {
   std::string ExecuteCommand(const std::string& command) {
     return ExecuteCommand(nullptr, command, true);
   }
+  // Runs a file transfer panel's binding (receive, send, clear) and tells watch how it goes:
+  // the lines as they go through, and the outcome once it has run. Called inside another
+  // command's wait, it runs once that one is done.
+  void ExecuteTransfer(ControlBinding& binding, TransferWatch watch);
   // Commands kept while another one runs.
   size_t pendingCount() const { return pending_.size(); }
 
@@ -71,8 +76,11 @@ class CommandEngine {
     std::string command;
     bool waitForReply;
     unsigned long removals;  // the binding is valid while the sheets' removal count is this
+    std::optional<TransferWatch> watch;  // a panel's transfer
   };
   std::string run(ControlBinding* binding, const std::string& command, bool waitForReply);
+  // Runs a panel's transfer and reports it to watch (unless the panel went meanwhile).
+  void runTransfer(ControlBinding* binding, const TransferWatch& watch);
   void runPending();
   ControlBinding* findBinding(const std::string& command) const;
   std::string dispatch(ControlBinding* binding, const std::string& command, bool waitForReply);
@@ -86,8 +94,11 @@ class CommandEngine {
                     double shownMinimum, double shownMaximum);
   // The rewritten reply of a read, or empty when its fields are out of range.
   static std::string checked(const char* command, std::string rewritten);
+  // The ":O" commands of the file transfer panels (MemoTransfer.cpp).
   std::string download(ControlBinding* binding, const std::string& command);
   void upload(ControlBinding* binding);
+  void clearMemory(const std::string& command);
+  void reportProgress(int done, int total, unsigned long removals);
   std::string send(const std::string& wire, bool wait);
 
   bool shuttingDown() const;
@@ -102,6 +113,9 @@ class CommandEngine {
   RangeErrorReport* rangeErrors_ = nullptr;
   TSchedule* schedule_ = nullptr;
   std::vector<Pending> pending_;
+  // The transfer running now: who follows it, and how it went.
+  const TransferWatch* watch_ = nullptr;
+  TransferReport transfer_;
 };
 
 }  // namespace orvane

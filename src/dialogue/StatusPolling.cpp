@@ -85,6 +85,7 @@ void StatusPolling::GetOrvaneSettings() {
       ra.clear();  // refused like no reply
     } else {
       showRightAscension(*shown);
+      noteReading(controller_.LastRightAscension, ra);
     }
   }
   // A link lost in the middle of the tick is no silent controller: the connection
@@ -105,6 +106,7 @@ void StatusPolling::GetOrvaneSettings() {
     f.declination.setText(shown + "''");
     if (schedule_ != nullptr) schedule_->CurrentDEC->setText(shown + "''");
     if (observer_ != nullptr) observer_->ShowDeclination(shown);
+    noteReading(controller_.LastDeclination, dec.substr(0, dec.find('#')));
   }
 
   engine_.ExecuteCommand(":Gv");
@@ -118,6 +120,13 @@ void StatusPolling::GetOrvaneSettings() {
     ControlBinding* date = sheets_.DateBinding;
     if (date != nullptr && !date->control->focused()) engine_.ExecuteCommand(date, "", true);
   }
+}
+
+void StatusPolling::noteReading(ControllerState::PositionReading& reading,
+                                const std::string& text) {
+  reading.text = text;
+  reading.atMs = backend_.ticksMs();
+  if (onPositionRead) onPositionRead();
 }
 
 void StatusPolling::noteSilentTick() {

@@ -10,6 +10,7 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -71,11 +72,16 @@ class StatusPolling {
   // Shows that the position, clock and alignment readings are no longer current.
   void ShowReadingsStale();
 
+  // Called after each position read that was shown (the right ascension, then the
+  // declination); the reading is in the controller state.
+  std::function<void()> onPositionRead;
+
   // Ticks in a row without an answer after which the readings count as stale.
   static constexpr int kSilentTicksBeforeStale = 3;
 
  private:
   void showRightAscension(const std::string& text);
+  void noteReading(ControllerState::PositionReading& reading, const std::string& text);
   void noteSilentTick();
   void noteAnswer();
   void reportSwappedCable();

@@ -122,6 +122,18 @@ std::vector<CommandResult> TCache::SendSequence(const std::vector<CommandStep>& 
   return *results;
 }
 
+CommandResult TCache::SendInRun(const std::string& command, bool wait) {
+  auto result = std::make_shared<CommandResult>();
+  CommandRequest request;
+  request.command = command;
+  request.wantsReply = wait;
+  request.readyOnReply = wait;
+  request.replyTimeoutMs = ReplyTimeoutMs();
+  request.done = [result](const CommandResult& ended) { *result = ended; };
+  queue_.WaitFor(queue_.Submit(std::move(request)));
+  return *result;
+}
+
 void TCache::SendStopCommand(const std::string& command) {
   queue_.WriteStop(command);
 }

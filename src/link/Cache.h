@@ -89,6 +89,11 @@ class TCache : public ui::Form, private CommandWire {
   // with abandonOnStop, a stop withdraws those not yet written. The results in order.
   std::vector<CommandResult> SendSequence(const std::vector<CommandStep>& steps,
                                           bool abandonOnStop);
+  // One command of a long run (the lines of a file transfer): sent in its turn and awaited
+  // with events running all the while, its pause included, so that the windows stay
+  // responsive and the stop buttons act at once however long the run takes. With wait, the
+  // controller counts as ready for the next command as soon as its reply has come whole.
+  CommandResult SendInRun(const std::string& command, bool wait);
   // Writes a command that stops the mount at once, ahead of everything waiting and also in
   // the middle of another command's wait; does not wait.
   void SendStopCommand(const std::string& command);

@@ -253,6 +253,10 @@ bool CommandQueue::finishIfDone(long long now,
     }
   } else {
     if (!r.replied && r.quietEndMs != 0 && now >= r.quietEndMs) r.replied = true;
+    if (r.entry.request.readyOnReply && r.replied && !r.suppressed && !r.partial.empty() &&
+        r.partial.back() == '#') {
+      r.pauseEndMs = std::min(r.pauseEndMs, now);
+    }
     if (r.replied && !r.suppressed && now >= r.pauseEndMs) {
       done = true;
       result.reply = r.partial;

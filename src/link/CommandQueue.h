@@ -83,6 +83,11 @@ struct CommandRequest {
   int pauseAfterMs = 0;
   // Withdrawn, when still waiting, by the next stop (the later commands of a slew).
   bool abandonOnStop = false;
+  // A reply that has come whole (ending in "#") shows that the controller has taken the
+  // command in and is ready for the next: the pause after the command ends with it, if it
+  // has not ended before. For the long runs of short exchanges of a file transfer, where
+  // the fixed pause would take longer than the reply itself.
+  bool readyOnReply = false;
   std::function<void(const CommandResult&)> done;
 };
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "link/AstroTime.h"
@@ -17,6 +18,13 @@ namespace orvane {
 inline constexpr std::string_view kNoCurrentReading = "--";
 
 struct ControllerState {
+  // A position as polling last read it: the controller's text without "#", and when it
+  // came (the backend's milliseconds; -1 before the first).
+  struct PositionReading {
+    std::string text;
+    long long atMs = -1;
+  };
+
   // -1 not connected, 0 "Offline" chosen, 1-5 the port on which the controller answered.
   int ConnectedPort = -1;
   // Level digit of the controller's version reply.
@@ -36,6 +44,9 @@ struct ControllerState {
   // The position, clock and alignment readings are no longer current: the link was lost,
   // or the controller has not answered the last polls. The next good poll clears it.
   bool ReadingsStale = false;
+  // The latest right ascension and declination polling read and showed.
+  PositionReading LastRightAscension;
+  PositionReading LastDeclination;
 
   // Takes the clock offset from a controller time and a computer time, both "HH:MM:SS";
   // unreadable texts change nothing.

@@ -4,6 +4,12 @@
 
 namespace orvane {
 
+namespace {
+// The status report keeps this many lines, so that a long night of reports (a planetarium
+// client connecting again and again) does not grow it without end.
+constexpr size_t kStatusLines = 1000;
+}  // namespace
+
 TTraceForm::TTraceForm(ui::Backend& backend) : ui::Form(backend, "TraceForm") {
   ui::Backend& b = backend;
   setText("Debug Traces");
@@ -37,6 +43,7 @@ TTraceForm::TTraceForm(ui::Backend& backend) : ui::Form(backend, "TraceForm") {
   };
   StatusLabel = label("StatusLabel", "Status Report", 8);
   Status = memo("Status", 32);
+  Status->setLineLimit(kStatusLines);
   OutputLabel = label("OutputLabel", "Output", 128);
   Output = memo("Output", 152);
   InputLabel = label("InputLabel", "Input", 248);

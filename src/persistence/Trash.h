@@ -1,6 +1,7 @@
-// The desktop's trash (the freedesktop.org trash layout): a deleted profile goes there with
-// a .trashinfo record of where it came from and when, so that a file manager can restore it.
-// Used by the profile page's "Delete".
+// The desktop's trash (the freedesktop.org trash layout): a deleted file (a profile, an
+// object list) goes there with a .trashinfo record of where it came from and when, so that
+// a file manager can restore it. Used by "Delete" of the profile page and of the file
+// transfer panels.
 // Thread: any (file system calls only); used on the user-interface thread.
 #pragma once
 

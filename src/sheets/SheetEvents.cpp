@@ -115,6 +115,8 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
 
 void Sheets::RemoveAllComponents() {
   ++removals_;
+  // The label blinking now may be one of those about to go.
+  scheme_.FinishBlink();
   LocalTimeBinding = nullptr;
   DateBinding = nullptr;
   if (removeDatabases) removeDatabases();

@@ -17,6 +17,11 @@ namespace orvane {
 
 struct ControlBinding;
 
+// Captions of the four file buttons (a label over a rounded shape each).
+inline constexpr std::array<const char*, 4> kFileButtonCaptions = {"Load", "Reload", "Save",
+                                                                   "Delete"};
+enum FileButton : size_t { kLoad = 0, kReload = 1, kSave = 2, kDelete = 3 };
+
 // Captions of the four alignment buttons of a panel defined with align=true.
 inline constexpr std::array<const char*, 4> kAlignmentCaptions = {
     "Go to ...", "Additional align", "Synchronize", "Emergency Slew Stop"};

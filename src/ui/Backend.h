@@ -14,6 +14,8 @@
 
 namespace orvane::ui {
 
+class DescriptorWatch;
+class DescriptorWatchPeer;
 class Form;
 class Timer;
 class TimerPeer;
@@ -46,13 +48,16 @@ class Backend {
   virtual std::unique_ptr<WidgetPeer> createPeer(Widget& widget) = 0;
   virtual std::unique_ptr<TimerPeer> createTimerPeer(Timer& timer) = 0;
   virtual std::unique_ptr<TrayIconPeer> createTrayIconPeer(TrayIcon& tray) = 0;
+  // Peer of a watched socket: its handlers run among the pending events.
+  virtual std::unique_ptr<DescriptorWatchPeer> createDescriptorWatchPeer(
+      DescriptorWatch& watch) = 0;
 
-  // Runs pending events: input, timer ticks that are due, calls handed over from other
-  // threads. Returns at once when nothing is pending.
+  // Runs pending events: input, timer ticks that are due, ready sockets, calls handed over
+  // from other threads. Returns at once when nothing is pending.
   virtual void processMessages() = 0;
   // Like processMessages(), but when nothing is pending it first waits, up to maxMs, for
-  // something to arrive: input, a timer falling due, a call handed over from another
-  // thread. Waits that end on an event use it instead of polling in steps.
+  // something to arrive: input, a timer falling due, a ready socket, a call handed over
+  // from another thread. Waits that end on an event use it instead of polling in steps.
   virtual void waitForMessages(int maxMs) = 0;
   // Pauses the user-interface thread without processing events.
   virtual void sleep(int milliseconds) = 0;

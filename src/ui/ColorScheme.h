@@ -50,8 +50,11 @@ class ColorScheme {
   virtual void SetVisionMode() = 0;
   // Puts the saved system colours back when no window of the program is showing.
   virtual void ResetPaletteIfNecessary() = 0;
-  // Makes a status label blink a few times.
-  virtual void Blink(Label& label) = 0;
+  // Makes a status label (or a button) blink a few times.
+  virtual void Blink(Widget& label) = 0;
+  // Ends a blink in progress at once, its target shown; before the target may go away or be
+  // hidden for good.
+  virtual void FinishBlink() = 0;
   // Takes the keyboard focus off the main window's controls.
   virtual void Defocus() = 0;
 

@@ -322,7 +322,10 @@ void Memo::setLines(std::vector<std::string> lines) {
     lines_.erase(lines_.begin(),
                  lines_.begin() + static_cast<std::ptrdiff_t>(lines_.size() - lineLimit_));
   }
+  anchor_ = clamped(anchor_);
+  caret_ = clamped(caret_);
   changed(Prop::Items);
+  changed(Prop::Selection);
   change();
 }
 
@@ -356,15 +359,67 @@ void Memo::setVerticalScrollBar(bool on) {
   changed(Prop::Style);
 }
 
-void Memo::setCaretLine(int line) {
-  caretLine_ = line;
+void Memo::setHorizontalScrollBar(bool on) {
+  if (on == horizontalScrollBar_) return;
+  horizontalScrollBar_ = on;
+  changed(Prop::Style);
+}
+
+TextPosition Memo::clamped(TextPosition at) const {
+  if (lines_.empty()) return {};
+  at.line = std::clamp(at.line, 0, static_cast<int>(lines_.size()) - 1);
+  const int length = static_cast<int>(lines_[static_cast<size_t>(at.line)].size());
+  at.column = std::clamp(at.column, 0, length);
+  return at;
+}
+
+void Memo::setSelection(TextPosition anchor, TextPosition caret) {
+  anchor_ = clamped(anchor);
+  caret_ = clamped(caret);
   changed(Prop::Selection);
+}
+
+void Memo::selectLine(int line) {
+  const TextPosition start = clamped({line, 0});
+  const int length = lines_.empty() ? 0 : static_cast<int>(lines_[static_cast<size_t>(start.line)].size());
+  setSelection(start, {start.line, length});
+}
+
+void Memo::selectAll() {
+  if (lines_.empty()) {
+    setSelection({}, {});
+    return;
+  }
+  const int last = static_cast<int>(lines_.size()) - 1;
+  setSelection({0, 0}, {last, static_cast<int>(lines_.back().size())});
+}
+
+std::string Memo::selectedText() const {
+  TextPosition from = clamped(anchor_);
+  TextPosition to = clamped(caret_);
+  if (to.line < from.line || (to.line == from.line && to.column < from.column)) std::swap(from, to);
+  if (lines_.empty() || from == to) return {};
+  std::string text;
+  for (int line = from.line; line <= to.line; ++line) {
+    const std::string& whole = lines_[static_cast<size_t>(line)];
+    const size_t begin = line == from.line ? static_cast<size_t>(from.column) : 0;
+    const size_t end = line == to.line ? static_cast<size_t>(to.column) : whole.size();
+    if (line > from.line) text += "\r\n";
+    text += whole.substr(begin, end - begin);
+  }
+  return text;
 }
 
 void Memo::userSetLines(std::vector<std::string> lines, int caretLine) {
   lines_ = std::move(lines);
-  caretLine_ = caretLine;
+  caret_.line = caretLine;
+  anchor_ = caret_;
   change();
+}
+
+void Memo::userSetSelection(TextPosition anchor, TextPosition caret) {
+  anchor_ = anchor;
+  caret_ = caret;
 }
 
 // ---- StringGrid --------------------------------------------------------------------------

@@ -142,11 +142,21 @@ class ListBox : public Widget {
   size_t lineLimit_ = 0;
 };
 
-// Multi-line text area.
+// A place in a memo's text: a line and a column within it (0 before its first character).
+struct TextPosition {
+  int line = 0;
+  int column = 0;
+  bool operator==(const TextPosition&) const = default;
+};
+
+// Multi-line text area. Its selection runs from the anchor to the caret; there is none
+// when the two are equal.
 class Memo : public Widget {
  public:
   Memo(Backend& backend, Widget* parent, std::string name = {});
   const std::vector<std::string>& lines() const { return lines_; }
+  // Replaces the lines; the caret and the anchor keep their places as far as the new text
+  // reaches.
   void setLines(std::vector<std::string> lines);
   void addLine(std::string line);
   void clearLines();
@@ -156,20 +166,40 @@ class Memo : public Widget {
   void setWordWrap(bool wrap);
   bool verticalScrollBar() const { return verticalScrollBar_; }
   void setVerticalScrollBar(bool on);
-  // Caret as (line, column); selecting a whole line is how list memos mark a line.
-  int caretLine() const { return caretLine_; }
-  void setCaretLine(int line);
+  bool horizontalScrollBar() const { return horizontalScrollBar_; }
+  void setHorizontalScrollBar(bool on);
+  // Caret and selection; selecting a whole line is how list memos mark a line.
+  TextPosition caret() const { return caret_; }
+  TextPosition anchor() const { return anchor_; }
+  int caretLine() const { return caret_.line; }
+  int caretColumn() const { return caret_.column; }
+  // Moves the caret (to the start of line), leaving nothing selected.
+  void setCaretLine(int line) { setCaret({line, 0}); }
+  void setCaret(TextPosition caret) { setSelection(caret, caret); }
+  void setSelection(TextPosition anchor, TextPosition caret);
+  bool hasSelection() const { return anchor_ != caret_; }
+  // Selects line from its start to its end (the caret at the end).
+  void selectLine(int line);
+  void selectAll();
+  // The selected text, lines joined by CR LF.
+  std::string selectedText() const;
   // Oldest lines are dropped beyond this count (0: no limit).
   void setLineLimit(size_t limit) { lineLimit_ = limit; }
   // User input: the toolkit changed the text.
   void userSetLines(std::vector<std::string> lines, int caretLine);
+  // User input: the toolkit moved the caret or changed the selection (no change event).
+  void userSetSelection(TextPosition anchor, TextPosition caret);
 
  private:
+  // The position moved inside the text.
+  TextPosition clamped(TextPosition at) const;
   std::vector<std::string> lines_;
   bool readOnly_ = false;
   bool wordWrap_ = true;
   bool verticalScrollBar_ = false;
-  int caretLine_ = 0;
+  bool horizontalScrollBar_ = false;
+  TextPosition caret_;
+  TextPosition anchor_;
   size_t lineLimit_ = 0;
 };
 

@@ -75,6 +75,7 @@ void Form::setActiveControl(Widget* control) {
   if (previous != nullptr) previous->changed(Prop::Focus);
   if (control != nullptr) control->changed(Prop::Focus);
   if (previous != nullptr && previous->onExit) previous->onExit(*previous);
+  if (control != nullptr && activeControl_ == control && control->onEnter) control->onEnter(*control);
 }
 
 void Form::noteFocus(Widget* control) {
@@ -84,6 +85,7 @@ void Form::noteFocus(Widget* control) {
   if (previous != nullptr) previous->changed(Prop::Focus);
   if (control != nullptr) control->changed(Prop::Focus);
   if (previous != nullptr && previous->onExit) previous->onExit(*previous);
+  if (control != nullptr && activeControl_ == control && control->onEnter) control->onEnter(*control);
 }
 
 void Form::forgetControl(Widget* control) {

@@ -150,6 +150,8 @@ class Widget {
   NotifyHandler onDblClick;
   NotifyHandler onChange;
   NotifyHandler onExit;
+  // The control got the keyboard focus.
+  NotifyHandler onEnter;
   KeyHandler onKeyDown;
   KeyHandler onKeyUp;
   KeyPressHandler onKeyPress;

@@ -2,6 +2,7 @@
 // folders below it, so the structure stays readable top-down as code is added.
 //
 //   app/                                   start-up, the windows' wiring, the main window
+//   share/                                 the mount shared with planetarium programs
 //   dialogue/  ->  schedule/, transfer/    talking to the controller; the schedule window
 //                                          and the file transfer panels
 //   persistence/  ->  sheets/  ->  profile/
@@ -25,9 +26,9 @@ namespace fs = std::filesystem;
 // rank do not include each other.
 const std::map<std::string, int>& Ranks() {
   static const std::map<std::string, int> ranks = {
-      {"main.cpp", 60}, {"app", 50},         {"dialogue", 42}, {"schedule", 41},
-      {"transfer", 41}, {"persistence", 32}, {"sheets", 31},   {"profile", 30},
-      {"link", 20},     {"ui", 10},          {"text", 10},
+      {"main.cpp", 60}, {"app", 50},     {"share", 45},       {"dialogue", 42},
+      {"schedule", 41}, {"transfer", 41},  {"persistence", 32}, {"sheets", 31},
+      {"profile", 30},  {"link", 20},      {"ui", 10},          {"text", 10},
   };
   return ranks;
 }

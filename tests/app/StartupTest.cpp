@@ -313,5 +313,26 @@ TEST(StartupTest, ClockTickShowsComputerTimesAndFlushCountdown) {
   EXPECT_EQ(app.windows().cache->Timer.tag(), CacheDelayTicks(main.CacheDelay->text()));
 }
 
+// An open sheet covers the profile page with its content panel; a profile page control that
+// reaches outside that panel would show around every sheet.
+TEST(StartupTest, ProfilePageLiesUnderEverySheetsContentPanel) {
+  HeadlessApp app;
+  app.Start();
+  TMainForm& main = app.main();
+  const auto& sheets = main.sheets.sheets();
+  ASSERT_FALSE(sheets.empty());
+  const ui::Widget& cover = *sheets.front()->contentPanel;
+  for (const ui::Widget* child : main.SheetPanel->children()) {
+    bool isSheet = false;
+    for (const auto& sheet : sheets) isSheet = isSheet || child == sheet->contentPanel.get();
+    if (isSheet) continue;
+    SCOPED_TRACE(child->name());
+    EXPECT_GE(child->left(), cover.left());
+    EXPECT_GE(child->top(), cover.top());
+    EXPECT_LE(child->left() + child->width(), cover.left() + cover.width());
+    EXPECT_LE(child->top() + child->height(), cover.top() + cover.height());
+  }
+}
+
 }  // namespace
 }  // namespace orvane

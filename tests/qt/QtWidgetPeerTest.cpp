@@ -64,6 +64,25 @@ TEST_F(QtBackendTest, VisibilityEnabledHintAndFontFollowTheWidget) {
   EXPECT_FALSE(qwidgetOf(*form)->isVisible());
 }
 
+TEST_F(QtBackendTest, ACaptionTooWideForItsButtonGetsASmallerFont) {
+  const ui::Font large{"DejaVu Serif", 0, 17, ui::kBlack, false, false};
+  ui::Button narrow(backend, form.get());
+  narrow.setFont(large);
+  narrow.setBounds(0, 0, 106, 25);
+  narrow.setText("Additional align");
+  auto* button = static_cast<QPushButton*>(qwidgetOf(narrow));
+  EXPECT_LT(button->font().pixelSize(), 17);
+  EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), 106);
+  // A caption that fits keeps the font; a wider button gives the font back.
+  ui::Button wide(backend, form.get());
+  wide.setFont(large);
+  wide.setBounds(0, 30, 106, 25);
+  wide.setText("Go to ...");
+  EXPECT_EQ(static_cast<QPushButton*>(qwidgetOf(wide))->font().pixelSize(), 17);
+  narrow.setBounds(0, 0, 340, 25);
+  EXPECT_EQ(button->font().pixelSize(), 17);
+}
+
 TEST_F(QtBackendTest, ColoursAreRedInTheLowByte) {
   struct Case {
     ui::Color color;

@@ -99,6 +99,24 @@ TEST(MountMotion, SlewMovesEachAxisAtTheSlewSpeedUntilItArrives) {
   EXPECT_EQ(ask(controller, ":GD#", 9000), "-04:00:00#");
 }
 
+TEST(MountMotion, AJ2000TargetIsPrecessedToTheControllersDate) {
+  // 7 December 2026: 26.9 years of precession.
+  SimulatedController controller(fixedOptions());
+  ask(controller, ":Sr18:36:56#", 0);  // Vega, J2000
+  ask(controller, ":Sd+38:47:01#", 0);
+  EXPECT_EQ(ask(controller, ":Sp#", 0), "1#");
+  EXPECT_EQ(ask(controller, ":MS#", 0), "0#");
+  // Vega's annual precession is +2.02 s in right ascension and +3.2'' in declination:
+  // 54 s and 88'' by the end of 2026.
+  EXPECT_EQ(ask(controller, ":GR#", 120000), "18:37:50#");
+  EXPECT_EQ(ask(controller, ":GD#", 120000), "+38:48:29#");
+  // Without ":Sp#" the target is taken as of date.
+  ask(controller, ":Sr18:36:56#", 120000);
+  ask(controller, ":Sd+38:47:01#", 120000);
+  ask(controller, ":MS#", 120000);
+  EXPECT_EQ(ask(controller, ":GR#", 240000), "18:36:56#");
+}
+
 TEST(MountMotion, SlewTakesTheShorterWayAcrossZeroHours) {
   ControllerOptions options = equatorOptions();
   options.startRightAscensionHours = 23;

@@ -16,7 +16,9 @@ extern char** environ;
 namespace orvane::testing {
 
 SimulatorProcess::SimulatorProcess(const std::string& program,
-                                   const std::vector<std::string>& arguments) {
+                                   const std::vector<std::string>& arguments,
+                                   bool ownProcessGroup)
+    : ownProcessGroup_(ownProcessGroup) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;
   posix_spawn_file_actions_t actions;
@@ -28,9 +30,16 @@ SimulatorProcess::SimulatorProcess(const std::string& program,
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (ownProcessGroup) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
+  if (posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), environ) != 0) {
     pid_ = -1;
   }
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   output_ = fds[0];
@@ -42,6 +51,8 @@ SimulatorProcess::~SimulatorProcess() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
+  // Programs it started may hold the output open; they go too.
+  if (pid_ > 0 && ownProcessGroup_) kill(-pid_, SIGKILL);
   if (reader_.joinable()) reader_.join();  // the output ends with the process
   if (output_ >= 0) close(output_);
 }

@@ -1,7 +1,8 @@
 // SimulatorProcess: the orvane-sim program started as a process of its own for end-to-end
 // tests, with its standard output and error collected as they come (a reader thread keeps
 // the pipe drained, so a simulator that logs every command never blocks on it). Every
-// wait is bounded. The process is killed and reaped when the object goes.
+// wait is bounded. The process (with its process group, when it has one of its own) is
+// killed and reaped when the object goes.
 // Thread: the test's thread; the reader thread only appends to the collected text.
 #pragma once
 
@@ -18,7 +19,10 @@ namespace orvane::testing {
 class SimulatorProcess {
  public:
   // program: the path of orvane-sim; arguments: without the program's name.
-  SimulatorProcess(const std::string& program, const std::vector<std::string>& arguments);
+  // ownProcessGroup: the program starts programs of its own (INDI's server starts its
+  // drivers), which share its output; they are killed with it.
+  SimulatorProcess(const std::string& program, const std::vector<std::string>& arguments,
+                   bool ownProcessGroup = false);
   ~SimulatorProcess();
   SimulatorProcess(const SimulatorProcess&) = delete;
   SimulatorProcess& operator=(const SimulatorProcess&) = delete;
@@ -39,6 +43,7 @@ class SimulatorProcess {
   void readAll();
 
   pid_t pid_ = -1;
+  bool ownProcessGroup_ = false;
   int output_ = -1;
   bool reaped_ = false;
   mutable std::mutex mutex_;

@@ -1,8 +1,14 @@
 #include "ui/headless/HeadlessBackend.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 
+#include "ui/DescriptorWatch.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
 #include "ui/TrayIcon.h"
@@ -70,6 +76,21 @@ class HeadlessTimerPeer : public TimerPeer {
   Timer& timer_;
 };
 
+class HeadlessDescriptorWatchPeer : public DescriptorWatchPeer {
+ public:
+  HeadlessDescriptorWatchPeer(HeadlessBackend& backend, DescriptorWatch& watch)
+      : backend_(backend), watch_(watch) {
+    backend_.addWatch(&watch_);
+  }
+  ~HeadlessDescriptorWatchPeer() override { backend_.removeWatch(&watch_); }
+  // The backend asks the watch what it wants each time it looks.
+  void update() override {}
+
+ private:
+  HeadlessBackend& backend_;
+  DescriptorWatch& watch_;
+};
+
 }  // namespace
 
 HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size screen,
@@ -85,6 +106,11 @@ HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size
   // A neutral grey scheme stands in for the system colours of a fresh desktop.
   palette_ = SystemPalette{0xF0F0F0, 0xA0A0A0, 0xFFFFFF, 0xE3E3E3, 0xD77800,
                            0xFFFFFF, 0xF0F0F0, 0x000000, 0x696969};
+  int fds[2];
+  if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+    wakeRead_ = fds[0];
+    wakeWrite_ = fds[1];
+  }
 }
 
 HeadlessBackend::~HeadlessBackend() {
@@ -92,6 +118,9 @@ HeadlessBackend::~HeadlessBackend() {
   // Released threads still touch the mutex on their way out; wait until all have left.
   std::unique_lock lock(callMutex_);
   callDone_.wait(lock, [&] { return waiters_ == 0; });
+  lock.unlock();
+  if (wakeRead_ >= 0) ::close(wakeRead_);
+  if (wakeWrite_ >= 0) ::close(wakeWrite_);
 }
 
 std::unique_ptr<WidgetPeer> HeadlessBackend::createPeer(Widget&) { return nullptr; }
@@ -101,6 +130,66 @@ std::unique_ptr<TimerPeer> HeadlessBackend::createTimerPeer(Timer& timer) {
 }
 
 std::unique_ptr<TrayIconPeer> HeadlessBackend::createTrayIconPeer(TrayIcon&) { return nullptr; }
+
+std::unique_ptr<DescriptorWatchPeer> HeadlessBackend::createDescriptorWatchPeer(
+    DescriptorWatch& watch) {
+  return std::make_unique<HeadlessDescriptorWatchPeer>(*this, watch);
+}
+
+void HeadlessBackend::addWatch(DescriptorWatch* watch) {
+  watches_.emplace_back(watch, ++watchSequence_);
+}
+
+void HeadlessBackend::removeWatch(DescriptorWatch* watch) {
+  watches_.erase(std::remove_if(watches_.begin(), watches_.end(),
+                                [&](const auto& entry) { return entry.first == watch; }),
+                 watches_.end());
+}
+
+void HeadlessBackend::wakeDescriptorWait() {
+  if (wakeWrite_ < 0) return;
+  const char byte = 1;
+  // A full pipe wakes the wait already.
+  [[maybe_unused]] ssize_t written = ::write(wakeWrite_, &byte, 1);
+}
+
+bool HeadlessBackend::serveDescriptors(int waitMs) {
+  std::vector<pollfd> fds;
+  std::vector<std::pair<DescriptorWatch*, long long>> asked;
+  for (const auto& [watch, sequence] : watches_) {
+    short events = 0;
+    if (watch->watchesReading()) events |= POLLIN;
+    if (watch->watchesWriting()) events |= POLLOUT;
+    if (events == 0) continue;
+    fds.push_back(pollfd{watch->descriptor(), events, 0});
+    asked.emplace_back(watch, sequence);
+  }
+  const bool wait = waitMs > 0 && clock_ == Clock::Real && wakeRead_ >= 0;
+  if (fds.empty() && !wait) return false;
+  if (wait) fds.push_back(pollfd{wakeRead_, POLLIN, 0});
+  int result = ::poll(fds.data(), fds.size(), wait ? waitMs : 0);
+  if (result < 0 && errno == EINTR) result = 0;
+  if (wait) {
+    char buffer[64];
+    while (::read(wakeRead_, buffer, sizeof buffer) > 0) {
+    }
+  }
+  if (result <= 0) return false;
+  bool ran = false;
+  for (size_t i = 0; i < asked.size(); ++i) {
+    const short revents = fds[i].revents;
+    if (revents == 0) continue;
+    // An earlier handler may have ended this watch (or another took its place).
+    const auto still = std::find(watches_.begin(), watches_.end(), asked[i]);
+    if (still == watches_.end()) continue;
+    // A hang-up or error counts as readable: the owner's read learns what happened.
+    const bool readable = (revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0;
+    const bool writable = (revents & (POLLOUT | POLLERR)) != 0;
+    asked[i].first->ready(readable, writable);
+    ran = true;
+  }
+  return ran;
+}
 
 long long HeadlessBackend::syncClock() {
   if (clock_ == Clock::Real) {
@@ -198,17 +287,24 @@ bool HeadlessBackend::fireDueTimers() {
 
 void HeadlessBackend::processMessages() {
   runHandedOverCalls();
+  serveDescriptors(0);
   fireDueTimers();
 }
 
 void HeadlessBackend::waitForMessages(int maxMs) {
   const bool ranCalls = runHandedOverCalls();
-  if (fireDueTimers() || ranCalls) return;
+  const bool servedSockets = serveDescriptors(0);
+  if (fireDueTimers() || ranCalls || servedSockets) return;
   const long long limit = syncClock() + std::max(maxMs, 0);
   Timer* next = earliestDue(limit, {});
   const long long until = next != nullptr ? std::max(nowMs_, timers_[next].dueMs) : limit;
   if (clock_ == Clock::Virtual) {
     nowMs_ = until;
+  } else if (!watches_.empty() && wakeRead_ >= 0) {
+    // A ready socket or a handed-over call (which writes to the wake-up pipe) ends the wait.
+    if (pendingCalls() == 0 && !terminated_) {
+      serveDescriptors(static_cast<int>(std::max<long long>(until - nowMs_, 0)));
+    }
   } else {
     // Another thread may hand a call over meanwhile; that ends the wait at once.
     std::unique_lock lock(callMutex_);
@@ -216,6 +312,7 @@ void HeadlessBackend::waitForMessages(int maxMs) {
                        [&] { return !calls_.empty() || terminated_; });
   }
   runHandedOverCalls();
+  serveDescriptors(0);
   fireDueTimers();
 }
 
@@ -236,6 +333,7 @@ void HeadlessBackend::run() {
   }
   while (!terminated_) {
     runHandedOverCalls();
+    serveDescriptors(0);
     // No display to wait on: the clock jumps to the next timer that can tick.
     Timer* next = earliestDue(std::numeric_limits<long long>::max(), {});
     if (next == nullptr) break;
@@ -250,6 +348,7 @@ void HeadlessBackend::terminate() {
   for (HandedOverCall* pending : calls_) pending->done = true;
   calls_.clear();
   callDone_.notify_all();
+  wakeDescriptorWait();
 }
 
 void HeadlessBackend::advance(long long milliseconds) {
@@ -263,6 +362,7 @@ void HeadlessBackend::advance(long long milliseconds) {
   }
   for (;;) {
     runHandedOverCalls();
+    serveDescriptors(0);
     Timer* due = earliestDue(target, {});
     if (due == nullptr) break;
     fire(due);
@@ -339,6 +439,7 @@ void HeadlessBackend::runOnGuiThread(std::function<void()> call) {
   ++waiters_;
   calls_.push_back(&pending);
   callDone_.notify_all();  // a real-time wait of the user-interface thread ends
+  wakeDescriptorWait();    // also one that waits on sockets
   callDone_.wait(lock, [&] { return pending.done; });
   --waiters_;
   callDone_.notify_all();

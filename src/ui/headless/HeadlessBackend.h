@@ -8,7 +8,9 @@
 // and waits take real time, and a wait ends early when another thread hands a call over.
 // Modal windows and message boxes are answered by handlers a test installs
 // and are recorded; tones are recorded. Calls handed over from other threads run at the next
-// processMessages().
+// processMessages(). Watched sockets are real: every round of event processing looks at
+// them without waiting (so bytes a test writes on the same thread are seen at once, in
+// virtual time too), and a real-time wait ends when one becomes ready.
 //
 // Thread: user-interface thread, except runOnGuiThread.
 #pragma once
@@ -52,6 +54,7 @@ class HeadlessBackend : public Backend {
   std::unique_ptr<WidgetPeer> createPeer(Widget& widget) override;
   std::unique_ptr<TimerPeer> createTimerPeer(Timer& timer) override;
   std::unique_ptr<TrayIconPeer> createTrayIconPeer(TrayIcon& tray) override;
+  std::unique_ptr<DescriptorWatchPeer> createDescriptorWatchPeer(DescriptorWatch& watch) override;
 
   void processMessages() override;
   void waitForMessages(int maxMs) override;
@@ -113,6 +116,9 @@ class HeadlessBackend : public Backend {
   // Internal: timer bookkeeping used by the timer peers.
   void scheduleTimer(Timer* timer);
   void unscheduleTimer(Timer* timer);
+  // Internal: socket bookkeeping used by the descriptor watch peers.
+  void addWatch(DescriptorWatch* watch);
+  void removeWatch(DescriptorWatch* watch);
 
  private:
   // The timer due first by upTo (the earlier scheduled among equals), leaving out those
@@ -128,6 +134,12 @@ class HeadlessBackend : public Backend {
   bool fireDueTimers();
   // In real time, moves the clock to the computer's; returns the clock.
   long long syncClock();
+  // Looks at the watched sockets, waiting up to waitMs (real time only) for one to become
+  // ready or a call to be handed over, and runs the handlers of the ready ones; true when
+  // one ran.
+  bool serveDescriptors(int waitMs);
+  // Ends a real-time wait in serveDescriptors (any thread).
+  void wakeDescriptorWait();
 
   Clock clock_;
   std::chrono::steady_clock::time_point realStart_;
@@ -161,6 +173,14 @@ class HeadlessBackend : public Backend {
   };
   std::deque<HandedOverCall*> calls_;
   int waiters_ = 0;  // threads inside runOnGuiThread
+
+  // Watched sockets in the order they were added, each with a number that tells a watch
+  // from a later one made at the same address.
+  std::vector<std::pair<DescriptorWatch*, long long>> watches_;
+  long long watchSequence_ = 0;
+  // A handed-over call or terminate() writes to it to end a real-time wait on sockets.
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
 };
 
 }  // namespace orvane::ui

@@ -22,6 +22,7 @@
 #include "ui/qt/QtButtonPeer.h"
 #include "ui/qt/QtComboPeer.h"
 #include "ui/qt/QtConvert.h"
+#include "ui/qt/QtDescriptorWatchPeer.h"
 #include "ui/qt/QtDisplayMode.h"
 #include "ui/qt/QtEventRouter.h"
 #include "ui/qt/QtFormPeer.h"
@@ -119,6 +120,10 @@ std::unique_ptr<TimerPeer> QtBackend::createTimerPeer(Timer& timer) {
 
 std::unique_ptr<TrayIconPeer> QtBackend::createTrayIconPeer(TrayIcon& tray) {
   return std::make_unique<QtTrayPeer>(tray);
+}
+
+std::unique_ptr<DescriptorWatchPeer> QtBackend::createDescriptorWatchPeer(DescriptorWatch& watch) {
+  return std::make_unique<QtDescriptorWatchPeer>(watch);
 }
 
 void QtBackend::processMessages() {

@@ -1,9 +1,9 @@
 // QtBackend: the widget layer on Qt 6 Widgets. It gives every ui::Widget a peer that shows
-// it as a real QWidget (QtWidgetPeer and its kinds), every Timer a QTimer, the tray icon a
-// QSystemTrayIcon, and provides the platform services of ui::Backend on Qt: the message
-// pump, clocks, the screen and its resolution (XRandR on X11), the application style and
-// palette for the system colours, message boxes, modal runs and calls handed over from
-// other threads.
+// it as a real QWidget (QtWidgetPeer and its kinds), every Timer a QTimer, every watched
+// socket two socket notifiers, the tray icon a QSystemTrayIcon, and provides the platform
+// services of ui::Backend on Qt: the message pump, clocks, the screen and its resolution
+// (XRandR on X11), the application style and palette for the system colours, message
+// boxes, modal runs and calls handed over from other threads.
 //
 // The caller creates the QApplication first and keeps it until the backend is gone; the
 // backend must outlive every widget, timer and tray icon made with it.
@@ -40,6 +40,7 @@ class QtBackend final : public Backend {
   std::unique_ptr<WidgetPeer> createPeer(Widget& widget) override;
   std::unique_ptr<TimerPeer> createTimerPeer(Timer& timer) override;
   std::unique_ptr<TrayIconPeer> createTrayIconPeer(TrayIcon& tray) override;
+  std::unique_ptr<DescriptorWatchPeer> createDescriptorWatchPeer(DescriptorWatch& watch) override;
 
   void processMessages() override;
   void waitForMessages(int maxMs) override;

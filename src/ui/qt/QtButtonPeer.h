@@ -1,6 +1,8 @@
 // QtButtonPeer: a ui::Button as a QPushButton; Qt's click is the button's click (which
 // also closes a modal form with the button's modal result). A push button is drawn in the
-// system's button colours (its own font colour is not used), so it follows the scheme.
+// system's button colours (its own font colour is not used), so it follows the scheme. A
+// caption too wide for its button is shown in a smaller font rather than cut off at both
+// ends.
 // Thread: user-interface thread only.
 #pragma once
 
@@ -21,6 +23,7 @@ class QtButtonPeer : public QtWidgetPeer {
 
  private:
   void clicked();
+  void fitCaption();
 
   Button& button_;
   QPushButton* pushButton_;

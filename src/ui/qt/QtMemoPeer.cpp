@@ -34,6 +34,9 @@ QtMemoPeer::QtMemoPeer(QtBackend& backend, Memo& memo)
   edit_->setTabChangesFocus(true);
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QObject::connect(edit_, &QPlainTextEdit::textChanged, guard(), [this] { userEdited(); });
+  QObject::connect(edit_, &QPlainTextEdit::cursorPositionChanged, guard(),
+                   [this] { userMovedCaret(); });
+  QObject::connect(edit_, &QPlainTextEdit::selectionChanged, guard(), [this] { userMovedCaret(); });
   backend.router().add(edit_->viewport(), this);
   attach(edit_);
 }
@@ -52,6 +55,8 @@ void QtMemoPeer::applyOwn(Prop prop) {
                                               : QPlainTextEdit::NoWrap);
       edit_->setVerticalScrollBarPolicy(memo_.verticalScrollBar() ? Qt::ScrollBarAlwaysOn
                                                                   : Qt::ScrollBarAlwaysOff);
+      edit_->setHorizontalScrollBarPolicy(memo_.horizontalScrollBar() ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAlwaysOff);
       break;
     case Prop::Color:
     case Prop::Font:
@@ -87,10 +92,28 @@ void QtMemoPeer::applyLines() {
 
 void QtMemoPeer::applyCaret() {
   QTextDocument* document = edit_->document();
-  const int line = std::clamp(memo_.caretLine(), 0, std::max(0, document->blockCount() - 1));
-  QTextCursor cursor(document->findBlockByNumber(line));
+  // A place in the document: the line's start plus the column, inside the line.
+  auto positionOf = [document](TextPosition at) {
+    const int line = std::clamp(at.line, 0, std::max(0, document->blockCount() - 1));
+    const QTextBlock block = document->findBlockByNumber(line);
+    return block.position() + std::clamp(at.column, 0, std::max(0, block.length() - 1));
+  };
+  QTextCursor cursor(document);
+  cursor.setPosition(positionOf(memo_.anchor()));
+  cursor.setPosition(positionOf(memo_.caret()), QTextCursor::KeepAnchor);
   edit_->setTextCursor(cursor);
   edit_->ensureCursorVisible();
+}
+
+TextPosition QtMemoPeer::textPositionOf(int position) const {
+  const QTextBlock block = edit_->document()->findBlock(position);
+  return {block.blockNumber(), position - block.position()};
+}
+
+void QtMemoPeer::userMovedCaret() {
+  if (applying()) return;
+  const QTextCursor cursor = edit_->textCursor();
+  memo_.userSetSelection(textPositionOf(cursor.anchor()), textPositionOf(cursor.position()));
 }
 
 void QtMemoPeer::userEdited() {
@@ -103,6 +126,7 @@ void QtMemoPeer::userEdited() {
   if (lines.size() == 1 && lines.front().empty()) lines.clear();
   shown_ = lines;
   memo_.userSetLines(std::move(lines), edit_->textCursor().blockNumber());
+  userMovedCaret();
 }
 
 }  // namespace orvane::ui

@@ -1,6 +1,6 @@
-// QtMemoPeer: a ui::Memo as a QPlainTextEdit. Lines, read-only, word wrap, vertical scroll
-// bar and caret line follow the widget; text the user edits is reported with
-// userSetLines. Logging memos that append lines (and drop the oldest at their limit) are
+// QtMemoPeer: a ui::Memo as a QPlainTextEdit. Lines, read-only, word wrap, scroll bars,
+// caret and selection follow the widget; text the user edits is reported with
+// userSetLines, a caret moved or text selected by the user with userSetSelection. Logging memos that append lines (and drop the oldest at their limit) are
 // updated in place rather than refilled.
 // Thread: user-interface thread only.
 #pragma once
@@ -15,6 +15,7 @@ class QPlainTextEdit;
 namespace orvane::ui {
 
 class Memo;
+struct TextPosition;
 
 class QtMemoPeer : public QtWidgetPeer {
  public:
@@ -27,6 +28,8 @@ class QtMemoPeer : public QtWidgetPeer {
   void applyLines();
   void applyCaret();
   void userEdited();
+  void userMovedCaret();
+  TextPosition textPositionOf(int position) const;
 
   Memo& memo_;
   QPlainTextEdit* edit_;
