@@ -59,6 +59,7 @@ TEST_F(TargetingTest, EveryJ2000ClickTellsTheControllerAndEquinoxOfDateSendsNoth
 }
 
 TEST_F(TargetingTest, TheMountArrivesAtTheTypedTarget) {
+  schedule->EquinoxLabelClick();  // the controller's own equinox: no precession on the way
   schedule->TargetRA->setText("06h 00m 00s");
   schedule->TargetDEC->setText("+45" + kDegree + " 30' 00''");
   schedule->GoClick();

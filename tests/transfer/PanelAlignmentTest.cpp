@@ -35,8 +35,11 @@ TEST_F(PanelAlignmentTest, APickedLineIsSelectedWholeAndGoToSlewsToIt) {
   EXPECT_EQ(memo().anchor(), (ui::TextPosition{1, 0}));
   EXPECT_EQ(status(), "Status: Empty");
 
+  // The manual control window shows J2000.0 as chosen, so the first slew tells the controller
+  // so and the target is precessed.
   ClickAlign(kGoTo);
-  EXPECT_EQ(sent(), (Commands{":Sr18:36:56#", ":ONVega#", ":Sd+38:47:01#", ":MS#"}));
+  EXPECT_EQ(sent(),
+            (Commands{":p0#", ":Sr18:36:56#", ":ONVega#", ":Sd+38:47:01#", ":Sp#", ":MS#"}));
   EXPECT_EQ(status(), "Slewing to Vega");
   EXPECT_TRUE(followUpsShown());
   // The clicked button blinks, and ends shown.
@@ -57,7 +60,7 @@ TEST_F(PanelAlignmentTest, APickedLineIsSelectedWholeAndGoToSlewsToIt) {
   // The line under the caret counts, selected or not.
   memo().setCaret({4, 2});
   ClickAlign(kGoTo);
-  EXPECT_EQ(sent(), (Commands{":Sr19:50:47#", ":ONAltair#", ":Sd+08:52:06#", ":MS#"}));
+  EXPECT_EQ(sent(), (Commands{":Sr19:50:47#", ":ONAltair#", ":Sd+08:52:06#", ":Sp#", ":MS#"}));
   EXPECT_EQ(memo().selectedText(), "Altair,19:50:47,+08:52:06#");
 }
 
