@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "link/SimulatedSerialDeviceFactory.h"
 #include "persistence/SettingsStore.h"
+#include "ui/DescriptorWatch.h"
 #include "ui/qt/QtBackend.h"
 
 namespace {
