@@ -156,6 +156,23 @@ TEST_F(ShareTest, TheProgramsStopWithdrawsAClientCommandNotWrittenYet) {
   EXPECT_EQ(CountReceived(":GV#"), 1);
 }
 
+TEST_F(ShareTest, TheStopKeyWithdrawsAClientCommandNotWrittenYet) {
+  StartProgram();
+  TestClient client(textPort());
+  ASSERT_TRUE(RunUntil([&] { return server().clientCount() == 1; }));
+  ASSERT_TRUE(RunUntil([&] { return app().windows().cache->queue().Idle(); }));
+  Mark();
+  app().windows().cache->queue().Submit(CommandRequest{":GV#", true, 1000});
+  client.Write(":MS#");
+  backend().processMessages();
+  ui::Form& main = *app().windows().main;
+  main.keyDown(main, kStopKey, {});
+  EXPECT_EQ(Ask(client, ""), "1Stopped#");
+  backend().advance(2000);
+  EXPECT_EQ(CountReceived(":Q#"), 1);
+  EXPECT_EQ(CountReceived(":MS#"), 0);
+}
+
 TEST_F(ShareTest, AClientsStopJumpsTheQueue) {
   StartProgram();
   TestClient client(textPort());
