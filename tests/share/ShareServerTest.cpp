@@ -2,6 +2,7 @@
 // on the profile page, text clients reading the position and slewing through the command
 // queue, the program's stop withdrawing client commands, and a Stellarium client's goto.
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -137,40 +138,34 @@ TEST_F(ShareTest, CommandsAPlanetariumHasNoBusinessWithNeverReachTheWire) {
   EXPECT_EQ(server().clientCount(), 1);
 }
 
+// The stop button and the stop key pre-empt every client: a client's command still waiting
+// for the line is withdrawn and answered as stopped.
 TEST_F(ShareTest, TheProgramsStopWithdrawsAClientCommandNotWrittenYet) {
   StartProgram();
   TestClient client(textPort());
   ASSERT_TRUE(RunUntil([&] { return server().clientCount() == 1; }));
-  ASSERT_TRUE(RunUntil([&] { return app().windows().cache->queue().Idle(); }));
-  Mark();
-  // The line is busy with the program's own command; the client's slew waits behind it.
-  app().windows().cache->queue().Submit(CommandRequest{":GV#", true, 1000});
-  client.Write(":MS#");
-  backend().processMessages();
-  schedule().StopMouseDown();
-  schedule().StopMouseUp();
-  EXPECT_EQ(Ask(client, ""), "1Stopped#");
-  backend().advance(2000);
-  EXPECT_EQ(CountReceived(":Q#"), 1);
-  EXPECT_EQ(CountReceived(":MS#"), 0);
-  EXPECT_EQ(CountReceived(":GV#"), 1);
-}
-
-TEST_F(ShareTest, TheStopKeyWithdrawsAClientCommandNotWrittenYet) {
-  StartProgram();
-  TestClient client(textPort());
-  ASSERT_TRUE(RunUntil([&] { return server().clientCount() == 1; }));
-  ASSERT_TRUE(RunUntil([&] { return app().windows().cache->queue().Idle(); }));
-  Mark();
-  app().windows().cache->queue().Submit(CommandRequest{":GV#", true, 1000});
-  client.Write(":MS#");
-  backend().processMessages();
   ui::Form& main = *app().windows().main;
-  main.keyDown(main, kStopKey, {});
-  EXPECT_EQ(Ask(client, ""), "1Stopped#");
-  backend().advance(2000);
-  EXPECT_EQ(CountReceived(":Q#"), 1);
-  EXPECT_EQ(CountReceived(":MS#"), 0);
+  const std::function<void()> stops[] = {
+      [&] {
+        schedule().StopMouseDown();
+        schedule().StopMouseUp();
+      },
+      [&] { main.keyDown(main, kStopKey, {}); },
+  };
+  for (const auto& stop : stops) {
+    ASSERT_TRUE(RunUntil([&] { return app().windows().cache->queue().Idle(); }));
+    Mark();
+    // The line is busy with the program's own command; the client's slew waits behind it.
+    app().windows().cache->queue().Submit(CommandRequest{":GV#", true, 1000});
+    client.Write(":MS#");
+    backend().processMessages();
+    stop();
+    EXPECT_EQ(Ask(client, ""), "1Stopped#");
+    backend().advance(2000);
+    EXPECT_EQ(CountReceived(":Q#"), 1);
+    EXPECT_EQ(CountReceived(":MS#"), 0);
+    EXPECT_EQ(CountReceived(":GV#"), 1);
+  }
 }
 
 TEST_F(ShareTest, AClientsStopJumpsTheQueue) {
