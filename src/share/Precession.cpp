@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "ui/Calendar.h"
+
 namespace orvane {
 
 namespace {
@@ -33,20 +35,11 @@ Equatorial fromRadians(double ra, double dec) {
 
 }  // namespace
 
-long long DaysSince1970(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yearOfEra = year - era * 400;
-  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
 double CenturiesSinceJ2000(const ui::DateTime& utc) {
   const double seconds = utc.hour * 3600.0 + utc.minute * 60.0 + utc.second +
                          utc.millisecond / 1000.0;
   const double days =
-      static_cast<double>(DaysSince1970(utc.year, utc.month, utc.day) - kJ2000Day) +
+      static_cast<double>(ui::DaysSince1970(utc.year, utc.month, utc.day) - kJ2000Day) +
       seconds / 86400.0 - 0.5;
   return days / kDaysPerCentury;
 }

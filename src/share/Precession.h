@@ -15,9 +15,6 @@ struct Equatorial {
   double degrees = 0;  // declination, -90 to +90
 };
 
-// Days from 1970 January 1 to a date of the civil calendar.
-long long DaysSince1970(int year, int month, int day);
-
 // Julian centuries from J2000.0 (2000 January 1, 12 h) to a UTC moment.
 double CenturiesSinceJ2000(const ui::DateTime& utc);
 

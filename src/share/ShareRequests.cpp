@@ -9,6 +9,7 @@
 #include "link/TraceForm.h"
 #include "share/Precession.h"
 #include "share/ShareServer.h"
+#include "ui/Calendar.h"
 #include "ui/Backend.h"
 
 namespace orvane {
@@ -22,7 +23,7 @@ constexpr double kMovingDegrees = 0.01;
 
 // Microseconds since 1970 of the computer's UTC clock.
 std::int64_t microsOf(const ui::DateTime& utc) {
-  const long long seconds = DaysSince1970(utc.year, utc.month, utc.day) * 86400 +
+  const long long seconds = ui::DaysSince1970(utc.year, utc.month, utc.day) * 86400 +
                             utc.hour * 3600 + utc.minute * 60 + utc.second;
   return (seconds * 1000 + utc.millisecond) * 1000;
 }

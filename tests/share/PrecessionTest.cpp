@@ -1,6 +1,7 @@
 // Precession between J2000.0 and the equinox of a date, against a worked example of the
 // rigorous method, and the way back.
 #include "share/Precession.h"
+#include "ui/Calendar.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,8 @@ TEST(PrecessionTest, CenturiesCountFromJ2000Noon) {
   EXPECT_DOUBLE_EQ(CenturiesSinceJ2000(ui::DateTime{2000, 1, 1, 12, 0, 0, 0}), 0.0);
   EXPECT_DOUBLE_EQ(CenturiesSinceJ2000(ui::DateTime{2100, 1, 1, 12, 0, 0, 0}), 1.0);
   EXPECT_NEAR(CenturiesSinceJ2000(ui::DateTime{1999, 12, 31, 0, 0, 0, 0}), -1.5 / 36525, 1e-15);
-  EXPECT_EQ(DaysSince1970(1970, 1, 1), 0);
-  EXPECT_EQ(DaysSince1970(2000, 3, 1), 11017);
+  EXPECT_EQ(ui::DaysSince1970(1970, 1, 1), 0);
+  EXPECT_EQ(ui::DaysSince1970(2000, 3, 1), 11017);
 }
 
 TEST(PrecessionTest, TheWorkedExampleAndBack) {

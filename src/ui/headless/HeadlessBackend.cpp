@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <limits>
 
+#include "ui/Calendar.h"
 #include "ui/DescriptorWatch.h"
 #include "ui/Form.h"
 #include "ui/Timer.h"
@@ -17,16 +18,6 @@
 namespace orvane::ui {
 
 namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date.
-long long daysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yearOfEra = year - era * 400;
-  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
 
 DateTime civilFromMs(long long epochMs) {
   long long seconds = epochMs / 1000;
@@ -101,7 +92,7 @@ HeadlessBackend::HeadlessBackend(DateTime startLocal, int utcOffsetMinutes, Size
       screen_(screen),
       startScreen_(screen),
       guiThread_(std::this_thread::get_id()) {
-  startEpochSeconds_ = daysFromCivil(startLocal.year, startLocal.month, startLocal.day) * 86400 +
+  startEpochSeconds_ = DaysSince1970(startLocal.year, startLocal.month, startLocal.day) * 86400 +
                        startLocal.hour * 3600 + startLocal.minute * 60 + startLocal.second;
   // A neutral grey scheme stands in for the system colours of a fresh desktop.
   palette_ = SystemPalette{0xF0F0F0, 0xA0A0A0, 0xFFFFFF, 0xE3E3E3, 0xD77800,
