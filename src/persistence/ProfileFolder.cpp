@@ -1,12 +1,11 @@
 #include "persistence/ProfileFolder.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <system_error>
 
+#include "persistence/UserFolders.h"
 #include "ui/Latin1.h"
 
 namespace orvane {
@@ -28,14 +27,6 @@ bool ListsBefore(const std::string& a, const std::string& b) {
   if (less) return true;
   if (EqualIgnoringCase(a, b)) return a < b;
   return false;
-}
-
-fs::path HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return home;
-  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
-    return entry->pw_dir;
-  return ".";
 }
 
 // Copies source to target unless target exists. The copy is made under a hidden temporary
@@ -117,11 +108,7 @@ std::vector<std::string> GetFiles(const std::filesystem::path& folder, std::stri
 }
 
 std::filesystem::path UserDataFolder() {
-  // Relative values of XDG_DATA_HOME are invalid by the XDG rules and are ignored.
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const fs::path base = (data != nullptr && *data == '/') ? fs::path(data)
-                                                          : HomeFolder() / ".local" / "share";
-  return base / kFolderName;
+  return DataHome() / kFolderName;
 }
 
 std::filesystem::path ResolveProgramFolder(const std::filesystem::path& executableDir,

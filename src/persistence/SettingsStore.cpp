@@ -1,14 +1,11 @@
 #include "persistence/SettingsStore.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <system_error>
 #include <vector>
 
 #include "persistence/AtomicFile.h"
+#include "persistence/UserFolders.h"
 
 namespace orvane {
 namespace {
@@ -17,15 +14,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kFolderName = "OrvaneControl";
 constexpr const char* kFileName = "OrvaneControl.conf";
-
-// The user's home folder: $HOME, else the password database entry.
-fs::path HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return home;
-  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
-    return entry->pw_dir;
-  return ".";
-}
 
 // Lines of the file without their line feed; nothing when it exists but cannot be read.
 std::optional<std::vector<std::string>> ReadLines(const fs::path& file) {
@@ -56,11 +44,7 @@ std::optional<std::string_view> ValueOf(std::string_view line, std::string_view 
 SettingsStore::SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
 
 std::filesystem::path SettingsStore::DefaultLocation() {
-  // Relative values of XDG_CONFIG_HOME are invalid by the XDG rules and are ignored.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  fs::path base = (config != nullptr && *config == '/') ? fs::path(config)
-                                                         : HomeFolder() / ".config";
-  return base / kFolderName / kFileName;
+  return ConfigHome() / kFolderName / kFileName;
 }
 
 std::optional<std::string> SettingsStore::read(std::string_view key) const {

@@ -1,14 +1,14 @@
 #include "persistence/Trash.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
+
+#include "persistence/UserFolders.h"
 
 namespace orvane {
 
@@ -18,14 +18,6 @@ namespace fs = std::filesystem;
 
 // Names tried before giving up: "Night.ocf", "Night.2.ocf", ... "Night.999.ocf".
 constexpr int kMaxNameAttempts = 999;
-
-fs::path HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return home;
-  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
-    return entry->pw_dir;
-  return ".";
-}
 
 bool WriteAll(int descriptor, const char* data, std::size_t size) {
   std::size_t done = 0;
@@ -116,11 +108,7 @@ bool CopyFile(const fs::path& source, const fs::path& target) {
 }  // namespace
 
 std::filesystem::path TrashFolder() {
-  // Relative values of XDG_DATA_HOME are invalid by the XDG rules and are ignored.
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const fs::path base = (data != nullptr && *data == '/') ? fs::path(data)
-                                                          : HomeFolder() / ".local" / "share";
-  return base / "Trash";
+  return DataHome() / "Trash";
 }
 
 std::string TrashInfoPath(std::string_view absolutePath) {
