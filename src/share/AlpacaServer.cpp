@@ -218,7 +218,11 @@ void AlpacaServer::readFrom(int id) {
       serve(id);
       return;
     }
-    if (connection->reader.TakeContinueWish()) send(*connection, kContinue);
+    // The body is welcome; said only when no earlier answer is owed, which would come first.
+    if (connection->reader.TakeContinueWish() && !connection->busy &&
+        connection->requests.empty()) {
+      send(*connection, kContinue);
+    }
     serve(id);
     connection = find(id);
     if (connection == nullptr) return;

@@ -244,6 +244,15 @@ TEST_F(AlpacaTest, TransactionNumbersAreEchoedAndCountedAndParameterNamesHaveAny
   EXPECT_EQ(put.json()["ClientTransactionID"], 9);
   EXPECT_FALSE(put.json().contains("Value"));
   EXPECT_EQ(Ask(client, reader, "GET", Device("targetrightascension")).json()["Value"], 12.5);
+  // A client that asks whether its body is welcome is told so before it sends it.
+  client.Write("PUT " + Device("targetdeclination") +
+               " HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+               "Content-Length: 20\r\nExpect: 100-continue\r\n\r\n");
+  EXPECT_TRUE(RunUntil([&] {
+    client.Poll();
+    return client.received.find("HTTP/1.1 100 Continue\r\n\r\n") != std::string::npos;
+  }));
+  ExpectFine(Send(client, reader, "TargetDeclination=12"), "after 100 Continue");
   // The same connection served them all, in order.
   EXPECT_FALSE(client.closed);
   EXPECT_EQ(alpaca().clientCount(), 1);
