@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "link/TraceForm.h"
 #include "share/AlpacaSettings.h"
@@ -250,10 +251,17 @@ void AlpacaServer::serve(int id) {
       answered(id,
                Response{connection->reader.refusedStatus(), kText, request.body + "\n"}, false);
     } else {
-      dispatch(*connection, request, [this, alive, id, keepAlive](Response response) {
+      Respond respond = [this, alive, id, keepAlive](Response response) {
         const std::shared_ptr<bool> server = alive.lock();
         if (server && *server) answered(id, response, keepAlive);
-      });
+      };
+      try {
+        dispatch(*connection, request, respond);
+      } catch (const std::exception& error) {
+        // What the device could not recover from is answered as the protocol says, and the
+        // program goes on.
+        respond(Response{500, kText, std::string("internal error: ") + error.what() + "\n"});
+      }
     }
     connection = find(id);
   }

@@ -181,6 +181,8 @@ std::string_view HttpStatusText(int status) {
       return "OK";
     case 400:
       return "Bad Request";
+    case 403:
+      return "Forbidden";
     case 404:
       return "Not Found";
     case 413:

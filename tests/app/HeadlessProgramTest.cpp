@@ -17,6 +17,9 @@
 #include "support/HeadlessRun.h"
 #include "support/TextShape.h"
 
+// A build without the windowed program (ORVANE_GUI off) has no program to run.
+#ifdef ORVANE_CONTROL_PROGRAM
+
 namespace orvane::testing {
 namespace {
 
@@ -155,3 +158,5 @@ TEST(HeadlessProgramTest, AProfileThatIsNotThereIsRefusedBeforeAnythingStarts) {
 
 }  // namespace
 }  // namespace orvane::testing
+
+#endif  // ORVANE_CONTROL_PROGRAM

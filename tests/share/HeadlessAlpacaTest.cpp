@@ -13,6 +13,9 @@
 #include "share/IndiTools.h"
 #include "support/HeadlessRun.h"
 
+// A build without the windowed program (ORVANE_GUI off) has no program to run.
+#ifdef ORVANE_CONTROL_PROGRAM
+
 namespace orvane::share_test {
 namespace {
 
@@ -160,3 +163,5 @@ TEST_F(HeadlessAlpacaTest, IndisGenericDriverDrivesTheMountThroughTheHeadlessPro
 
 }  // namespace
 }  // namespace orvane::share_test
+
+#endif  // ORVANE_CONTROL_PROGRAM
