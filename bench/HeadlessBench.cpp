@@ -336,7 +336,10 @@ int main(int argc, char* argv[]) {
     const int indiPort = FreePort();
     const int relayPort = FreePort();
     CountingRelay relay(relayPort, textPort);
-    SimulatorProcess server(indiserver, {"-p", std::to_string(indiPort), "indi_lx200generic"},
+    SimulatorProcess server(indiserver,
+                            {"-p", std::to_string(indiPort), "-u",
+                             "/tmp/indiserver-orvane-" + std::to_string(indiPort),
+                             "indi_lx200generic"},
                             true);
     std::string device;
     for (int i = 0; i < 100 && device.empty(); ++i) {

@@ -45,7 +45,7 @@ class SettingLookup;
 class TCache;
 class TTraceForm;
 
-class AlpacaServer : public SharedService {
+class AlpacaServer final : public SharedService {
  public:
   static constexpr int kMostClients = 8;
   static constexpr long long kLongestSilenceMs = 10 * 60 * 1000;

@@ -36,12 +36,17 @@ class IndiTools {
   // The first tool that is not installed; empty when all are.
   const std::string& missing() const { return missing_; }
 
-  // The server with the driver, in a process group of its own (it starts the driver).
+  // The server with the driver, in a process group of its own (it starts the driver). Its
+  // local socket is named after its port: two servers at once (tests run in parallel) would
+  // otherwise both take the default one, and the second would not start.
   void StartServer() {
     port_ = FreePort();
+    const std::string port = std::to_string(port_);
     server_ = std::make_unique<testing::SimulatorProcess>(
         tools_["indiserver"],
-        std::vector<std::string>{"-p", std::to_string(port_), tools_["indi_lx200generic"]}, true);
+        std::vector<std::string>{"-p", port, "-u", "/tmp/indiserver-orvane-" + port,
+                                 tools_["indi_lx200generic"]},
+        true);
   }
   void StopServer() { server_.reset(); }
   std::string serverOutput() const { return server_ ? server_->output() : std::string(); }
