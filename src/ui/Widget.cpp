@@ -178,10 +178,16 @@ bool Widget::canFocus() const {
     case WidgetKind::Button:
       return showing() && enabled_;
     case WidgetKind::Label:
-      return static_cast<const Label*>(this)->flatButton() && showing() && enabled_;
+    case WidgetKind::ImageButton:
+      return DrawsOwnFocusMark(*this) && showing() && enabled_;
     default:
       return false;
   }
+}
+
+bool DrawsOwnFocusMark(const Widget& widget) {
+  if (widget.kind() == WidgetKind::ImageButton) return true;
+  return widget.kind() == WidgetKind::Label && static_cast<const Label&>(widget).flatButton();
 }
 
 bool Widget::focused() const {
