@@ -223,8 +223,9 @@ TEST_F(DesktopTest, DialogsStayAboveTheMainWindowWhenItIsClicked) {
   QTimer::singleShot(0, [&] {
     waitUntil([&] { return qwidgetOf(credits)->isVisible(); });
     settle();
-    // A click on the main window beside the dialog (the profile page's status line).
-    const QPoint beside(main().left() + 230, main().top() + 190);
+    // A click on the main window beside the dialog (on its frame, left of the sheet menu).
+    const QPoint beside(main().left() + 12, main().top() + 300);
+    ASSERT_FALSE(rectOf(credits).contains(beside));
     xdotool("mousemove " + std::to_string(beside.x()) + " " + std::to_string(beside.y()) +
             " click 1");
     const QRect middle = rectOf(credits).adjusted(60, 60, -60, -60);
@@ -234,6 +235,12 @@ TEST_F(DesktopTest, DialogsStayAboveTheMainWindowWhenItIsClicked) {
                            .toImage()
                            .convertToFormat(QImage::Format_RGB32);
     above = onScreen == own;
+    if (!above && !qgetenv("ORVANE_SHOT_DIR").isEmpty()) {
+      const QString dir = QString::fromLocal8Bit(qgetenv("ORVANE_SHOT_DIR"));
+      onScreen.save(dir + "/dialog-on-screen.png");
+      own.save(dir + "/dialog-own.png");
+      screenArea(QGuiApplication::primaryScreen()->geometry()).save(dir + "/dialog-screen.png");
+    }
     credits.setModalResult(ui::modal::kOk);
   });
   credits.showModal();
@@ -329,14 +336,16 @@ TEST_F(DesktopTest, WithoutANotificationAreaMinimisingLeavesAWindowToBringBack) 
 }
 
 // The real program started at night, as an observer does after the last night's work:
-// every picture of the screen from its start until it has settled is dark.
-class NightStartTest : public ::testing::TestWithParam<bool> {};
+// every picture of the screen from its start until it has settled is dark. Started by day,
+// the same pictures are bright: the measurement is not blind.
+enum class Start { NightRemembered, NightAsked, Day };
+class NightStartTest : public ::testing::TestWithParam<Start> {};
 
 TEST_P(NightStartTest, TheFirstFramesShowNoBrightPixel) {
-  const bool fromCommandLine = GetParam();
+  const Start start = GetParam();
   testing::TempEnvironment environment;
   SettingsStore settings(SettingsStore::DefaultLocation());
-  if (!fromCommandLine) {
+  if (start == Start::NightRemembered) {
     settings.write("NightVision", "on");
     settings.write("Brightness", "13");
   }
@@ -346,11 +355,11 @@ TEST_P(NightStartTest, TheFirstFramesShowNoBrightPixel) {
   const Light before = measure(screenArea(area));
   ASSERT_EQ(before.leaking, 0) << "the desktop itself is not dark";
   std::vector<std::string> arguments;
-  if (fromCommandLine) arguments.push_back("--night");
+  if (start == Start::NightAsked) arguments.push_back("--night");
   testing::SimulatorProcess program(std::string(ORVANE_BUILD_DIR) + "/orvane-control", arguments);
   int pictures = 0;
   int brightPictures = 0;
-  int darkestLeak = 0;
+  int brightestLeak = 0;
   bool programShowed = false;
   QElapsedTimer clock;
   clock.start();
@@ -359,18 +368,25 @@ TEST_P(NightStartTest, TheFirstFramesShowNoBrightPixel) {
     ++pictures;
     if (light.leaking > 0) {
       ++brightPictures;
-      darkestLeak = std::max(darkestLeak, light.leaking);
+      brightestLeak = std::max(brightestLeak, light.leaking);
     }
-    if (light.brightestRed > 0 && clock.elapsed() > 3000) programShowed = true;
+    if ((light.brightestRed > 0 || light.leaking > 0) && clock.elapsed() > 3000) {
+      programShowed = true;
+    }
     if (programShowed && clock.elapsed() > 8000) break;
     QThread::msleep(15);
   }
   EXPECT_TRUE(programShowed) << program.output();
   EXPECT_GT(pictures, 20);
-  EXPECT_EQ(brightPictures, 0) << "the brightest had " << darkestLeak << " bright pixels";
+  if (start == Start::Day) {
+    EXPECT_GT(brightestLeak, 100000);
+  } else {
+    EXPECT_EQ(brightPictures, 0) << "the brightest had " << brightestLeak << " bright pixels";
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(RememberedOrAsked, NightStartTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(RememberedAskedOrByDay, NightStartTest,
+                         ::testing::Values(Start::NightRemembered, Start::NightAsked, Start::Day));
 
 }  // namespace
 }  // namespace orvane::test
