@@ -92,7 +92,7 @@ commands_after=$(commands "$work/program-sim.log")
 report() {  # name, cpu ns, commands
   awk -v name="$1" -v ns="$2" -v c="$3" -v s="$seconds" 'BEGIN {
     share = 100 * ns / 1e9 / s; rate = c / s
-    printf "%-16s %.4f %% of one core, %.2f commands/s, %.4f %% per command/s\n", name ":", share, rate, rate > 0 ? share / rate : 0
+    printf "%-16s %.4f %% of one core, %.2f commands/s, %.4f %% per command/s\n", name ":", share, rate, (rate > 0 ? share / rate : 0)
   }'
 }
 report "orvane-control" "$((after - before))" "$((commands_after - commands_before))"

@@ -398,7 +398,10 @@ void Appearance::Blink(ui::Widget& label) {
   blinkTarget_ = &label;
   // A flat button pressed from the keyboard loses the focus while it is hidden; it gets it
   // back when the blink ends, so that the next press finds it.
-  refocusAfterBlink_ = label.focused();
+  // Also when its handler took the focus away before the blink (clearing carets) while a
+  // key was pressing it.
+  ui::Form* form = label.form();
+  refocusAfterBlink_ = label.focused() || (form != nullptr && form->keyReleasingButton() == &label);
   blinker_.setEnabled(true);
 }
 

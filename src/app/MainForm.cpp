@@ -370,9 +370,9 @@ void TMainForm::FormKeyPress(char& key) {
     return;
   }
   ui::Widget* focused = activeControl();
-  // A flat button takes Enter itself (it is pressed like a mouse button).
+  // A flat or image button takes Enter itself (it is pressed like a mouse button).
   if (focused == nullptr || focused->kind() == ui::WidgetKind::Memo ||
-      focused->kind() == ui::WidgetKind::Label) {
+      ui::DrawsOwnFocusMark(*focused) || focused->kind() == ui::WidgetKind::Label) {
     return;
   }
   if (key == ui::keys::kReturn) {

@@ -104,6 +104,8 @@ class Form : public Widget {
   // does; Escape presses the cancel control (anywhere on the form). Returns whether the
   // key was taken; a held key's repeats are taken without pressing again.
   bool pressFlatButton(Widget& target, int key, bool repeated);
+  // The button a released key is pressing right now (while its click runs), else null.
+  Widget* keyReleasingButton() const { return releasingButton_; }
 
   void raiseShow();
   // A control is going away: the focus is dropped when it lies on or inside it.

@@ -218,6 +218,12 @@ TEST_F(DarkStartAndKeysTest, FocusStaysAfterGoAndAfterTheStopKey) {
   s.keyDown(*s.TargetRA, kStopKey, {});
   EXPECT_EQ(s.North->tag(), 0);
   EXPECT_EQ(s.activeControl(), s.TargetRA.get());
+  // A button whose handler takes the focus away and then blinks has it back afterwards.
+  s.ToggleSchedule->setFocus();
+  Press(s, *s.ToggleSchedule, ui::keys::kSpace);
+  backend().advance(1500);
+  EXPECT_TRUE(s.ScheduleActive);
+  EXPECT_EQ(s.activeControl(), s.ToggleSchedule.get());
 }
 
 TEST_F(DarkStartAndKeysTest, DialogsOpenWithTheirDefaultButtonFocused) {
