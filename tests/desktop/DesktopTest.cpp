@@ -262,7 +262,11 @@ TEST_F(DesktopTest, AMessageBoxAtNightShowsNoLightWindowManagerIncluded) {
       frame = box->frameGeometry();
       EXPECT_EQ(frame, box->geometry()) << "a frame of the window manager's round the box";
       // The box and a margin round it, where a window manager's frame would be.
-      light = measure(screenArea(frame.adjusted(-30, -30, 30, 30)));
+      const QImage seen = screenArea(frame.adjusted(-30, -30, 30, 30));
+      light = measure(seen);
+      if (const QByteArray dir = qgetenv("ORVANE_SHOT_DIR"); !dir.isEmpty()) {
+        seen.save(QString::fromLocal8Bit(dir) + QStringLiteral("/message-box-%1.png").arg(level));
+      }
       box->close();
     });
     backend().messageBox("Errors found in Profile", "Orvane", ui::MessageButtons::Ok);
