@@ -153,6 +153,7 @@ int main(int argc, char* argv[]) {
   orvane::PosixSerialDeviceFactory devices(backend, orvane::DeviceMap(settings));
   orvane::Application application(backend, settings, devices, programFolder);
   installTerminationHandlers(backend, &qtApplication);
+  if (commandLine.night) application.StartInNightVision();
   application.CreateWindows();
   application.windows().main->startChoices.profile = startProfile;
   application.windows().main->startChoices.portEntry = commandLine.portEntry;

@@ -25,6 +25,8 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
+  // Starts in night vision whatever was remembered (before CreateWindows).
+  void StartInNightVision() { nightStart_ = true; }
   // Creates the windows and brings the main window to the front.
   void CreateWindows();
   // Runs the message loop until the program is asked to end, then shuts down.
@@ -68,6 +70,7 @@ class Application {
   std::unique_ptr<ShareServer> share_;
   // Declared after the sharing server, which stops it, and goes after it.
   std::unique_ptr<AlpacaServer> alpaca_;
+  bool nightStart_ = false;
 };
 
 }  // namespace orvane

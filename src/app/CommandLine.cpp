@@ -57,6 +57,7 @@ std::string UsageText() {
          "OrvaneControl), filled with the shipped files on first start. Settings and the\n"
          "serial devices of COM1 to COM5: $XDG_CONFIG_HOME/OrvaneControl/OrvaneControl.conf.\n"
          "\n"
+         "  --night             start in night vision, whatever was chosen last\n"
          "  --headless          run without a display: no window, status lines and the\n"
          "                      trace on standard error; ends on SIGTERM or SIGINT\n"
          "  --profile NAME      open the profile NAME (.ocf) instead of the remembered one\n"
@@ -84,7 +85,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       result.action = CommandLine::Action::ShowVersion;
       return result;
     }
-    if (argument == kScreenshotOption) {
+    if (argument == "--night") {
+      result.night = true;
+    } else if (argument == kScreenshotOption) {
       // A value that looks like an option is a forgotten file name, not a file.
       if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
           arguments[i + 1].front() == '-') {
@@ -107,7 +110,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       if (result.portEntry < 0) {
         return Refuse("--port " + *port + " is no port: COM1 to COM5, Auto-detect or Offline");
       }
-    } else if (argument.rfind("--help=", 0) == 0 || argument.rfind("--version=", 0) == 0) {
+    } else if (argument.rfind("--help=", 0) == 0 || argument.rfind("--version=", 0) == 0 ||
+               argument.rfind("--night=", 0) == 0) {
       return Refuse(argument.substr(0, argument.find('=')) + " takes no value");
     } else if (!argument.empty() && argument.front() == '-') {
       return Refuse("unknown option " + argument);
