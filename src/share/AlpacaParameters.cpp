@@ -42,8 +42,10 @@ std::optional<std::string> Decoded(std::string_view text) {
 
 }  // namespace
 
-std::optional<AlpacaParameters> AlpacaParameters::FromForm(std::string_view encoded) {
+std::optional<AlpacaParameters> AlpacaParameters::FromForm(std::string_view encoded,
+                                                           Names names) {
   AlpacaParameters parameters;
+  parameters.names_ = names;
   while (!encoded.empty()) {
     const std::size_t end = std::min(encoded.find('&'), encoded.size());
     const std::string_view pair = encoded.substr(0, end);
@@ -61,7 +63,7 @@ std::optional<AlpacaParameters> AlpacaParameters::FromForm(std::string_view enco
 
 std::optional<std::string> AlpacaParameters::Find(std::string_view name) const {
   for (const auto& [key, value] : values_) {
-    if (ui::EqualIgnoringCase(key, name)) return value;
+    if (names_ == Names::Exact ? key == name : ui::EqualIgnoringCase(key, name)) return value;
   }
   return std::nullopt;
 }

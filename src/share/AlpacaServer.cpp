@@ -449,7 +449,8 @@ void AlpacaServer::answerDevice(Connection& connection, const HttpRequest& reque
     return;
   }
   const std::optional<AlpacaParameters> parameters =
-      AlpacaParameters::FromForm(put ? request.body : request.query);
+      put ? AlpacaParameters::FromForm(request.body, AlpacaParameters::Names::Exact)
+          : AlpacaParameters::FromForm(request.query);
   if (!parameters) {
     respond(Response{400, kText, "the parameters are not form-encoded\n"});
     return;

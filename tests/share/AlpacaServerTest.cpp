@@ -220,7 +220,7 @@ TEST_F(AlpacaTest, RequestsItCannotUnderstandAreAnswered400WithTheReason) {
   EXPECT_GE(TraceLines("bad request"), 10);
 }
 
-TEST_F(AlpacaTest, TransactionNumbersAreEchoedAndCountedAndParameterNamesHaveAnyCase) {
+TEST_F(AlpacaTest, TransactionNumbersAreEchoedAndCountedAndNamesHaveTheCaseTheProtocolSays) {
   StartAlpaca();
   TestClient client(alpacaPort());
   HttpAnswerReader reader;
@@ -237,13 +237,25 @@ TEST_F(AlpacaTest, TransactionNumbersAreEchoedAndCountedAndParameterNamesHaveAny
   EXPECT_EQ(Ask(client, reader, "GET", Device("name?ClientTransactionID=-5")).json()["ClientTransactionID"], 0);
   EXPECT_EQ(Ask(client, reader, "GET", Device("name?ClientTransactionID=4294967296")).json()["ClientTransactionID"], 0);
   EXPECT_EQ(Ask(client, reader, "GET", Device("name?ClientTransactionID=4294967295")).json()["ClientTransactionID"], 4294967295u);
-  // PUT: form-encoded body, names in any case, escapes decoded.
+  // PUT: form-encoded body, names exactly as the protocol writes them, escapes decoded.
   const HttpAnswer put = Ask(client, reader, "PUT", Device("targetrightascension"),
-                             "CLIENTTRANSACTIONID=9&targetRIGHTascension=%31%32.5");
+                             "ClientTransactionID=9&TargetRightAscension=%31%32.5");
   ExpectFine(put, "put");
   EXPECT_EQ(put.json()["ClientTransactionID"], 9);
   EXPECT_FALSE(put.json().contains("Value"));
   EXPECT_EQ(Ask(client, reader, "GET", Device("targetrightascension")).json()["Value"], 12.5);
+  // A name of a body in another case is one the device does not know: a required one is
+  // missing (400, the value unchanged), a transaction number is not there (0).
+  const HttpAnswer otherCase = Ask(client, reader, "PUT", Device("targetrightascension"),
+                                   "ClientTransactionID=10&targetRIGHTascension=3");
+  EXPECT_EQ(otherCase.status, 400);
+  EXPECT_NE(otherCase.body.find("the parameter TargetRightAscension is missing"), std::string::npos)
+      << otherCase.body;
+  const HttpAnswer otherCaseNumber = Ask(client, reader, "PUT", Device("targetrightascension"),
+                                         "clienttransactionid=11&TargetRightAscension=4");
+  ExpectFine(otherCaseNumber, "put");
+  EXPECT_EQ(otherCaseNumber.json()["ClientTransactionID"], 0);
+  EXPECT_EQ(Ask(client, reader, "GET", Device("targetrightascension")).json()["Value"], 4);
   // A client that asks whether its body is welcome is told so before it sends it.
   client.Write("PUT " + Device("targetdeclination") +
                " HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
