@@ -86,7 +86,8 @@ int HeadlessConsole::messageBox(const std::string& text, const std::string& capt
 }
 
 void HeadlessConsole::Log(std::string_view text) {
-  const std::string line = ConsoleTimeStamp(localNow()) + " " + Latin1ToUtf8(text) + "\n";
+  const std::string line =
+      ConsoleTimeStamp(localNow()) + " " + Latin1ToUtf8(ConsoleLineText(text)) + "\n";
   std::fputs(line.c_str(), out_);
   std::fflush(out_);
 }
@@ -98,6 +99,27 @@ std::string ConsoleLineOfLabel(std::string_view labelName, std::string_view text
   if (labelName == "ProfileVersion") return "Profile written for: " + std::string(text);
   if (labelName == "InitialAlign") return "Initial alignment: " + std::string(text);
   return {};
+}
+
+std::string ConsoleLineText(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\n' || text[i] == '\r') {
+      line.push_back(' ');
+    } else if (byte < 0x20 || (byte >= 0x7f && byte < 0xa0)) {
+      // Also the C1 controls, which a terminal reads in their UTF-8 form as well.
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      line += escaped;
+    } else {
+      line.push_back(text[i]);
+    }
+  }
+  return line;
 }
 
 std::string ConsoleTimeStamp(const ui::DateTime& local) {

@@ -43,6 +43,12 @@ class HeadlessConsole : public ui::HeadlessBackend {
 // profile's version and the initial alignment with a word of what they are.
 std::string ConsoleLineOfLabel(std::string_view labelName, std::string_view text);
 
+// A text as one line of the console: line breaks at its end dropped, those inside turned
+// into blanks, and every other control character (what a controller or a network client
+// may send: NUL, escape sequences of terminals) written as "\xNN", so that a log or a
+// terminal shows what came and nothing more.
+std::string ConsoleLineText(std::string_view text);
+
 // "YYYY-MM-DD HH:MM:SS.mmm".
 std::string ConsoleTimeStamp(const ui::DateTime& local);
 

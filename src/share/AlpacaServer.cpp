@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string_view>
 
 #include "link/TraceForm.h"
 #include "share/AlpacaSettings.h"
@@ -280,7 +281,13 @@ void AlpacaServer::answered(int id, const Response& response, bool keepAlive) {
   if (connection == nullptr) return;
   connection->busy = false;
   if (response.status == 400 && connection->refusalsTraced++ < kMostTracedRefusals) {
-    trace("ASCOM Alpaca client " + connection->peer + ": bad request: " + response.body);
+    // The reason may quote what the client sent: the trace takes its start, without the
+    // line break that ends it for the client.
+    std::string_view reason = response.body;
+    while (!reason.empty() && reason.back() == '\n') reason.remove_suffix(1);
+    const bool cut = reason.size() > kMostTracedReason;
+    trace("ASCOM Alpaca client " + connection->peer + ": bad request: " +
+          std::string(reason.substr(0, kMostTracedReason)) + (cut ? "..." : ""));
   }
   send(*connection, HttpResponseText(response.status, response.contentType, response.body,
                                      keepAlive));

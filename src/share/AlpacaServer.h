@@ -52,6 +52,8 @@ class AlpacaServer final : public SharedService {
   static constexpr std::size_t kLongestOutput = 256 * 1024;
   static constexpr std::size_t kMostWaitingRequests = 16;
   static constexpr int kMostTracedRefusals = 20;
+  // The characters of a bad request's reason the trace takes (a value may be 16 KB).
+  static constexpr std::size_t kMostTracedReason = 200;
 
   AlpacaServer(ui::Backend& backend, TCache& cache, ControllerState& controller,
                const ui::Timer& pollingTimer, const SettingLookup& settings, TTraceForm& trace);

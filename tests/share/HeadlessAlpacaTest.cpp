@@ -101,6 +101,19 @@ TEST_F(HeadlessAlpacaTest, CurlAndAPythonClientDiscoverReadAndSlewTheMount) {
       "/usr/bin/curl", {"-s", "-w", "\n%{http_code}", "-X", "PUT", "-d", "RightAscension=x",
                         Url("slewtocoordinatesasync")});
   EXPECT_NE(bad.find("RightAscension=x is not a number\n\n400"), std::string::npos) << bad;
+  // A reason that quotes a line break and a terminal's escape sequence, and one 10,000
+  // characters long: each is one line on standard error, shown and not obeyed, cut short.
+  RunToEnd("/usr/bin/curl", {"-s", "-X", "PUT", "-d", "Connected=%0A%1B%5B2Jgone",
+                             Url("connected")});
+  RunToEnd("/usr/bin/curl", {"-s", "-X", "PUT", "-d", "Connected=" + std::string(10000, 'y'),
+                             Url("connected")});
+  EXPECT_TRUE(run_->WaitFor("bad request: Connected= \\x1B[2Jgone is not True or False\n",
+                            kPatienceMs))
+      << run_->program().output();
+  EXPECT_TRUE(run_->WaitFor("bad request: Connected=" + std::string(190, 'y') + "...\n",
+                            kPatienceMs))
+      << run_->program().output().substr(0, 4000);
+  EXPECT_EQ(run_->program().output().find('\x1b'), std::string::npos);
   const nlohmann::json target = nlohmann::json::parse(
       RunToEnd("/usr/bin/curl",
                {"-s", "-X", "PUT", "-d", "TargetDeclination=45&ClientTransactionID=5",
