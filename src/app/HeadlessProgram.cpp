@@ -3,7 +3,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <memory>
 #include <cstdio>
 
 #include "app/Application.h"
@@ -16,8 +18,11 @@
 #include "link/PosixSerialDeviceFactory.h"
 #include "persistence/ProfilePage.h"
 #include "persistence/SettingsStore.h"
+#include "share/ShareServer.h"
+#include "share/ShareSettings.h"
 #include "ui/DescriptorWatch.h"
 #include "ui/Latin1.h"
+#include "ui/Timer.h"
 
 namespace orvane {
 
@@ -93,6 +98,33 @@ int AnswerDialog(ui::Form& form, Windows& windows, const SettingsStore& settings
   }
   console.Log("Dialog \"" + form.text() + "\" closed: there is no display to show it");
   return ui::modal::kCancel;
+}
+
+// Sharing that is switched on but could not start (its port held for a while by another
+// program, the network address not there yet at boot): with no one to turn the switch off
+// and on, the program tries again, after 15 s and then at twice the wait each time, up to
+// 15 minutes. Nothing when sharing runs or is off.
+constexpr int kFirstShareWaitMs = 15 * 1000;
+constexpr int kLongestShareWaitMs = 15 * 60 * 1000;
+
+std::unique_ptr<ui::Timer> RetrySharing(Application& application, SettingsStore& settings,
+                                        HeadlessConsole& console) {
+  ShareServer* share = application.share();
+  if (share == nullptr || share->running() || !ReadShareSettings(settings).enabled) return nullptr;
+  console.Log("Sharing is on but could not start: trying again in 15 s");
+  auto timer = std::make_unique<ui::Timer>(console, kFirstShareWaitMs);
+  timer->onTimer = [&application, &settings, &console](ui::Timer& self) {
+    ShareServer* server = application.share();
+    if (server == nullptr || server->running() || !ReadShareSettings(settings).enabled) {
+      self.stop();
+    } else if (server->Start()) {
+      console.Log("Sharing started on a new try");
+      self.stop();
+    } else {
+      self.setInterval(std::min(self.interval() * 2, kLongestShareWaitMs));
+    }
+  };
+  return timer;
 }
 
 }  // namespace
@@ -188,6 +220,7 @@ int RunHeadless(const CommandLine& commandLine, const std::filesystem::path& pro
     console.StartShowing();
     // Sharing started with the windows, before status lines were written.
     console.Log(main.ShareStatus->text());
+    std::unique_ptr<ui::Timer> shareRetry = RetrySharing(application, settings, console);
     application.Run();
     console.modalHandler = nullptr;
   }

@@ -112,6 +112,37 @@ TEST(HeadlessProgramTest, RunsWithoutADisplayConnectsPollsSharesAndEndsOnSigterm
   EXPECT_NE(run.simulator().output().find("orvane-sim: 0 breaches"), std::string::npos);
 }
 
+TEST(HeadlessProgramTest, SharingThatCouldNotStartIsTriedAgainUntilItRuns) {
+  TempEnvironment environment;
+  // Another program holds the text protocol's port when the program starts.
+  const int textPort = FreePort();
+  // (Close-on-exec: the processes the test starts must not hold it too.)
+  const int holder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(textPort));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(holder, 1), 0);
+  HeadlessRun run(environment, ORVANE_CONTROL_PROGRAM, ORVANE_SIM_PROGRAM,
+                  {{}, {{"Share", "on"}, {"ShareTextPort", std::to_string(textPort)},
+                        {"ShareStellariumPort", "0"}}});
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.WaitFor("Error: Port in use", kPatienceMs)) << run.program().output();
+  ASSERT_TRUE(run.WaitFor("Sharing is on but could not start: trying again in 15 s",
+                          kPatienceMs))
+      << run.program().output();
+  ASSERT_TRUE(run.WaitFor("Status: Connection established", kPatienceMs))
+      << run.program().output();
+  // The mount is controlled meanwhile; once the port is free, sharing starts on its own.
+  ::close(holder);
+  ASSERT_TRUE(run.WaitFor("Sharing started on a new try", kPatienceMs)) << run.program().output();
+  EXPECT_TRUE(run.WaitFor("Status: No client connected", kPatienceMs));
+  const std::string position = AskTextPort(textPort, ":GR#");
+  EXPECT_TRUE(Shaped(position, "99:99:99#")) << position;
+  EXPECT_EQ(run.Terminate(kEndingMs).first, 0);
+}
+
 TEST(HeadlessProgramTest, FindsTheControllerAgainAfterTheCableWasPulled) {
   TempEnvironment environment;
   HeadlessRun run(environment, ORVANE_CONTROL_PROGRAM, ORVANE_SIM_PROGRAM,
