@@ -122,6 +122,7 @@ TEST_F(ProfileKeepingTest, AProfileChangedOnDiskIsReplacedOnlyWhenTheUserAgrees)
   app_->backend().messageBoxHandler = [&](const Box&) { return answer; };
   Save();
   EXPECT_EQ(status(), "Status: Profile changed on disk, not saved");
+  ASSERT_FALSE(app_->backend().messageBoxes.empty());
   EXPECT_EQ(app_->backend().messageBoxes.back().caption, "Orvane");
   EXPECT_EQ(ReadBytes(folder() / kShipped), theirs);
   answer = ui::modal::kOk;
