@@ -95,8 +95,8 @@ int main(int argc, char* argv[]) {
     std::thread client([&] {
       std::string stellariumNoise = EncodeStellariumGoto(5, 5, 0);
       stellariumNoise[0] = 40;
-      const std::string textNoise = ":SB3#>120:4A#<99:F#:hP#\r\n:ST060.2#\x01\x02#:" +
-                                    std::string(70, 'A') + "#";
+      const std::string textNoise =
+          ":SB3#>120:4A#<99:F#:hP#\r\n:ST060.2#\x01\x02#:" + std::string(70, 'A') + "#";
       while (!done) {
         Visit(textPort, textNoise);
         Visit(stellariumPort, stellariumNoise);

@@ -128,8 +128,8 @@ void CommandQueue::WriteStop(const std::string& command) {
   notice.command = command;
   notice.onLineAtMs = now;
   // The same stop again with nothing written since: the mount is stopping already.
-  const bool repeated = lastWrittenWasStop_ && lastWritten_ == command &&
-                        now - lastWrittenAtMs_ < kStopRepeatMs;
+  const bool repeated =
+      lastWrittenWasStop_ && lastWritten_ == command && now - lastWrittenAtMs_ < kStopRepeatMs;
   if (repeated) {
     notice.onLineAtMs = std::max(now, static_cast<long long>(std::ceil(lineBusyUntilMs_)));
   } else if (wire_.PutOnLine(command)) {

@@ -238,8 +238,8 @@ class CommandQueue {
   double lineBusyUntilMs_ = 0;  // the bytes written so far have left the port by then
   Ticket nextTicket_ = 1;
   std::uint64_t nextGroup_ = 1;
-  std::uint64_t runningGroup_ = 0;   // the yielding group that has begun
-  long long programTurnUntilMs_ = 0; // yielding requests wait until then
+  std::uint64_t runningGroup_ = 0;    // the yielding group that has begun
+  long long programTurnUntilMs_ = 0;  // yielding requests wait until then
   std::string lastWritten_;           // the last command put on the line
   long long lastWrittenAtMs_ = -1;
   bool lastWrittenWasStop_ = false;

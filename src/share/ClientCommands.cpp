@@ -434,8 +434,7 @@ ClientCommand ClassifyClientCommand(std::string_view command) {
     return park;
   }
   if (name == "Sr") {
-    return target(rightAscensionCommand(argument), PositionAxis::RightAscension,
-                  "right ascension");
+    return target(rightAscensionCommand(argument), PositionAxis::RightAscension, "right ascension");
   }
   if (name == "Sd") {
     return target(declinationCommand(argument), PositionAxis::Declination, "declination");

@@ -70,10 +70,11 @@ std::vector<CommandStep> TargetedSteps(const std::string& rightAscension,
   return steps;
 }
 
-StopWatch::StopWatch(CommandQueue& queue, std::function<void(const StopNotice&)> onStop)
+StopSubscription::StopSubscription(CommandQueue& queue,
+                                   std::function<void(const StopNotice&)> onStop)
     : queue_(queue), id_(queue.AddStopListener(std::move(onStop))) {}
 
-StopWatch::~StopWatch() {
+StopSubscription::~StopSubscription() {
   queue_.RemoveStopListener(id_);
 }
 

@@ -40,12 +40,12 @@ std::vector<CommandStep> TargetedSteps(const std::string& rightAscension,
 
 // Listens to every stop the command queue handles, for as long as it lives: a server
 // withdraws there what its clients sent ahead and is not handled yet.
-class StopWatch {
+class StopSubscription {
  public:
-  StopWatch(CommandQueue& queue, std::function<void(const StopNotice&)> onStop);
-  ~StopWatch();
-  StopWatch(const StopWatch&) = delete;
-  StopWatch& operator=(const StopWatch&) = delete;
+  StopSubscription(CommandQueue& queue, std::function<void(const StopNotice&)> onStop);
+  ~StopSubscription();
+  StopSubscription(const StopSubscription&) = delete;
+  StopSubscription& operator=(const StopSubscription&) = delete;
 
  private:
   CommandQueue& queue_;

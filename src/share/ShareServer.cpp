@@ -40,7 +40,7 @@ ShareServer::ShareServer(ui::Backend& backend, TCache& cache, ControllerState& c
       reaper_(backend, 1, false),
       silence_(backend, kSilenceCheckMs, false),
       readDeadline_(backend, 1, false),
-      stopWatch_(cache.queue(), [this](const StopNotice& notice) { stopped(notice); }) {
+      stopSubscription_(cache.queue(), [this](const StopNotice& notice) { stopped(notice); }) {
   reaper_.onTimer = [this](ui::Timer& timer) {
     timer.stop();
     reap();
@@ -265,8 +265,8 @@ void ShareServer::take(ShareClient& client, std::string_view bytes) {
   }
   client.reading = false;
   if (!fits && !client.gone) {
-    drop(client, "command longer than " + std::to_string(TextCommandFramer::kLongestCommand) +
-                     " bytes");
+    drop(client,
+         "command longer than " + std::to_string(TextCommandFramer::kLongestCommand) + " bytes");
   }
 }
 

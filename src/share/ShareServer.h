@@ -177,7 +177,7 @@ class ShareServer {
   ui::Timer reaper_;       // closes dropped connections outside their handlers
   ui::Timer silence_;      // looks for silent clients
   ui::Timer readDeadline_; // reads waiting for a poll that does not come go to the wire
-  StopWatch stopWatch_;
+  StopSubscription stopSubscription_;
   long long stopOnLineAtMs_ = -1;  // the last stop's bytes have left the port then
 
   // The latest two positions polled, in J2000, for the Stellarium clients and the slew's

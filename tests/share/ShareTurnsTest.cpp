@@ -21,7 +21,8 @@ class ShareTurnsTest : public ShareTest {
  protected:
   // The longest time between two polls of the position while the program runs for ms,
   // with step() called all along.
-  long long LongestPollCycle(long long ms, const std::function<void()>& step = [] {}) {
+  long long LongestPollCycle(
+      long long ms, const std::function<void()>& step = [] {}) {
     long long last = main().controllerState().LastDeclination.atMs;
     long long longest = 0;
     const long long end = backend().nowMs() + ms;
