@@ -94,9 +94,7 @@ void Application::CreateShareServer() {
   share_ = std::make_unique<ShareServer>(context_.backend, *cache_, m.controllerState(),
                                          context_.settings, *trace_, m.appearance, m.UpdateTimer,
                                          ShareFields{*m.ShareSwitch, *m.ShareStatus});
-  share_->slewToJ2000 = [this](const std::string& rightAscension, const std::string& declination) {
-    schedule_->SlewToJ2000(rightAscension, declination);
-  };
+  share_->onClientSlew = [this] { main_->alignment.DisableAdditionalAlignment(); };
   CreateAlpacaServer();
   share_->StartFromSettings();
 }

@@ -30,10 +30,6 @@ void TSchedule::GoClick() {
   SlewTo(SlewTarget{TargetRA->text(), TargetDEC->text(), "unknown"});
 }
 
-void TSchedule::SlewToJ2000(const std::string& rightAscension, const std::string& declination) {
-  SlewTo(SlewTarget{rightAscension, declination, "unknown", true});
-}
-
 void TSchedule::J20000LabelClick() {
   SetEquinoxMode(1);
 }
@@ -92,8 +88,7 @@ void TSchedule::SlewTo(SlewTarget target) {
 void TSchedule::SendSlewSequence(const SlewTarget& target) {
   slewStopCount_ = stopCount_;
   Defocus();
-  // A J2000.0 target from elsewhere is precessed without touching the window's choice.
-  const bool precess = target.j2000 || ShownEquinoxMode() == kJ2000;
+  const bool precess = ShownEquinoxMode() == kJ2000;
   if (SlewAbandoned()) return;
   // One sequence in the queue: no poll or click comes between the target and the slew,
   // and a stop withdraws what has not gone out yet.
