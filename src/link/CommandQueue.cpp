@@ -276,6 +276,7 @@ bool CommandQueue::finishIfDone(long long now,
     }
   }
   if (!done) return false;
+  result.written = r.written;
   lineFreeAtMs_ = std::max(lineFreeAtMs_, r.pauseEndMs);
   finished.emplace_back(std::move(r.entry), std::move(result));
   running_.reset();
