@@ -60,6 +60,7 @@ class Application {
   std::unique_ptr<TAlignmentForm> alignment_;
   std::unique_ptr<TCreditsForm> credits_;
   std::unique_ptr<TSchedule> schedule_;
+  std::unique_ptr<TCompareForm> compare_;
   std::unique_ptr<ShareServer> share_;
 };
 

@@ -95,11 +95,15 @@ int TCache::ReplyTimeoutMs() const {
 }
 
 std::string TCache::SendCommand(const std::string& command, bool wait) {
+  return Exchange(command, wait).reply;
+}
+
+CommandResult TCache::Exchange(const std::string& command, bool wait) {
   CommandRequest request;
   request.command = command;
   request.wantsReply = wait;
   request.replyTimeoutMs = ReplyTimeoutMs();
-  return queue_.Run(std::move(request)).reply;
+  return queue_.Run(std::move(request));
 }
 
 std::vector<CommandResult> TCache::SendSequence(const std::vector<CommandStep>& steps,
@@ -150,6 +154,7 @@ bool TCache::PutOnLine(const std::string& command) {
   if (written <= 0) return false;
   ++traffic.commands;
   traffic.bytesOut += written;
+  if (!command.empty() && command[0] == '>' && onSettingWritten) onSettingWritten(command);
   return true;
 }
 
