@@ -7,6 +7,9 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev
   xvfb xauth
+  # The desktop the window tests run on: a window manager, a notification area, and the
+  # tools that click, type and read window properties as a user's desktop does.
+  openbox trayer xdotool x11-utils
   # INDI's server, generic driver and tools: a real planetarium client of the sharing server.
   indi-bin
   # Building and checking the Debian package (scripts/package.sh).

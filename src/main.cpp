@@ -127,6 +127,7 @@ int main(int argc, char* argv[]) {
   orvane::PosixSerialDeviceFactory devices(backend, orvane::DeviceMap(settings));
   orvane::Application application(backend, settings, devices, programFolder);
   installTerminationHandlers(backend, &qtApplication);
+  if (commandLine.night) application.StartInNightVision();
   application.CreateWindows();
   if (!screenshotPath.isEmpty()) scheduleScreenshot(application, screenshotPath);
   application.Run();

@@ -11,13 +11,15 @@
 #include "dialogue/AlignmentForm.h"
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
+#include "persistence/SettingsStore.h"
 #include "schedule/Schedule.h"
 #include "text/NumberText.h"
+#include "ui/Contrast.h"
+#include "ui/FocusKeeper.h"
 
 namespace orvane {
 
 namespace {
-constexpr double kNightMinimumFactor = 0.4;
 constexpr int kBlinkSteps = 6;
 constexpr int kBlinkInterval = 200;
 }  // namespace
@@ -37,6 +39,13 @@ double BrightnessFactorOf(const std::string& entry) {
   if (cut == std::string::npos) cut = text.find('%');
   if (cut != std::string::npos) text.resize(cut);
   return StrToFloatDef(text, 0) / 100;
+}
+
+int NightFloorPercentOf(const std::optional<std::string>& setting) {
+  if (!setting) return kDefaultNightFloorPercent;
+  const long long percent = IntegerOr(*setting, kDefaultNightFloorPercent);
+  return static_cast<int>(std::clamp<long long>(percent, kLowestNightFloorPercent,
+                                                kDefaultNightFloorPercent));
 }
 
 ui::Image ColorizeImage(const ui::Image& picture, ui::Color tint, double factor) {
@@ -86,7 +95,7 @@ double Appearance::brightnessFactor() const {
 
 double Appearance::colorFactor() const {
   if (!nightVision()) return 1;
-  return std::max(brightnessFactor(), kNightMinimumFactor);
+  return std::max(brightnessFactor(), nightFloor_);
 }
 
 ui::Color Appearance::activeColor(int entry) const {
@@ -139,7 +148,12 @@ void Appearance::SetVisionMode() {
   m.DimDisplay->setFontColor(p.fieldText);
 
   Windows& w = m.windows();
-  if (w.schedule != nullptr) w.schedule->SetVisionMode(p);
+  if (w.schedule != nullptr) {
+    // Recolouring does not move the keyboard: a key that changed the scheme or the
+    // brightness in manual control leaves the focus there.
+    ui::FocusKeeper keep(*w.schedule);
+    w.schedule->SetVisionMode(p);
+  }
   if (w.compare != nullptr) w.compare->SetVisionMode(p);
   // The dialogs: frame, the window behind the frame's rounded corners, and the texts that
   // take the window's font. Their titles are drawn in the label text colour.
@@ -169,6 +183,7 @@ void Appearance::SetVisionMode() {
   applyToRegistry(p);
   applyToSheets(p);
   colorizeButtons();
+  applyToMessageBoxes(p);
 
   m.repaint();
   ui::SystemPalette system{};
@@ -294,19 +309,88 @@ void Appearance::colorizeButtons() {
   if (TSchedule* schedule = m.windows().schedule) {
     schedule->BtnExit->setPicture(ColorizeImage(m.BtnExit_Ref->picture(), tint, colorFactor()));
   }
+  // The notification area's icon in the same tint. At night it is opaque, on the frame's
+  // fill: whatever the notification area draws behind a picture with holes would show
+  // through them.
+  ui::Image trayPicture = ColorizeImage(m.BtnSchedule_Ref->picture(), tint, colorFactor());
+  if (nightVision()) {
+    const ui::Color fill = palette().frameFill;
+    for (ui::Color& pixel : trayPicture.pixels) {
+      if ((pixel & ui::Image::kTransparent) == ui::Image::kTransparent) pixel = fill;
+    }
+  }
+  m.TrayIcon.setIcon(std::move(trayPicture));
+}
+
+void Appearance::applyToMessageBoxes(const Palette& p) {
+  ui::Backend::DialogColors colors;
+  colors.background = p.frameFill;
+  colors.outline = p.framePen;
+  colors.text = ui::MostLegible(p.frameFill, {p.labelText, p.text, p.pageText, p.sheetFrameFill});
+  colors.buttonFill = p.accent;
+  colors.buttonText =
+      ui::MostLegible(p.accent, {p.labelText, p.text, p.sheetFrameFill, p.frameFill});
+  backend_.setDialogColors(colors);
 }
 
 void Appearance::VisionModeClick() {
   main_.NightVision->setTag(nightVision() ? 0 : 1);
   SetVisionMode();
+  RememberScheme();
 }
 
 void Appearance::DimDisplayChange() {
-  main_.setActiveControl(nullptr);
+  // The focus stays where it was (on the list, so that the arrow keys go on stepping),
+  // in the main window and in manual control alike.
+  ui::FocusKeeper keepMain(main_);
+  std::optional<ui::FocusKeeper> keepSchedule;
+  if (TSchedule* schedule = main_.windows().schedule) keepSchedule.emplace(*schedule);
+  RememberScheme();
   if (TCache* cache = main_.windows().cache) {
     cache->SendCommand(":SB" + std::to_string(main_.DimDisplay->itemIndex()) + "#", true);
   }
   if (nightVision()) SetVisionMode();
+}
+
+void Appearance::StepBrightness(int step) {
+  const int count = static_cast<int>(main_.DimDisplay->items().size());
+  const int index = std::clamp(main_.DimDisplay->itemIndex() + step, 0, count - 1);
+  if (index == main_.DimDisplay->itemIndex()) return;
+  main_.DimDisplay->setItemIndex(index);
+  DimDisplayChange();
+}
+
+void Appearance::ApplyRememberedScheme(SettingsStore& settings, bool forceNight) {
+  settings_ = &settings;
+  nightFloor_ = NightFloorPercentOf(settings.read(kNightFloorSetting)) / 100.0;
+  if (const std::optional<std::string> brightness = settings.read(kBrightnessSetting)) {
+    const double wanted = StrToFloatDef(*brightness, -1) / 100;
+    const auto& entries = main_.DimDisplay->items();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (std::abs(BrightnessFactorOf(entries[i]) - wanted) < 0.0005) {
+        main_.DimDisplay->setItemIndex(static_cast<int>(i));
+        brightnessRemembered_ = true;
+      }
+    }
+  }
+  const bool night = forceNight || settings.read(kNightVisionSetting).value_or("off") == "on";
+  main_.NightVision->setTag(night ? 1 : 0);
+  // The day scheme at full brightness is what the windows are built in: nothing to apply
+  // before the profile's own colours are (the start-up applies them after reading it).
+  if (night || brightnessRemembered_) {
+    SetVisionMode();
+  } else {
+    applyToMessageBoxes(palette());
+  }
+}
+
+void Appearance::RememberScheme() const {
+  if (settings_ == nullptr) return;
+  settings_->write(kNightVisionSetting, nightVision() ? "on" : "off");
+  std::string entry = main_.DimDisplay->text();
+  std::erase(entry, ' ');
+  std::erase(entry, '%');
+  if (!entry.empty()) settings_->write(kBrightnessSetting, entry);
 }
 
 void Appearance::Blink(ui::Widget& label) {
@@ -316,7 +400,10 @@ void Appearance::Blink(ui::Widget& label) {
   blinkTarget_ = &label;
   // A flat button pressed from the keyboard loses the focus while it is hidden; it gets it
   // back when the blink ends, so that the next press finds it.
-  refocusAfterBlink_ = label.focused();
+  // Also when its handler took the focus away before the blink (clearing carets) while a
+  // key was pressing it.
+  ui::Form* form = label.form();
+  refocusAfterBlink_ = label.focused() || (form != nullptr && form->keyReleasingButton() == &label);
   blinker_.setEnabled(true);
 }
 

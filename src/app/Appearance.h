@@ -7,6 +7,8 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "ui/Backend.h"
@@ -21,7 +23,20 @@ class Label;
 
 namespace orvane {
 
+class SettingsStore;
 class TMainForm;
+
+// Settings keys of the scheme and brightness chosen last, and of the deepest night.
+constexpr const char* kNightVisionSetting = "NightVision";
+constexpr const char* kBrightnessSetting = "Brightness";
+constexpr const char* kNightFloorSetting = "NightFloor";
+// The floor of the night colours: by default 40 %; an observer may set it down to 5 %.
+constexpr int kDefaultNightFloorPercent = 40;
+constexpr int kLowestNightFloorPercent = 5;
+
+// The floor the NightFloor setting asks for, in percent: its whole number between 5 and
+// 40, or 40 when it is missing or not a number.
+int NightFloorPercentOf(const std::optional<std::string>& setting);
 
 using ui::ColorTable;
 using ui::Palette;
@@ -71,6 +86,20 @@ class Appearance : public ui::ColorScheme {
   void SetVisionMode() override;
   void VisionModeClick();
   void DimDisplayChange();
+  // One brightness entry brighter (-1) or dimmer (+1), as choosing it in the list does.
+  void StepBrightness(int step);
+
+  // The dark start: the scheme and brightness chosen last and the night floor, from the
+  // settings, applied before any window shows; night vision whatever was remembered when
+  // forceNight is set. From then on every choice of scheme or brightness is remembered
+  // there.
+  void ApplyRememberedScheme(SettingsStore& settings, bool forceNight);
+  // Writes the scheme and brightness in force into the settings (when wired to them).
+  void RememberScheme() const;
+  // Whether the settings held a brightness chosen in an earlier run.
+  bool brightnessRemembered() const { return brightnessRemembered_; }
+  // The lowest factor night colours are dimmed to (0.05 to 0.4).
+  double nightFloor() const { return nightFloor_; }
   void Blink(ui::Widget& label) override;
   void FinishBlink() override;
   void Defocus() override;
@@ -92,6 +121,9 @@ class Appearance : public ui::ColorScheme {
   // Every control on a sheet's content panel, by its kind, nested panels included.
   void applyToContent(ui::Widget& parent, const Palette& p);
   void colorizeButtons();
+  // The message boxes' colours: every text in the palette colour that stands out most from
+  // what it lies on.
+  void applyToMessageBoxes(const Palette& p);
 
   ui::Backend& backend_;
   TMainForm& main_;
@@ -99,6 +131,9 @@ class Appearance : public ui::ColorScheme {
   ui::SystemPalette savedSystemColors_{};
   ui::Timer blinker_;
   ui::Widget* blinkTarget_ = nullptr;
+  double nightFloor_ = kDefaultNightFloorPercent / 100.0;
+  SettingsStore* settings_ = nullptr;
+  bool brightnessRemembered_ = false;
   bool refocusAfterBlink_ = false;
 };
 

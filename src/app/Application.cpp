@@ -13,6 +13,7 @@
 #include "schedule/Schedule.h"
 #include "share/ShareServer.h"
 #include "ui/Backend.h"
+#include "ui/FocusKeeper.h"
 
 namespace orvane {
 
@@ -70,11 +71,25 @@ void Application::CreateWindows() {
   compare_ = std::make_unique<TCompareForm>(backend, m.appearance, m.bulk, m.backups, m.sheets);
   windows_.compare = compare_.get();
   m.CompareSettings->onClick = [this](ui::Widget&) { compare_->Open(); };
-  // One key stops the mount from every window, as the stop button of manual control does.
+  // One key stops the mount from every window, as the stop button of manual control does;
+  // the focus stays where it was.
   backend.setGlobalKey(kStopKey, [this] {
+    ui::FocusKeeper keep(*schedule_);
     schedule_->StopMouseDown();
     schedule_->StopMouseUp();
   });
+  // Night vision and the brightness steps work in every window too, a dialog that opens at
+  // start-up included.
+  const ui::ShiftState ctrl{false, false, true};
+  backend.setGlobalKey(
+      kNightVisionKey, [this] { main_->appearance.VisionModeClick(); }, ctrl);
+  backend.setGlobalKey(
+      kBrighterKey, [this] { main_->appearance.StepBrightness(-1); }, ctrl);
+  backend.setGlobalKey(
+      kDimmerKey, [this] { main_->appearance.StepBrightness(1); }, ctrl);
+  // The dark start: the scheme and brightness chosen last are in force before any window
+  // of the program shows.
+  m.appearance.ApplyRememberedScheme(context_.settings, nightStart_);
   CreateShareServer();
   main_->bringToFront();
 }

@@ -24,6 +24,8 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
+  // Starts in night vision whatever was remembered (before CreateWindows).
+  void StartInNightVision() { nightStart_ = true; }
   // Creates the windows and brings the main window to the front.
   void CreateWindows();
   // Runs the message loop until the program is asked to end, then shuts down.
@@ -62,6 +64,7 @@ class Application {
   std::unique_ptr<TSchedule> schedule_;
   std::unique_ptr<TCompareForm> compare_;
   std::unique_ptr<ShareServer> share_;
+  bool nightStart_ = false;
 };
 
 }  // namespace orvane

@@ -22,6 +22,7 @@ std::string UsageText() {
          "OrvaneControl), filled with the shipped files on first start. Settings and the\n"
          "serial devices of COM1 to COM5: $XDG_CONFIG_HOME/OrvaneControl/OrvaneControl.conf.\n"
          "\n"
+         "  --night             start in night vision, whatever was chosen last\n"
          "  --screenshot FILE   save a picture of the main window as PNG once start-up\n"
          "                      has finished, print the file's path and exit\n"
          "  --help              show this text and exit\n"
@@ -44,7 +45,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       result.action = CommandLine::Action::ShowVersion;
       return result;
     }
-    if (argument == kScreenshotOption) {
+    if (argument == "--night") {
+      result.night = true;
+    } else if (argument == kScreenshotOption) {
       // A value that looks like an option is a forgotten file name, not a file.
       if (i + 1 >= arguments.size() || arguments[i + 1].empty() ||
           arguments[i + 1].front() == '-') {
@@ -54,7 +57,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (argument.rfind("--screenshot=", 0) == 0) {
       result.screenshotPath = argument.substr(argument.find('=') + 1);
       if (result.screenshotPath.empty()) return Refuse("--screenshot needs the name of a PNG file");
-    } else if (argument.rfind("--help=", 0) == 0 || argument.rfind("--version=", 0) == 0) {
+    } else if (argument.rfind("--help=", 0) == 0 || argument.rfind("--version=", 0) == 0 ||
+               argument.rfind("--night=", 0) == 0) {
       return Refuse(argument.substr(0, argument.find('=')) + " takes no value");
     } else if (!argument.empty() && argument.front() == '-') {
       return Refuse("unknown option " + argument);

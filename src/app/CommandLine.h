@@ -18,6 +18,8 @@ struct CommandLine {
   // Run: when not empty, save a picture of the main window as PNG once start-up has
   // finished, print the file's path and end the program (for tooling and tests).
   std::string screenshotPath;
+  // Run: start in night vision, whatever scheme was chosen last (--night).
+  bool night = false;
   // Refuse: what is wrong, one line without the program's name.
   std::string error;
 };

@@ -55,6 +55,7 @@ TErrorForm::TErrorForm(AppContext& context)
   OK->setText("OK");
   OK->setBounds((kWidth - 75) / 2, 150, 75, 25);
   OK->setModalResult(ui::modal::kOk);
+  setDefaultControl(OK.get());
   // Worked by feel: the keys one reaches for to dismiss a message close it.
   setKeyPreview(true);
   onKeyDown = [this](ui::Widget&, int& key, ui::ShiftState) {

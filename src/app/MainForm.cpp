@@ -20,6 +20,11 @@ constexpr int kStartupInterval = 10;
 constexpr int kDefaultUpdateInterval = 2000;
 constexpr int kTaskBarReserve = 24;
 constexpr int kZoomAttempts = 26;
+// Status strip value labels: clocks up to the position column, positions up to the
+// brightness column; one line of the strip's font.
+constexpr int kClockValueWidth = 78;
+constexpr int kPositionValueWidth = 112;
+constexpr int kValueHeight = 17;
 }  // namespace
 
 TMainForm::TMainForm(AppContext& context)
@@ -100,7 +105,7 @@ TMainForm::TMainForm(AppContext& context)
   connection.showProfilePage = [this] { sheets.Callback(*ProfileMenu); };
   sheets.makeDraggable = [this](ui::Widget& widget) { MakeDraggable(widget); };
   sheets.profileFilesChanged = [this] { profilePage.ProfileFilesChange(nullptr); };
-  connection.setOrvaneSettings = [this] { bulk.SetOrvaneSettings(); };
+  connection.setOrvaneSettings = [this] { SetOrvaneSettings(); };
   connection.showReadingsStale = [this] { polling.ShowReadingsStale(); };
   connection.onConnected = [this](bool reconnected) { bulk.ConnectionMade(reconnected); };
   bulk.SetBackups(&backups);
@@ -186,9 +191,16 @@ void TMainForm::Initialize() {
   AutoSaveMode->setItemIndex(1);
   ConnectedPort = -1;
   ControllerLevel = 1;
-  for (ui::Label* label :
-       {LocalTime.get(), ComputerTime.get(), Startime.get(), RA.get(), Dec.get()}) {
+  // The value labels change every second: opaque and of a fixed size (to the next column),
+  // so that a new text repaints that label alone and nothing of the strip around it.
+  for (ui::Label* label : {LocalTime.get(), ComputerTime.get(), UTCTime.get(), Startime.get(),
+                           RA.get(), Dec.get(), InitialAlign.get()}) {
     label->setTransparent(false);
+    label->setAutoSize(false);
+    label->setWidth(label->left() < 200   ? kClockValueWidth
+                    : label->left() < 450 ? kPositionValueWidth
+                                          : StaticControlsPanel->width() - label->left());
+    label->setHeight(kValueHeight);
   }
 }
 
@@ -332,6 +344,16 @@ void TMainForm::FrameMouseUp() {
 }
 
 void TMainForm::FormKeyDown(int& key, ui::ShiftState shift) {
+  if (shift.ctrl && !shift.alt && !shift.shift) {
+    if (key == kManualControlKey) {
+      key = 0;
+      BtnScheduleClick();
+    } else if (key == kExitKey) {
+      key = 0;
+      ExitClick();
+    }
+    return;
+  }
   if (!shift.onlyAlt()) return;
   if (key == 'P' && !ProfileMenu->font().italic) {
     sheets.Callback(*ProfileMenu);
@@ -355,9 +377,9 @@ void TMainForm::FormKeyPress(char& key) {
     return;
   }
   ui::Widget* focused = activeControl();
-  // A flat button takes Enter itself (it is pressed like a mouse button).
+  // A flat or image button takes Enter itself (it is pressed like a mouse button).
   if (focused == nullptr || focused->kind() == ui::WidgetKind::Memo ||
-      focused->kind() == ui::WidgetKind::Label) {
+      ui::DrawsOwnFocusMark(*focused) || focused->kind() == ui::WidgetKind::Label) {
     return;
   }
   if (key == ui::keys::kReturn) {
@@ -415,6 +437,8 @@ void TMainForm::BtnMinimizeClick() {
   // Without a notification area the window goes to the task bar instead, so that it can
   // always be brought back.
   if (TrayIcon.available()) {
+    // A notification area that came after the program started gets the icon now.
+    TrayIcon.setVisible(true);
     hide();
   } else {
     minimize();
@@ -456,9 +480,20 @@ void TMainForm::TrayShowManualClick() {
   BtnScheduleClick();
 }
 
+void TMainForm::SetOrvaneSettings() {
+  const int chosen = DimDisplay->itemIndex();
+  bulk.SetOrvaneSettings();
+  if (!appearance.brightnessRemembered() || shuttingDown()) return;
+  if (DimDisplay->itemIndex() != chosen && chosen >= 0) {
+    DimDisplay->setItemIndex(chosen);
+    appearance.DimDisplayChange();
+  }
+}
+
 void TMainForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
+  appearance.RememberScheme();
   StartupTimer.setTag(startup_phase::kShuttingDown);
   StartupTimer.setEnabled(false);
   UpdateTimer.setEnabled(false);

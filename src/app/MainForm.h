@@ -43,6 +43,13 @@ namespace orvane {
 
 // Menu tag of the "Profile" entry of the sheet menu.
 constexpr int kProfileMenuTag = -256;
+// Keys held with Ctrl. Night vision and the brightness steps act in every window of the
+// program (the application makes them so); manual control and exit in the main window.
+constexpr int kNightVisionKey = 'N';
+constexpr int kManualControlKey = 'M';
+constexpr int kExitKey = 'Q';
+constexpr int kBrighterKey = ui::keys::kUp;
+constexpr int kDimmerKey = ui::keys::kDown;
 
 class TMainForm : public ui::Form, public ProfileHost {
  private:
@@ -192,6 +199,11 @@ class TMainForm : public ui::Form, public ProfileHost {
   void ExitClick();
   void TrayShowMainClick();
   void TrayShowManualClick();
+  // After a controller has been detected: its settings are read (brightness among them);
+  // a brightness the observer chose before (remembered from the last run) wins over the
+  // controller's and is sent to it, so that finding the controller does not light the
+  // screen up.
+  void SetOrvaneSettings();
   void FormDestroy();
   void UpdateIntervalChange();
   // Centres the window on the desktop.

@@ -125,13 +125,15 @@ void TMainForm::BuildImageButtons() {
     (*entry.button)->setVisible(false);
     (*entry.button)->setShowHint(true);
   }
-  NightVision->setHint("Night vision");
+  // Every button is also reached with Tab and pressed with Space or Enter; the hints name
+  // the keys that work from anywhere in the window.
+  NightVision->setHint("Night vision (Ctrl+N in every window)");
   BtnCredits->setHint("Credits");
   BtnBackground->setHint("Black background");
-  BtnSchedule->setHint("Manual control and schedule");
+  BtnSchedule->setHint("Manual control and schedule (Ctrl+M)");
   BtnZoom->setHint("Switch the screen to 800 x 600");
   BtnMinimize->setHint("Minimise to the notification area");
-  BtnExit->setHint("Exit");
+  BtnExit->setHint("Exit (Ctrl+Q)");
 
   NightVision->onClick = [this](ui::Widget&) { appearance.VisionModeClick(); };
   BtnCredits->onClick = [this](ui::Widget&) { ShowCredits(); };
@@ -253,6 +255,8 @@ void TMainForm::BuildStatusStrip() {
   DimDisplay->setItems(
       {"100   %", "  53   %", "  40   %", "  27   %", "  20   %", "  13   %", "    6.6%"});
   DimDisplay->onChange = [this](ui::Widget&) { appearance.DimDisplayChange(); };
+  DimDisplay->setHint("Ctrl+Up brighter, Ctrl+Down dimmer, in every window");
+  DimDisplay->setShowHint(true);
   InitialAlignLabel = ui::MakeCaption(b, strip, "InitialAlignLabel", "Initial Alignment:", 460, 40);
   InitialAlign = ui::MakeCaption(b, strip, "InitialAlign", "", 580, 40);
   InitialAlignLabel->setVisible(false);

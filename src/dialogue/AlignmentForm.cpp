@@ -75,6 +75,10 @@ TAlignmentForm::TAlignmentForm(ui::Backend& backend, ControllerState& controller
   Add->onClick = [this](ui::Widget&) { AddClick(); };
   Proceed->onClick = [this](ui::Widget&) { ProceedClick(); };
   Quit->onClick = [this](ui::Widget&) { QuitClick(); };
+  // Enter and Escape go on without an alignment ("Proceed"); ending the program takes "Quit"
+  // itself.
+  setDefaultControl(Proceed.get());
+  setCancelControl(Proceed.get());
   RegisterStaticControls();
   hide();
 }

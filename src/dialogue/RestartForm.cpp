@@ -49,6 +49,9 @@ TRestartForm::TRestartForm(ui::Backend& backend, ControllerState& controller,
   Warm->onClick = [this](ui::Widget&) { WarmClick(); };
   Restart->onClick = [this](ui::Widget&) { RestartClick(); };
   Quit->onClick = [this](ui::Widget&) { QuitClick(); };
+  // Enter answers with a warm start, which keeps what the controller knows; Escape does
+  // nothing, as the controller waits to be told how to start.
+  setDefaultControl(Warm.get());
   for (ui::Widget* w :
        {static_cast<ui::Widget*>(Cold.get()), static_cast<ui::Widget*>(Warm.get()),
         static_cast<ui::Widget*>(Restart.get()), static_cast<ui::Widget*>(Quit.get()),

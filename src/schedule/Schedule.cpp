@@ -93,6 +93,8 @@ void TSchedule::SetVisionMode(const ui::Palette& p) {
 void TSchedule::BtnExitClick() {
   hide();
   scheme_.ResetPaletteIfNecessary();
+  // The keys go back to the main window (closed by a key, nothing else would take them).
+  if (mainWindow_.visible()) mainWindow_.bringToFront();
 }
 
 void TSchedule::FrameMouseDown(int x, int y) {
@@ -115,6 +117,13 @@ void TSchedule::FrameMouseUp() {
   Dragging = false;
   keepOnScreen(kTaskBarReserve);
   MovedByUser = true;
+}
+
+void TSchedule::FormKeyDown(int& key, ui::ShiftState shift) {
+  if (key == kCloseKey && shift.ctrl && !shift.alt && !shift.shift) {
+    key = 0;
+    BtnExitClick();
+  }
 }
 
 void TSchedule::FormKeyPress(char& key) {

@@ -39,6 +39,8 @@ constexpr int kScheduleRowHeight = 20;
 // so), and the stop button's hint that tells of it.
 constexpr int kStopKey = ui::keys::kF12;
 constexpr const char* kStopHint = "Stop all motion (F12 in every window, Esc here)";
+// The key that closes the window, with Ctrl.
+constexpr int kCloseKey = 'W';
 constexpr int kScheduleMaxGridHeight = 153;
 
 class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
@@ -112,6 +114,8 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   void FrameMouseUp();
   // Esc ends a drag, or else stops the mount; Enter in a target field slews to the target.
   void FormKeyPress(char& key);
+  // Ctrl+W closes the window (Esc keeps its meaning of stopping the mount).
+  void FormKeyDown(int& key, ui::ShiftState shift);
   void BtnExitClick();
 
   // ---- observation schedule (ScheduleGrid.cpp) ----

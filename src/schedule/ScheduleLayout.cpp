@@ -70,6 +70,8 @@ TSchedule::TSchedule(ui::Backend& backend, ui::Form& mainWindow, ui::ColorScheme
   BtnExit = std::make_unique<ui::ImageButton>(b, this, "BtnExit");
   BtnExit->setBounds(kWindowWidth - 48, 12, 32, 32);
   BtnExit->onClick = [this](ui::Widget&) { BtnExitClick(); };
+  BtnExit->setHint("Close (Ctrl+W)");
+  BtnExit->setShowHint(true);
 
   BuildManualControl();
   BuildTargeting();
@@ -81,6 +83,7 @@ TSchedule::TSchedule(ui::Backend& backend, ui::Form& mainWindow, ui::ColorScheme
     MakeDraggable(*handle);
   }
   onKeyPress = [this](ui::Widget&, char& key) { FormKeyPress(key); };
+  onKeyDown = [this](ui::Widget&, int& key, ui::ShiftState shift) { FormKeyDown(key, shift); };
   RegisterStaticControls();
   DrawControlButtons();
   hide();

@@ -4,6 +4,7 @@
 #include "link/Cache.h"
 #include "link/ProgramPhase.h"
 #include "schedule/Schedule.h"
+#include "ui/FocusKeeper.h"
 #include "schedule/SlewCommands.h"
 #include "ui/Backend.h"
 
@@ -22,6 +23,9 @@ std::string TSchedule::SendCommand(const std::string& command, bool wait) {
 }
 
 void TSchedule::GoClick() {
+  // The slew takes the focus away (no caret stays in a target field); a key that started
+  // it finds the focus where it was afterwards.
+  ui::FocusKeeper keep(*this);
   scheme_.Blink(*Go);
   SlewTo(SlewTarget{TargetRA->text(), TargetDEC->text(), "unknown"});
 }

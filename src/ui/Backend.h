@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/Types.h"
 
@@ -100,22 +101,35 @@ class Backend {
   // running the call, so that no other thread is left waiting at shutdown.
   virtual void runOnGuiThread(std::function<void()> call) = 0;
 
-  // One key that acts in every window of the program, dialogs and message boxes included,
-  // before the window and its controls see it (the key that stops the mount).
-  void setGlobalKey(int key, std::function<void()> action) {
-    globalKey_ = key;
-    globalAction_ = std::move(action);
-  }
-  // Runs the global key's action when key is that key; true when it ran.
-  bool runGlobalKey(int key) {
-    if (key == 0 || key != globalKey_ || !globalAction_) return false;
-    globalAction_();
-    return true;
-  }
+  // Keys that act in every window of the program, dialogs and message boxes included,
+  // before the window and its controls see them (the key that stops the mount, the keys of
+  // night vision and brightness). A key with the same modifiers replaces the one set
+  // before; key 0 removes them all.
+  void setGlobalKey(int key, std::function<void()> action, ShiftState modifiers = {});
+  // Runs the action of key with exactly these modifiers held; true when one ran.
+  bool runGlobalKey(int key, ShiftState shift = {});
+
+  // The colours of the program's message boxes, set with the colour scheme: the box's
+  // fill and outline, its text, and its buttons' fill and caption.
+  struct DialogColors {
+    Color background = 0x96550C;
+    Color outline = kWhite;
+    Color text = kWhite;
+    Color buttonFill = 0xEE932D;
+    Color buttonText = kBlack;
+    bool operator==(const DialogColors&) const = default;
+  };
+  virtual void setDialogColors(const DialogColors& colors) { dialogColors_ = colors; }
+  const DialogColors& dialogColors() const { return dialogColors_; }
 
  private:
-  int globalKey_ = 0;
-  std::function<void()> globalAction_;
+  struct GlobalKey {
+    int key;
+    ShiftState modifiers;
+    std::function<void()> action;
+  };
+  std::vector<GlobalKey> globalKeys_;
+  DialogColors dialogColors_;
 };
 
 }  // namespace orvane::ui

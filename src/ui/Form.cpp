@@ -27,7 +27,28 @@ void Form::setVisible(bool visible) {
   // that the handler's changes are in place when it does; the handler may hide it again.
   visible_ = true;
   raiseShow();
-  if (visible_) changed(Prop::Visible);
+  if (!visible_) return;
+  // A dialog opens with its default button focused, so that Enter answers it at once.
+  if (defaultControl_ != nullptr && defaultControl_->canFocus()) setActiveControl(defaultControl_);
+  changed(Prop::Visible);
+}
+
+void Form::setBackdrop(bool backdrop) {
+  if (backdrop == backdrop_) return;
+  backdrop_ = backdrop;
+  changed(Prop::Style);
+}
+
+bool Form::holds(const Widget* control) const {
+  if (control == nullptr) return false;
+  std::vector<const Widget*> pending{this};
+  while (!pending.empty()) {
+    const Widget* widget = pending.back();
+    pending.pop_back();
+    if (widget == control) return true;
+    for (const Widget* child : widget->children()) pending.push_back(child);
+  }
+  return false;
 }
 
 void Form::setBorderStyle(BorderStyle style) {
@@ -91,6 +112,8 @@ void Form::noteFocus(Widget* control) {
 void Form::forgetControl(Widget* control) {
   if (control == nullptr) return;
   if (control->contains(activeControl_)) activeControl_ = nullptr;
+  if (control->contains(defaultControl_)) defaultControl_ = nullptr;
+  if (control->contains(cancelControl_)) cancelControl_ = nullptr;
   if (control->contains(keyPressedButton_)) keyPressedButton_ = nullptr;
   if (control->contains(releasingButton_)) releasingButton_ = nullptr;
 }
@@ -149,7 +172,7 @@ void Form::close() {
 }
 
 bool Form::previewKeyDown(Widget& target, int key, ShiftState shift) {
-  if (backend().runGlobalKey(key)) return true;
+  if (backend().runGlobalKey(key, shift)) return true;
   if (!keyPreview_ || !onKeyDown) return false;
   onKeyDown(target, key, shift);
   return key == 0;
@@ -171,7 +194,19 @@ void Form::keyDown(Widget& target, int key, ShiftState shift) {
 }
 
 bool Form::pressFlatButton(Widget& target, int key, bool repeated) {
-  if (target.kind() != WidgetKind::Label || !static_cast<Label&>(target).flatButton()) return false;
+  if (key == keys::kEscape && cancelControl_ != nullptr && cancelControl_->canFocus()) {
+    if (repeated || keyPressedButton_ != nullptr) return true;
+    Widget& cancel = *cancelControl_;
+    if (cancel.kind() == WidgetKind::Button) {
+      cancel.click();
+      return true;
+    }
+    keyPressedButton_ = &cancel;
+    keyPressedKey_ = key;
+    cancel.mouseDown(MouseButton::Left, ShiftState{}, 0, 0);
+    return true;
+  }
+  if (!DrawsOwnFocusMark(target)) return false;
   if (key != keys::kSpace && key != keys::kReturn) return false;
   if (repeated || keyPressedButton_ != nullptr) return true;
   keyPressedButton_ = &target;

@@ -35,6 +35,11 @@ class Form : public Widget {
   // A full-screen window behind the others (the black backdrop).
   bool maximized() const { return maximized_; }
   void setMaximized(bool maximized);
+  // A backdrop: under a window manager it stays below every other window of the program,
+  // never takes the keyboard focus and has no entry in the task bar or the window switcher
+  // (a click on it leaves the windows above it where they are).
+  bool backdrop() const { return backdrop_; }
+  void setBackdrop(bool backdrop);
   const std::optional<RoundRegion>& region() const { return region_; }
   void setRegion(std::optional<RoundRegion> region);
   bool minimized() const { return minimized_; }
@@ -50,6 +55,17 @@ class Form : public Widget {
   // The form sees keys before its controls (key preview).
   bool keyPreview() const { return keyPreview_; }
   void setKeyPreview(bool preview) { keyPreview_ = preview; }
+
+  // The control that has the focus whenever the form is shown (a dialog's default button);
+  // Enter presses it when the focus is on it, as on every button.
+  Widget* defaultControl() const { return defaultControl_; }
+  void setDefaultControl(Widget* control) { defaultControl_ = control; }
+  // The control Escape presses (a dialog's way out); none by default.
+  Widget* cancelControl() const { return cancelControl_; }
+  void setCancelControl(Widget* control) { cancelControl_ = control; }
+  // Whether control still lies on this form. Safe with a pointer to a control that has
+  // been destroyed meanwhile (it is compared, never followed).
+  bool holds(const Widget* control) const;
 
   Widget* activeControl() const { return activeControl_; }
   // Moves the focus to control (or away from every control when null); the control
@@ -84,9 +100,12 @@ class Form : public Widget {
   // A key released: a flat button pressed with that key is clicked and released now, even
   // when the press moved the focus away from it, and keeps the focus for the next press.
   void keyUp(Widget& target, int key, ShiftState shift);
-  // Space or Enter on a flat button presses it as the left mouse button does. Returns
-  // whether the key was taken; a held key's repeats are taken without pressing again.
+  // Space or Enter on a flat button or an image button presses it as the left mouse button
+  // does; Escape presses the cancel control (anywhere on the form). Returns whether the
+  // key was taken; a held key's repeats are taken without pressing again.
   bool pressFlatButton(Widget& target, int key, bool repeated);
+  // The button a released key is pressing right now (while its click runs), else null.
+  Widget* keyReleasingButton() const { return releasingButton_; }
 
   void raiseShow();
   // A control is going away: the focus is dropped when it lies on or inside it.
@@ -96,10 +115,13 @@ class Form : public Widget {
   BorderStyle borderStyle_ = BorderStyle::Single;
   bool stayOnTop_ = false;
   bool maximized_ = false;
+  bool backdrop_ = false;
   bool minimized_ = false;
   bool keyPreview_ = false;
   std::optional<RoundRegion> region_;
   Widget* activeControl_ = nullptr;
+  Widget* defaultControl_ = nullptr;
+  Widget* cancelControl_ = nullptr;
   int modalResult_ = modal::kNone;
   // The flat button held down by a key, and that key.
   Widget* keyPressedButton_ = nullptr;

@@ -17,13 +17,15 @@ Widget::Widget(Backend& backend, WidgetKind kind, Widget* parent, std::string na
 }
 
 Widget::~Widget() {
-  // The peer goes first, while parent and children still exist for it to look at.
-  peer_.reset();
-  // Forgotten while the children are still attached: a focused control on this one leaves
-  // the form with it.
+  // Forgotten first, while the children are still attached: a focused control on this one
+  // leaves the form with it, before the peer goes. Hiding the peer's window part makes the
+  // toolkit move its focus on, and the form must not hand an exit event to a control whose
+  // own part is already destroyed.
   if (kind_ != WidgetKind::Form) {
     if (Form* owner = form()) owner->forgetControl(this);
   }
+  // Then the peer, while parent and children still exist for it to look at.
+  peer_.reset();
   for (Widget* child : children_) child->parent_ = nullptr;
   if (parent_ != nullptr) parent_->detachChild(this);
 }
@@ -178,10 +180,16 @@ bool Widget::canFocus() const {
     case WidgetKind::Button:
       return showing() && enabled_;
     case WidgetKind::Label:
-      return static_cast<const Label*>(this)->flatButton() && showing() && enabled_;
+    case WidgetKind::ImageButton:
+      return DrawsOwnFocusMark(*this) && showing() && enabled_;
     default:
       return false;
   }
+}
+
+bool DrawsOwnFocusMark(const Widget& widget) {
+  if (widget.kind() == WidgetKind::ImageButton) return true;
+  return widget.kind() == WidgetKind::Label && static_cast<const Label&>(widget).flatButton();
 }
 
 bool Widget::focused() const {

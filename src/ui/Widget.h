@@ -206,6 +206,10 @@ class Widget {
   void attachPeer();
 };
 
+// Flat buttons and image buttons: painted controls that take the focus, draw their own
+// focus mark and are pressed with Space or Enter.
+bool DrawsOwnFocusMark(const Widget& widget);
+
 // The backend's counterpart of a widget. The peer reads the widget's state on apply().
 class WidgetPeer {
  public:

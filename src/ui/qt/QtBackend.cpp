@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -18,6 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
+#include "ui/MessageBoxForm.h"
 #include "ui/TrayIcon.h"
 #include "ui/qt/QtButtonPeer.h"
 #include "ui/qt/QtComboPeer.h"
@@ -70,7 +70,7 @@ QtBackend::QtBackend(QApplication& application)
     QApplication::setStyle(new QtSchemeStyle);
   }
   application_.installEventFilter(router_.get());
-  router_->globalKey = [this](int key) { return runGlobalKey(key); };
+  router_->globalKey = [this](int key, ShiftState shift) { return runGlobalKey(key, shift); };
 }
 
 QtBackend::~QtBackend() {
@@ -247,41 +247,11 @@ void QtBackend::tone(int /*frequencyHz*/, int durationMs) {
 
 int QtBackend::messageBox(const std::string& text, const std::string& caption,
                           MessageButtons buttons) {
-  QMessageBox::StandardButtons choices = QMessageBox::Ok;
-  QMessageBox::StandardButton escape = QMessageBox::Ok;
-  int unanswered = modal::kOk;
-  if (buttons == MessageButtons::OkCancel) {
-    choices = QMessageBox::Ok | QMessageBox::Cancel;
-    escape = QMessageBox::Cancel;
-    unanswered = modal::kCancel;
-  } else if (buttons == MessageButtons::YesNo) {
-    choices = QMessageBox::Yes | QMessageBox::No;
-    escape = QMessageBox::No;
-    unanswered = modal::kNo;
-  }
-  if (terminated_) return unanswered;
-  QMessageBox box(QMessageBox::NoIcon, toQString(caption), toQString(text), choices,
-                  QApplication::activeWindow());
-  box.setEscapeButton(escape);
-  // A message box is drawn in the button colours, as the system draws its dialogs, so that
-  // it follows the colour scheme.
-  QPalette colors = box.palette();
-  colors.setColor(QPalette::Window, colors.color(QPalette::Active, QPalette::Button));
-  colors.setColor(QPalette::WindowText, colors.color(QPalette::Active, QPalette::ButtonText));
-  box.setPalette(colors);
-  box.exec();
-  switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Ok:
-      return modal::kOk;
-    case QMessageBox::Cancel:
-      return modal::kCancel;
-    case QMessageBox::Yes:
-      return modal::kYes;
-    case QMessageBox::No:
-      return modal::kNo;
-    default:
-      return unanswered;
-  }
+  // The program's own box: borderless (no title bar of the window manager's, which would
+  // not follow the colour scheme) and in the scheme's message-box colours.
+  MessageBoxForm box(*this, text, caption, buttons);
+  if (terminated_) return box.escapeResult();
+  return box.ask();
 }
 
 int QtBackend::showModal(Form& form) {

@@ -58,7 +58,7 @@ bool isFirstReceiver(QWidget* receiver) {
 Widget& keyTargetOf(QtWidgetPeer& peer, Form& form) {
   Widget& target = peer.widget();
   Widget* active = form.activeControl();
-  if (&target == &form && active != nullptr && active->kind() == WidgetKind::Label) return *active;
+  if (&target == &form && active != nullptr && DrawsOwnFocusMark(*active)) return *active;
   return target;
 }
 
@@ -137,6 +137,15 @@ bool QtEventRouter::mouseEvent(QWidget* receiver, QtWidgetPeer& peer, QMouseEven
   switch (event.type()) {
     case QEvent::MouseButtonPress:
       if (*button == MouseButton::Left) peer.setLeftPressed(true);
+      // The focus follows the click, also the click that activates the window (after a
+      // dialog closed): Qt then reports the focus as the window's activation, which would
+      // hand it back to the control focused before.
+      if (!owns && widget.canFocus() && !DrawsOwnFocusMark(widget)) {
+        if (Form* form = widget.form(); form != nullptr && form->activeControl() != &widget) {
+          form->noteFocus(&widget);
+          if (!alive) return true;
+        }
+      }
       widget.mouseDown(*button, shift, at.x(), at.y());
       break;
     case QEvent::MouseButtonDblClick:
@@ -164,7 +173,7 @@ bool QtEventRouter::keyPress(QWidget* receiver, QKeyEvent& event) {
   QtWidgetPeer* peer = owningPeer(receiver);
   if (peer == nullptr) {
     const int code = keyCodeOf(event);
-    return globalKey && !event.isAutoRepeat() && globalKey(code);
+    return globalKey && !event.isAutoRepeat() && globalKey(code, shiftStateOf(event.modifiers()));
   }
   Form* form = peer->widget().form();
   if (form == nullptr) return false;

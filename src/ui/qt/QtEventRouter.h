@@ -14,6 +14,8 @@
 #include <QObject>
 #include <functional>
 
+#include "ui/Types.h"
+
 class QKeyEvent;
 class QMouseEvent;
 class QFocusEvent;
@@ -38,7 +40,7 @@ class QtEventRouter : public QObject {
 
   // The program's global key, for windows that are not the program's own (message boxes);
   // true when the key was it and has acted.
-  std::function<bool(int key)> globalKey;
+  std::function<bool(int key, ShiftState shift)> globalKey;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,6 +8,7 @@
 
 #include "ui/Form.h"
 #include "ui/qt/QtConvert.h"
+#include "ui/qt/QtDesktopWindowType.h"
 #include "ui/qt/QtFormWindow.h"
 
 namespace orvane::ui {
@@ -75,8 +76,8 @@ void QtFormPeer::applyOwn(Prop prop) {
       applyFocus();
       break;
     case Prop::Order:
-      // Brought to the front: the window also takes the keys.
-      if (!form_.maximized()) bringForward();
+      // Brought to the front: the window also takes the keys. A backdrop stays below.
+      if (!form_.maximized() && !form_.backdrop()) bringForward();
       break;
     default:
       break;
@@ -97,6 +98,13 @@ void QtFormPeer::applyFlags() {
       break;
   }
   if (form_.stayOnTop()) flags |= Qt::WindowStaysOnTopHint;
+  if (form_.backdrop()) {
+    // Below the program's windows, never focused, in no task bar or window switcher: the
+    // window manager treats it as the desktop, which lies under every window and is not
+    // raised by a click.
+    flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus;
+  }
+  window_->setAttribute(Qt::WA_ShowWithoutActivating, form_.backdrop());
   if (window_->windowFlags() == flags) return;
   // Changing the flags hides the window; show it again as the form says.
   window_->setWindowFlags(flags);
@@ -135,6 +143,7 @@ void QtFormPeer::applyVisibility() {
     if (modalLoop_) modalLoop_->quit();
     return;
   }
+  if (form_.backdrop() && !window_->isVisible()) MarkAsDesktopWindow(window_);
   if (form_.minimized()) {
     window_->showMinimized();
   } else if (window_->isMinimized()) {
@@ -148,7 +157,7 @@ void QtFormPeer::applyFocus() {
   Widget* active = form_.activeControl();
   // A flat button draws its own focus mark and leaves the keys to the window, which hands
   // them to it (it must not lose the Qt focus while it blinks).
-  const bool ownMark = active != nullptr && active->kind() == WidgetKind::Label;
+  const bool ownMark = active != nullptr && DrawsOwnFocusMark(*active);
   if (QWidget* target = active != nullptr && !ownMark ? QtWidgetPeer::qwidgetOf(active) : nullptr) {
     target->setFocus(Qt::OtherFocusReason);
     return;

@@ -35,6 +35,13 @@ void QtPaintedPeer::applyOwn(Prop prop) {
       painted_->update();
       break;
     case Prop::Color:
+      // A panel and an opaque label paint every pixel of their own: Qt need not paint what
+      // lies beneath them when they change (a clock label repaints itself alone).
+      painted_->setAttribute(Qt::WA_OpaquePaintEvent,
+                             widget().kind() == WidgetKind::Panel ||
+                                 (widget().kind() == WidgetKind::Label && !widget().transparent()));
+      painted_->update();
+      break;
     case Prop::Focus:
       painted_->update();
       break;

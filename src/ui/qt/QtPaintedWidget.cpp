@@ -19,7 +19,37 @@ QtPaintedWidget::QtPaintedWidget(Widget& source, QWidget* parent)
 
 void QtPaintedWidget::setPicture(QImage picture) {
   picture_ = std::move(picture);
+  brightest_ = QColor(Qt::black);
+  int brightestLevel = -1;
+  const QImage pixels = picture_.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < pixels.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+    for (int x = 0; x < pixels.width(); ++x) {
+      if (qAlpha(line[x]) == 0) continue;
+      const int level = qRed(line[x]) + qGreen(line[x]) + qBlue(line[x]);
+      if (level > brightestLevel) {
+        brightestLevel = level;
+        brightest_ = QColor::fromRgb(line[x]);
+      }
+    }
+  }
   update();
+}
+
+void QtPaintedWidget::paintFocusMark(QPainter& painter, const QColor& color, int inset) {
+  // Two pixels wide and dashed: it reads as a mark, not as the button's own outline, and
+  // stays visible on every fill; it adds no colour of its own.
+  QPen mark(color);
+  mark.setWidth(kFocusMarkWidth);
+  mark.setStyle(Qt::DashLine);
+  mark.setCapStyle(Qt::FlatCap);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(mark);
+  painter.setBrush(Qt::NoBrush);
+  const int half = kFocusMarkWidth / 2;
+  painter.drawRect(rect().adjusted(inset + half, inset + half, -inset - half, -inset - half));
+  painter.restore();
 }
 
 void QtPaintedWidget::paintEvent(QPaintEvent* /*event*/) {
@@ -37,6 +67,9 @@ void QtPaintedWidget::paintEvent(QPaintEvent* /*event*/) {
       break;
     case WidgetKind::ImageButton:
       if (!picture_.isNull()) painter.drawImage(QPoint(0, 0), picture_);
+      // The ring round a focused picture takes its brightest colour, the tint it is drawn
+      // in, which stands out from what the picture lies on as the picture itself does.
+      if (source_->focused()) paintFocusMark(painter, brightest_, 0);
       break;
     default:
       break;
@@ -77,14 +110,9 @@ void QtPaintedWidget::paintLabel(QPainter& painter) {
   painter.setPen(toQColor(label.font().color));
   painter.drawText(rect(), flags, toQString(label.text()));
   if (label.flatButton() && label.focused()) {
-    // The focus mark: a dotted frame inside the button, in the caption's colour, so that it
-    // shows in every scheme and adds no colour of its own.
-    QPen mark(toQColor(label.font().color));
-    mark.setStyle(Qt::DotLine);
-    painter.setPen(mark);
-    painter.setBrush(Qt::NoBrush);
-    const int inset = height() >= 20 ? 3 : 0;
-    painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
+    // The focus mark inside the button, clear of its outline, in the caption's colour: it
+    // stands out from the button's fill as the caption does.
+    paintFocusMark(painter, toQColor(label.font().color), height() >= 20 ? 3 : 0);
   }
 }
 

@@ -4,6 +4,7 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
 
@@ -26,9 +27,13 @@ class QtPaintedWidget : public QWidget {
   void paintPanel(class QPainter& painter);
   void paintLabel(QPainter& painter);
   void paintShape(QPainter& painter);
+  void paintFocusMark(QPainter& painter, const QColor& color, int inset);
 
+  static constexpr int kFocusMarkWidth = 2;
   Widget* source_;
   QImage picture_;
+  // The brightest pixel of the picture: the colour of an image button's focus mark.
+  QColor brightest_;
 };
 
 }  // namespace orvane::ui

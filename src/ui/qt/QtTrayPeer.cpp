@@ -23,7 +23,8 @@ QIcon fallbackIcon() {
 
 }  // namespace
 
-QtTrayPeer::QtTrayPeer(TrayIcon& tray) : tray_(tray), icon_(new QSystemTrayIcon) {
+QtTrayPeer::QtTrayPeer(TrayIcon& tray)
+    : tray_(tray), icon_(new QSystemTrayIcon(QCoreApplication::instance())) {
   QObject::connect(icon_, &QSystemTrayIcon::activated, icon_,
                    [this](QSystemTrayIcon::ActivationReason reason) {
                      switch (reason) {
