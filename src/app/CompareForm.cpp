@@ -195,6 +195,10 @@ void TCompareForm::ReadClick() {
 void TCompareForm::fill() {
   const int count = static_cast<int>(rows_.size());
   Differences->setRowCount(count + 1);
+  // A grid keeps one row below its heading: without differences it stands empty.
+  if (count == 0) {
+    for (int col = 0; col < Differences->colCount(); ++col) Differences->setCell(col, 1, "");
+  }
   for (int i = 0; i < count; ++i) {
     const ComparedSetting& row = rows_[static_cast<size_t>(i)];
     Differences->setCell(0, i + 1, row.sheet);

@@ -93,7 +93,10 @@ void Sheets::ApplyReadValue(long long number, const std::string& text) {
   }
   // Quietly: the controller holds the value, nothing goes back to it.
   SetControlValue(nullptr, number, true, text, true);
-  for (auto& [control, edited] : kept) control->setText(edited);
+  for (auto& [control, edited] : kept) {
+    known_.NoteHeld(*control, control->text());
+    control->setText(edited);
+  }
   for (ui::Widget* control : controls) {
     const bool edited = std::any_of(kept.begin(), kept.end(),
                                     [&](const auto& entry) { return entry.first == control; });

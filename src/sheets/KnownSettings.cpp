@@ -51,6 +51,11 @@ void KnownSettings::MarkUnknown(ui::Widget& control, const std::string& why) {
   show(control, it->second);
 }
 
+void KnownSettings::NoteHeld(const ui::Widget& control, const std::string& value) {
+  auto it = entries_.find(&control);
+  if (it != entries_.end()) it->second.controllerValue = value;
+}
+
 void KnownSettings::Compare(ui::Widget& control, const std::string& value) {
   auto it = entries_.find(&control);
   if (it == entries_.end()) return;
@@ -110,6 +115,7 @@ void KnownSettings::show(ui::Widget& control, Entry& entry) {
     mark->setAutoSize(false);
     mark->setTransparent(true);
     mark->setAlignment(ui::HorizontalAlign::Center);
+    mark->setVerticalCenter(true);
     ui::Font font = control.parent()->font();
     font.pointSize = kMarkPointSize;
     font.bold = true;

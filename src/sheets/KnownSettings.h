@@ -43,6 +43,9 @@ class KnownSettings {
   void MarkPending(ui::Widget& control, const std::string& why);
   // The controller may hold something else than the control shows.
   void MarkUnknown(ui::Widget& control, const std::string& why);
+  // The controller holds value; what the control shows stays as it stands (an edit on its
+  // way keeps its mark).
+  void NoteHeld(const ui::Widget& control, const std::string& value);
   // The controller was found to hold value: confirmed when the control shows just that,
   // otherwise unknown with a hint naming the controller's value.
   void Compare(ui::Widget& control, const std::string& value);

@@ -101,11 +101,13 @@ class BulkTransactionTest : public DialogueTest {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   // The line drops as the controller receives command (plugged in again after replugMs).
-  void unplugOn(const std::string& command, double replugMs) {
-    controller().setCommandObserver([this, command, replugMs, armed = true](
+  void unplugOn(const std::string& command, double replugMs,
+                std::function<void()> atDrop = nullptr) {
+    controller().setCommandObserver([this, command, replugMs, atDrop, armed = true](
                                         const std::string& received) mutable {
       if (!armed || received.rfind(command, 0) != 0) return;
       armed = false;
+      if (atDrop) atDrop();
       controller().options().unplugAtMs = static_cast<double>(backend().nowMs()) + 1;
       controller().options().replugAfterMs = replugMs;
     });
@@ -195,11 +197,21 @@ TEST_F(BulkTransactionTest, TimeZoneTimeAndDateLostToAnUnplugAreSentOnceTheLinkI
   main().ReceiveAll->click();
   Commit(wormTeeth(), "300");
   backend().advance(2500);
-  unplugOn(":GG#", 3000);
+  std::string timeAtDrop;
+  unplugOn(":GG#", 3000, [&] { timeAtDrop = localTime().text(); });
   mark();
   main().SendAll->click();
   EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Status: All settings sent");
   EXPECT_GE(countPrefix(":SL"), 1);
+  // The time sent once the link was back is the controller's time then, not the time at
+  // which the link went.
+  auto seconds = [](const std::string& clock) {
+    return std::stoi(clock.substr(0, 2)) * 3600 + std::stoi(clock.substr(3, 2)) * 60 +
+           std::stoi(clock.substr(6, 2));
+  };
+  const Commands commands = all();
+  const std::string sentTime = commands[static_cast<size_t>(lastAt(":SL"))].substr(3, 8);
+  EXPECT_GE(seconds(sentTime) - seconds(timeAtDrop), 2) << sentTime << " " << timeAtDrop;
   EXPECT_GE(countPrefix(":SC"), 1);
   EXPECT_EQ(controller().setting(201), "300");
   for (ui::Widget* control : {static_cast<ui::Widget*>(&localTime()),
