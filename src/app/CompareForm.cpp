@@ -1,5 +1,7 @@
 #include "app/CompareForm.h"
 
+#include <iterator>
+
 #include "persistence/SettingsBackups.h"
 #include "sheets/Sheets.h"
 #include "ui/Backend.h"
@@ -63,6 +65,8 @@ TCompareForm::TCompareForm(ui::Backend& backend, ui::ColorScheme& scheme, BulkSe
   Differences->setCell(3, 0, "In the controller");
   Differences->setBounds(20, 66, kWidth - 40, 12 * kRowHeight + 3);
   Differences->setTabOrder(0);
+  selectionBackground_ = Differences->selectionColor();
+  selectionText_ = Differences->selectionFontColor();
 
   int order = 1;
   auto button = [&](std::unique_ptr<ui::Shape>& shape, std::unique_ptr<ui::Label>& label,
@@ -143,7 +147,18 @@ void TCompareForm::SetVisionMode(const ui::Palette& p) {
   gridFont.color = p.fieldText;
   Differences->setFont(gridFont);
   // The chosen row stands out in both schemes, drawn like a pressed button.
-  Differences->setSelectionColors(p.text, p.sheetFrameFill);
+  selectionBackground_ = p.text;
+  selectionText_ = p.sheetFrameFill;
+  showSelection(!rows_.empty());
+}
+
+void TCompareForm::showSelection(bool shown) {
+  // The empty row a list without differences keeps is no choice: it is not highlighted.
+  if (shown) {
+    Differences->setSelectionColors(selectionBackground_, selectionText_);
+  } else {
+    Differences->setSelectionColors(Differences->color(), Differences->font().color);
+  }
 }
 
 void TCompareForm::Open() {
@@ -160,7 +175,7 @@ void TCompareForm::say(const std::string& status) {
 
 void TCompareForm::listBackups() {
   const std::string chosen = Backups->text();
-  Backups->setItems(backups_.List());
+  Backups->setItems(backups_.ListOfLoadedProfile());
   const int index = Backups->indexOf(chosen);
   Backups->setItemIndex(index >= 0 ? index : (Backups->items().empty() ? -1 : 0));
 }
@@ -199,6 +214,7 @@ void TCompareForm::fill() {
   if (count == 0) {
     for (int col = 0; col < Differences->colCount(); ++col) Differences->setCell(col, 1, "");
   }
+  showSelection(count > 0);
   for (int i = 0; i < count; ++i) {
     const ComparedSetting& row = rows_[static_cast<size_t>(i)];
     Differences->setCell(0, i + 1, row.sheet);
@@ -247,7 +263,10 @@ void TCompareForm::SendClick() {
   const int index = chosen();
   if (index < 0 || !stillValid()) return;
   const ComparedSetting row = rows_[static_cast<size_t>(index)];
-  bulk_.SendSheetValue(row);
+  if (!bulk_.SendSheetValue(row)) {
+    say("Status: No controller connected");
+    return;
+  }
   if (!stillValid()) return;
   remove(index);
   say("Status: " + row.label + " sent to the controller");
@@ -271,14 +290,23 @@ void TCompareForm::TakeAllClick() {
 
 void TCompareForm::SendAllClick() {
   if (!stillValid()) return;
-  const std::vector<ComparedSetting> sending = std::move(rows_);
+  std::vector<ComparedSetting> sending = std::move(rows_);
   rows_.clear();
   fill();
-  for (const ComparedSetting& row : sending) {
+  size_t sent = 0;
+  for (; sent < sending.size(); ++sent) {
     if (!stillValid()) return;
-    bulk_.SendSheetValue(row);
+    if (!bulk_.SendSheetValue(sending[sent])) break;
   }
-  say("Status: " + std::to_string(sending.size()) + " values sent to the controller");
+  if (sent < sending.size()) {
+    // The link went: what was not sent stays listed.
+    rows_.assign(std::make_move_iterator(sending.begin() + static_cast<long>(sent)),
+                 std::make_move_iterator(sending.end()));
+    fill();
+    say("Status: " + std::to_string(sent) + " values sent, no controller connected");
+    return;
+  }
+  say("Status: " + std::to_string(sent) + " values sent to the controller");
 }
 
 void TCompareForm::RestoreClick() {

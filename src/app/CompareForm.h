@@ -65,12 +65,15 @@ class TCompareForm : public ui::Form {
   void remove(int index);
   bool stillValid();
   void say(const std::string& status);
+  void showSelection(bool shown);
 
   ui::ColorScheme& scheme_;
   BulkSettings& bulk_;
   SettingsBackups& backups_;
   const Sheets& sheets_;
   std::vector<ComparedSetting> rows_;
+  ui::Color selectionBackground_ = ui::kBlack;
+  ui::Color selectionText_ = ui::kWhite;
   // Tries the read again once a command running now is done.
   ui::Timer retry_;
   unsigned long removals_ = 0;

@@ -428,18 +428,30 @@ void BulkSettings::TakeControllerValue(const ComparedSetting& setting) {
   sheets_.ApplyReadValue(setting.number, setting.value);
 }
 
-void BulkSettings::SendSheetValue(const ComparedSetting& setting) {
-  if (setting.control == nullptr || !linkUp()) return;
+bool BulkSettings::SendSheetValue(const ComparedSetting& setting) {
+  if (setting.control == nullptr || !linkUp()) return false;
   if (!backedUp_ && readComplete_ && connectionsAtRead_ == connections_) {
     // The first write after a complete comparison: what the controller held is kept first.
     storeBackup();
   }
   sheets_.SendValue(*setting.control);
+  return true;
 }
 
 bool BulkSettings::RestoreBackup(const std::filesystem::path& file, std::string& status) {
   if (!linkUp() || cache_ == nullptr) {
     status = "Status: No controller connected";
+    return false;
+  }
+  if (Busy()) {
+    // A receive running would overwrite the backup's values with what it reads before
+    // they are sent.
+    status = "Status: Another transfer is running";
+    return false;
+  }
+  if (backups_ != nullptr && !backups_->OfLoadedProfile(file.filename().string())) {
+    // Another profile's numbers may name other settings on these sheets.
+    status = "Status: The backup is of another profile";
     return false;
   }
   std::string text;

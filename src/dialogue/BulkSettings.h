@@ -103,9 +103,10 @@ class BulkSettings {
   // Puts a compared setting's controller value on the sheet (nothing is sent).
   void TakeControllerValue(const ComparedSetting& setting);
   // Sends a compared setting's sheet value (a backup of the controller's settings first,
-  // when none was stored since the comparison).
-  void SendSheetValue(const ComparedSetting& setting);
-  // Puts a backup's values on the sheets and sends them; false (with status) when it cannot.
+  // when none was stored since the comparison); false when no controller is connected.
+  bool SendSheetValue(const ComparedSetting& setting);
+  // Puts a backup's values on the sheets and sends them; false (with status) when it cannot
+  // (no controller, an unreadable file, or a backup of another profile than the loaded one).
   bool RestoreBackup(const std::filesystem::path& file, std::string& status);
 
   // A controller was found: reconnected, the lost link's controller again; otherwise a

@@ -38,13 +38,18 @@ std::string StampOf(const std::string& name) {
 
 }  // namespace
 
-std::string BackupFileName(const std::string& loadedProfile, const ui::DateTime& taken) {
+std::string BackupProfileOf(const std::string& loadedProfile) {
   std::string name = std::filesystem::path(loadedProfile).filename().string();
   if (name.size() >= kEnding.size() &&
       ui::EqualIgnoringCase(std::string_view(name).substr(name.size() - kEnding.size()), kEnding)) {
     name.resize(name.size() - kEnding.size());
   }
   if (name.empty()) name = kUnnamed;
+  return name;
+}
+
+std::string BackupFileName(const std::string& loadedProfile, const ui::DateTime& taken) {
+  const std::string name = BackupProfileOf(loadedProfile);
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, " %04d-%02d-%02d %02d-%02d-%02d", taken.year % 10000,
                 taken.month % 100, taken.day % 100, taken.hour % 100, taken.minute % 100,
@@ -103,6 +108,17 @@ std::vector<std::string> SettingsBackups::List() const {
     return StampOf(a) > StampOf(b);
   });
   return names;
+}
+
+std::vector<std::string> SettingsBackups::ListOfLoadedProfile() const {
+  const std::string profile = BackupProfileOf(document_.LoadedProfile);
+  std::vector<std::string> names = List();
+  std::erase_if(names, [&](const std::string& name) { return BackupProfileName(name) != profile; });
+  return names;
+}
+
+bool SettingsBackups::OfLoadedProfile(const std::string& name) const {
+  return BackupProfileName(name) == BackupProfileOf(document_.LoadedProfile);
 }
 
 void SettingsBackups::pruneOlderThanNewest(const std::string& profileName) const {

@@ -23,6 +23,9 @@ namespace orvane {
 
 class Sheets;
 
+// The profile name backups of the loaded profile carry: the loaded profile's file name
+// without its folder and ending, "Profile" when none is loaded.
+std::string BackupProfileOf(const std::string& loadedProfile);
 // "<profile name> <yyyy-mm-dd hh-mm-ss>.ocf"; the profile name is the loaded profile's
 // file name without its folder and ending, "Profile" when none is loaded.
 std::string BackupFileName(const std::string& loadedProfile, const ui::DateTime& taken);
@@ -45,6 +48,10 @@ class SettingsBackups {
   std::optional<std::filesystem::path> Store(const ui::DateTime& taken);
   // The file names of every backup, newest first.
   std::vector<std::string> List() const;
+  // The backups of the loaded profile, newest first: only they name the controls of the
+  // sheets shown now by their numbers.
+  std::vector<std::string> ListOfLoadedProfile() const;
+  bool OfLoadedProfile(const std::string& name) const;
 
  private:
   void pruneOlderThanNewest(const std::string& profileName) const;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/CompareForm.h"
+#include "dialogue/CommandText.h"
 #include "dialogue/DialogueTestSupport.h"
 #include "persistence/SettingsBackups.h"
+#include "transfer/TextFile.h"
 
 namespace orvane::testing {
 namespace {
@@ -148,6 +150,66 @@ TEST_F(CompareFormTest, WithoutAControllerTheWindowSaysSo) {
   EXPECT_TRUE(compare().rows().empty());
   std::string status;
   EXPECT_FALSE(main().bulk.RestoreBackup(main().backups.Folder() / "none.ocf", status));
+}
+
+TEST_F(CompareFormTest, WhatCannotBeSentOrRestoredIsSaidAndStaysListed) {
+  // The line goes while the differences are listed: a send says it went nowhere and the
+  // rows stay for when it is back.
+  main().CompareSettings->click();
+  ASSERT_EQ(labels(), (std::vector<std::string>{"Tracking Rate", "RA Worm Teeth", "Slew Speed"}));
+  controller().setCommandObserver([this, armed = true](const std::string&) mutable {
+    if (!armed) return;
+    armed = false;
+    controller().options().unplugAtMs = static_cast<double>(backend().nowMs()) + 1;
+    controller().options().replugAfterMs = 3000;
+  });
+  main().UpdateTimer.start();
+  ASSERT_TRUE(backend().runUntil([&] { return main().ConnectedPort <= 0; }, 20000));
+  choose("Slew Speed");
+  compare().Send->click();
+  EXPECT_EQ(compare().Status->text(), "Status: No controller connected");
+  Press(*compare().SendAll);
+  EXPECT_EQ(compare().Status->text(), "Status: 0 values sent, no controller connected");
+  EXPECT_EQ(labels(), (std::vector<std::string>{"Tracking Rate", "RA Worm Teeth", "Slew Speed"}));
+  EXPECT_EQ(controller().setting(120), "3");
+  controller().setCommandObserver(nullptr);
+  ASSERT_TRUE(backend().runUntil([&] { return main().ConnectedPort == 1; }, 30000));
+  main().UpdateTimer.stop();
+  compare().CloseClick();
+
+  // Only the loaded profile's backups are offered: another profile's numbers may name
+  // other settings on these sheets, and its backup is refused.
+  main().ReceiveAll->click();
+  ASSERT_EQ(main().backups.List().size(), 1u);
+  const std::filesystem::path folder = main().backups.Folder();
+  std::string other;
+  ASSERT_EQ(ReadTextFile(folder / main().backups.List()[0], other), FileReadResult::Read);
+  const size_t at = other.find("Value 201=\"180\"");
+  ASSERT_NE(at, std::string::npos);
+  other.replace(at, 15, "Value 201=\"555\"");
+  WriteFile(folder / "Other 2030-01-01 00-00-00.ocf", other);
+  main().CompareSettings->click();
+  EXPECT_EQ(compare().Backups->items().size(), 1u);
+  EXPECT_EQ(compare().Backups->items()[0].rfind("Dialogue ", 0), 0u);
+  std::string status;
+  EXPECT_FALSE(main().bulk.RestoreBackup(folder / "Other 2030-01-01 00-00-00.ocf", status));
+  EXPECT_EQ(status, "Status: The backup is of another profile");
+  // Nor while a receive runs: what it reads would replace the backup's values before
+  // they went out.
+  std::string during;
+  bool restored = true;
+  controller().setCommandObserver([&, armed = true](const std::string& command) mutable {
+    if (!armed || command.rfind(NativeReadCommand("120"), 0) != 0) return;
+    armed = false;
+    restored = main().bulk.RestoreBackup(folder / main().backups.List().back(), during);
+  });
+  main().ReceiveAll->click();
+  controller().setCommandObserver(nullptr);
+  EXPECT_FALSE(restored);
+  EXPECT_EQ(during, "Status: Another transfer is running");
+  backend().advance(2500);
+  EXPECT_EQ(controller().setting(201), "180");
+  EXPECT_EQ(field(0, 0).text(), "180");
 }
 
 TEST_F(CompareFormTest, DrawnInTheNightColours) {
