@@ -208,7 +208,10 @@ void TMainForm::StartUp() {
   if (windows().schedule == nullptr) return;
   StartupTimer.setEnabled(false);
   if (StartupTimer.tag() == startup_phase::kBeforeStart) {
-    if (!reader.ReadIniFile(profilePage.IdentifyLastLoadedProfile())) appearance.SetVisionMode();
+    const std::string profile = startChoices.profile.empty()
+                                    ? profilePage.IdentifyLastLoadedProfile()
+                                    : startChoices.profile;
+    if (!reader.ReadIniFile(profile)) appearance.SetVisionMode();
     CenterOnScreen();
     show();
     repaint();
@@ -218,6 +221,7 @@ void TMainForm::StartUp() {
   }
   if (shuttingDown()) return;
   FadeInMenus();
+  if (startChoices.portEntry >= 0) SerialPort->setItemIndex(startChoices.portEntry);
   connection.SerialPortSelect(&StartupTimer);
   GrowStatusStrip();
 }
