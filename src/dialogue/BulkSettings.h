@@ -106,7 +106,8 @@ class BulkSettings {
   // when none was stored since the comparison); false when no controller is connected.
   bool SendSheetValue(const ComparedSetting& setting);
   // Puts a backup's values on the sheets and sends them; false (with status) when it cannot
-  // (no controller, an unreadable file, or a backup of another profile than the loaded one).
+  // (no controller, another transfer running, an unreadable file, or a backup of another
+  // profile than the loaded one).
   bool RestoreBackup(const std::filesystem::path& file, std::string& status);
 
   // A controller was found: reconnected, the lost link's controller again; otherwise a
