@@ -49,6 +49,7 @@ TMainForm::TMainForm(AppContext& context)
                                    *CacheDelay},
              sheets),
       profilePage(
+          context.backend,
           ProfilePageFields{*ProfileFiles, *CurrentProfileStatus, *LoadProfile, *LoadProfileShape,
                             *ReloadProfile, *ReloadProfileShape, *SaveProfile, *SaveProfileShape,
                             *DeleteProfile, *DeleteProfileShape},
@@ -187,6 +188,7 @@ void TMainForm::Initialize() {
   setBounds(left(), top(), 800, 600);
   sheets.RemoveAllComponents();
   DimDisplay->setItemIndex(0);
+  profilePage.RemoveInterruptedSaves();
   profilePage.ProfilesChange();
   AutoSaveMode->setItemIndex(1);
   ConnectedPort = -1;
@@ -502,10 +504,7 @@ void TMainForm::FormDestroy() {
   StartupTimer.setEnabled(false);
   UpdateTimer.setEnabled(false);
   profilePage.SaveLoadedProfileToRegistry();
-  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty()) {
-    ProfileFiles->setText(LoadedProfile);
-    profilePage.SaveProfileClick();
-  }
+  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty()) profilePage.AutoSaveAtExit();
   sheets.RemoveAllComponents();
   appearance.ResetPalette();
 }

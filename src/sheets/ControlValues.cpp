@@ -21,6 +21,9 @@ void Sheets::SetControlValue(ui::Widget* excluded, long long number, bool quiet,
       ui::ComboBox& list = *sheets_[s]->lists[i];
       if (list.tag() != listTag || &list == excluded) continue;
       list.setItemIndex(OptionIndexFor(list, number, text));
+      // No option chosen: an editable list shows no name either, rather than one it no
+      // longer stands for (an object database would offer to replace that entry).
+      if (list.itemIndex() < 0 && list.editable()) list.setText("");
       if (!quiet) Callback(list);
       if (s >= sheets_.size()) return;
     }
