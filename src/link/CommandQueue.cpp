@@ -317,6 +317,7 @@ bool CommandQueue::finishIfDone(long long now,
     }
   }
   if (!done) return false;
+  result.written = r.written;
   lineFreeAtMs_ = std::max(lineFreeAtMs_, r.pauseEndMs);
   // The program's caller may follow with its next command of the same operation: the
   // line stays the program's for that moment.

@@ -85,6 +85,8 @@ enum class CommandOutcome {
 struct CommandResult {
   std::string reply;
   CommandOutcome outcome = CommandOutcome::Cancelled;
+  // The command went onto the line (a reply may still be missing).
+  bool written = false;
 };
 
 struct CommandRequest {

@@ -68,6 +68,8 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   // ---- manual targeting ----
   std::unique_ptr<ui::Label> CurrentRALabel, CurrentDECLabel;
   std::unique_ptr<ui::Label> CurrentRA, CurrentDEC;
+  // Says when a slew could not go out (the link was lost); empty otherwise.
+  std::unique_ptr<ui::Label> SlewStatus;
   std::unique_ptr<ui::Label> TargetRALabel, TargetDECLabel;
   std::unique_ptr<ui::MaskEdit> TargetRA, TargetDEC;
   std::unique_ptr<ui::Shape> GoShape;

@@ -100,7 +100,14 @@ void TSchedule::SendSlewSequence(const SlewTarget& target) {
   if (precess) steps.push_back({":Sp#", true});
   steps.push_back({":MS#", true});
   const std::vector<CommandResult> results = cache_.SendSequence(steps, true);
-  if (SlewAbandoned() || results.back().outcome == CommandOutcome::Cancelled) return;
+  if (SlewAbandoned()) return;
+  if (!results.back().written) {
+    // Not stopped, yet the slew never went out: the link was lost (or there is none).
+    SlewStatus->setText("Status: Slew not sent, no connection to the controller");
+    scheme_.Blink(*SlewStatus);
+    return;
+  }
+  SlewStatus->setText("");
   if (disableAdditionalAlignment) disableAdditionalAlignment();
 }
 
