@@ -117,20 +117,19 @@ void BulkSettings::startDeferred() {
 void BulkSettings::runQueue(Request first) {
   controller_.PollingHeld = true;
   fields_.updateTimer.stop();
-  std::optional<Request> next = first;
+  Request next = first;
   const unsigned long removals = sheets_.removalCount();
-  while (next && !aborted(removals)) {
-    running_ = next->kind;
-    if (next->kind == Kind::Receive) {
-      receive(*next->sender);
+  for (;;) {
+    if (aborted(removals)) break;
+    running_ = next.kind;
+    if (next.kind == Kind::Receive) {
+      receive(*next.sender);
     } else {
-      send(*next->sender);
+      send(*next.sender);
     }
-    next.reset();
-    if (!waiting_.empty()) {
-      next = waiting_.front();
-      waiting_.pop_front();
-    }
+    if (waiting_.empty()) break;
+    next = waiting_.front();
+    waiting_.pop_front();
   }
   running_.reset();
   waiting_.clear();
