@@ -98,13 +98,19 @@ void TCommEventWatch::Readable() {
     End();
     return;
   }
+  if (inHandler_) {
+    // A wait inside the handler: the bytes are the handler's, no second event. The device
+    // is watched again once the handler has returned.
+    watch_->setWatchReading(false);
+    return;
+  }
   const int waiting = BytesWaiting(descriptor_);
   if (waiting < 0) {
     Lose();
     return;
   }
-  watch_->setWatchReading(false);
   if (waiting == 0) {
+    watch_->setWatchReading(false);
     // A hang-up or an error shows as readable; readable without either and without bytes
     // is not trusted: look again after a pause.
     if ((LookAt(descriptor_, POLLIN) & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
@@ -114,8 +120,17 @@ void TCommEventWatch::Readable() {
     }
     return;
   }
+  // The device stays watched while the handler runs (switching the watch off and on costs
+  // the event loop a wake-up of its own); a wait inside the handler switches it off.
   const std::uint64_t takenBefore = taken_;
-  if (!Deliver(comm_event::kRxChar) || failed_) return;
+  inHandler_ = true;
+  const bool goesOn = Deliver(comm_event::kRxChar);
+  if (!goesOn) return;
+  inHandler_ = false;
+  if (failed_) {
+    LookAgainIn(1, Look::Loss);  // a failure noticed inside the handler is reported now
+    return;
+  }
   if (taken_ != takenBefore) {
     // Bytes still waiting after a read are new (or a partial read): the watch reports
     // them at once.
@@ -129,6 +144,7 @@ void TCommEventWatch::Readable() {
   } else if (left == 0) {
     watch_->setWatchReading(true);
   } else {
+    watch_->setWatchReading(false);
     unread_ = left;
     takenAtUnread_ = taken_;
     LookAgainIn(kUnreadRecheckMs, Look::Unread);
@@ -137,7 +153,8 @@ void TCommEventWatch::Readable() {
 
 void TCommEventWatch::Tick() {
   recheck_.stop();
-  if (ended_) return;
+  // Inside the handler (a wait there) nothing is reported; it goes on once that returns.
+  if (ended_ || inHandler_) return;
   if (backend_.terminated()) {
     End();
     return;

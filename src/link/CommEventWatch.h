@@ -6,8 +6,8 @@
 // the descriptors the message pump waits on (ui::DescriptorWatch), so a received reply
 // costs one wake-up of that thread and no hand-over between threads. The handler runs
 // whenever that thread processes pending events (the message loop, or a wait that lets
-// events run), one event at a time: while it runs the device is not watched, so a wait
-// inside the handler raises no second event.
+// events run), one event at a time: a wait inside the handler raises no second event (the
+// device is watched again once the handler has returned).
 //
 // On received bytes the handler gets comm_event::kRxChar; it reads the bytes, so the
 // device is not ready again until new ones come. Bytes left unread (nothing was read or
@@ -99,6 +99,7 @@ class TCommEventWatch {
   bool lineUp_;
   bool failed_ = false;
   bool ended_ = false;
+  bool inHandler_ = false;  // the handler of received bytes runs
   std::uint64_t taken_ = 0;
   // Bytes the program left waiting after an event, and its count of takings then; while
   // both stand, only a grown queue raises the event again.

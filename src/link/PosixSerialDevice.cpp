@@ -232,6 +232,10 @@ std::uint32_t PosixSerialDevice::clearErrors(ComStat& status) {
   status.inQueue = static_cast<std::uint32_t>(std::max(inQueueCount(), 0));
   status.outQueue = static_cast<std::uint32_t>(std::max(outQueueCount(), 0));
   status.xoffHold = outputHeld_;
+  return clearErrorFlags();
+}
+
+std::uint32_t PosixSerialDevice::clearErrorFlags() {
   // Real UARTs count line errors; pseudo-terminals and some adapters do not, and are not
   // asked again.
   if (!countsErrors_) return 0;

@@ -49,6 +49,7 @@ class PosixSerialDevice : public SerialDevice {
   int inQueueCount() override;
   int outQueueCount() override;
   std::uint32_t clearErrors(ComStat& status) override;
+  std::uint32_t clearErrorFlags() override;
   void purge(bool input, bool output) override;
   void flush() override;
   int setDtr(bool on) override;
