@@ -29,6 +29,9 @@ configure_file(${ORVANE_PACKAGING_SOURCE}/orvane-sim.1.in
   ${ORVANE_PACKAGING_BUILD}/orvane-sim.1 @ONLY)
 configure_file(${ORVANE_PACKAGING_SOURCE}/changelog.in
   ${ORVANE_PACKAGING_BUILD}/changelog @ONLY)
+# The systemd user unit that runs the program without a display.
+configure_file(${ORVANE_PACKAGING_SOURCE}/orvane-control.service.in
+  ${ORVANE_PACKAGING_BUILD}/orvane-control.service @ONLY)
 
 # Manual pages and the changelog are installed compressed; -n leaves the time stamp out of
 # the gzip header, so that two builds of the same source give the same package.
@@ -55,6 +58,8 @@ install(FILES ${ORVANE_PACKAGING_BUILD}/${ORVANE_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${ORVANE_PACKAGING_BUILD}/orvane-control.1.gz ${ORVANE_PACKAGING_BUILD}/orvane-sim.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${ORVANE_PACKAGING_BUILD}/orvane-control.service
+  DESTINATION lib/systemd/user)
 install(FILES ${ORVANE_PACKAGING_SOURCE}/lintian-overrides
   DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME orvane-control)
 install(FILES ${ORVANE_PACKAGING_SOURCE}/copyright ${ORVANE_PACKAGING_BUILD}/changelog.gz
@@ -72,6 +77,11 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "mount's position and clocks, manual motion, slews and a timed observation"
   "schedule, alignment, object lists, file transfers and a dimmable night-vision"
   "colour scheme."
+  ""
+  "Without a display (orvane-control --headless, or the systemd user unit"
+  "orvane-control.service) it runs at a telescope's computer that has no screen and"
+  "shares the mount over the network: with planetarium programs, INDI's generic"
+  "driver and imaging programs that speak ASCOM Alpaca."
   ""
   "The package also holds orvane-sim, a simulated controller on a pseudo-terminal"
   "for trying the program without the device.")

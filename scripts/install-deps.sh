@@ -12,6 +12,9 @@ packages=(
   openbox trayer xdotool x11-utils
   # INDI's server, generic driver and tools: a real planetarium client of the sharing server.
   indi-bin
+  # The network device protocol of imaging programs: HTTP request parsing and JSON; curl
+  # and Python drive it in the tests as real clients.
+  libhttp-parser-dev nlohmann-json3-dev curl python3
   # Building and checking the Debian package (scripts/package.sh).
   dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db
 )

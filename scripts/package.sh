@@ -7,6 +7,8 @@
 #    computed from the binaries;
 #  - the menu entry passes desktop-file-validate, the metadata appstreamcli validate, and
 #    the manual pages render without warnings and describe every option of --help;
+#  - the systemd user unit runs the installed program without a display, and
+#    systemd-analyze finds nothing wrong with it;
 #  - unpacked with dpkg -x, both programs answer --version without a display, and the
 #    program seeds an empty data folder and opens the default profile
 #    (tests/packaging/installed-start.sh).
@@ -50,7 +52,8 @@ for path in usr/bin/orvane-control usr/bin/orvane-sim \
   usr/share/icons/hicolor/scalable/apps/orvane-control.svg \
   usr/share/metainfo/org.orvane.OrvaneControl.metainfo.xml \
   usr/share/man/man1/orvane-control.1.gz usr/share/man/man1/orvane-sim.1.gz \
-  usr/share/doc/orvane-control/copyright usr/share/doc/orvane-control/changelog.gz; do
+  usr/share/doc/orvane-control/copyright usr/share/doc/orvane-control/changelog.gz \
+  usr/lib/systemd/user/orvane-control.service; do
   grep -qF "./$path" <<<"$contents" || fail "the package lacks /$path"
 done
 # Computed by dpkg-shlibdeps from the binaries, never typed in.
@@ -68,6 +71,22 @@ for name in orvane-control orvane-sim; do
   [ "$answer" = "$name $version" ] || fail "$name --version printed \"$answer\""
   echo "$answer"
 done
+
+echo "== systemd user unit"
+unit="$unpacked/usr/lib/systemd/user/orvane-control.service"
+grep -qx "ExecStart=/usr/bin/orvane-control --headless" "$unit" || fail "the unit does not run /usr/bin/orvane-control --headless"
+if command -v systemd-analyze >/dev/null; then
+  # Verified as the installed unit would be, with the unpacked program in its place.
+  checked="$unpacked/orvane-control.service"
+  sed "s|^ExecStart=/usr/bin/|ExecStart=$unpacked/usr/bin/|" "$unit" >"$checked"
+  # The manual page it names is in the package, not installed yet; a user manager's
+  # runtime folder may not exist on a build machine.
+  runtime="$(mktemp -d "${TMPDIR:-/tmp}/orvane-runtime-XXXXXX")"
+  warnings="$(XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$runtime}" \
+    systemd-analyze --user --man=no verify "$checked" 2>&1)" || fail "systemd-analyze: $warnings"
+  rm -rf "$runtime"
+  [ -z "$warnings" ] || fail "systemd-analyze: $warnings"
+fi
 
 echo "== menu entry and software-centre metadata"
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop || fail "desktop-file-validate"

@@ -5,7 +5,8 @@
 // The command line is read before the Qt application exists, so that --help, --version and
 // a wrong option are answered without a display. One option exists for tooling only:
 // --screenshot FILE waits until start-up has finished, saves a picture of the main window as
-// PNG, prints its path and ends the program.
+// PNG, prints its path and ends the program. With --headless no Qt application is made at
+// all: the program runs on the headless backend (see app/HeadlessProgram.h).
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -22,6 +23,7 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/HeadlessProgram.h"
 #include "app/MainForm.h"
 #include "persistence/ProfileFolder.h"
 #include "link/DeviceMap.h"
@@ -85,6 +87,13 @@ void scheduleScreenshot(orvane::Application& app, const QString& path) {
   poll->start(100);
 }
 
+// The folder of the running executable, without asking Qt (none runs without a display).
+std::filesystem::path ExecutableFolder() {
+  std::error_code error;
+  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path(error) : executable.parent_path();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -104,6 +113,12 @@ int main(int argc, char* argv[]) {
     case orvane::CommandLine::Action::Run:
       break;
   }
+  if (commandLine.headless) {
+    const std::filesystem::path executableDir = ExecutableFolder();
+    return orvane::RunHeadless(commandLine,
+                               orvane::ResolveProgramFolder(
+                                   executableDir, {executableDir / ORVANE_SHIPPED_DATA_FROM_BINARY}));
+  }
 
   // Qt is shown the program's name only: every argument has been read above, and Qt's own
   // options (-platform, -style, ...) are set through its environment variables instead.
@@ -122,6 +137,17 @@ int main(int argc, char* argv[]) {
   const std::filesystem::path programFolder = orvane::ResolveProgramFolder(
       executableDir, {executableDir / ORVANE_SHIPPED_DATA_FROM_BINARY});
 
+  // --profile: the profile to open instead of the remembered one.
+  std::string startProfile;
+  if (!commandLine.profile.empty()) {
+    startProfile = orvane::ProfileOfCommandLine(commandLine.profile, programFolder);
+    if (startProfile.empty()) {
+      std::fprintf(stderr, "orvane-control: no profile \"%s\" in %s\n", commandLine.profile.c_str(),
+                   programFolder.c_str());
+      return orvane::kExitUsageError;
+    }
+  }
+
   orvane::ui::QtBackend backend(qtApplication);
   orvane::SettingsStore settings(orvane::SettingsStore::DefaultLocation());
   orvane::PosixSerialDeviceFactory devices(backend, orvane::DeviceMap(settings));
@@ -129,6 +155,8 @@ int main(int argc, char* argv[]) {
   installTerminationHandlers(backend, &qtApplication);
   if (commandLine.night) application.StartInNightVision();
   application.CreateWindows();
+  application.windows().main->startChoices.profile = startProfile;
+  application.windows().main->startChoices.portEntry = commandLine.portEntry;
   if (!screenshotPath.isEmpty()) scheduleScreenshot(application, screenshotPath);
   application.Run();
   return 0;

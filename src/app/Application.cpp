@@ -9,7 +9,9 @@
 #include "dialogue/RestartForm.h"
 #include "link/Cache.h"
 #include "link/TraceForm.h"
+#include "persistence/SettingsStore.h"
 #include "schedule/Schedule.h"
+#include "share/AlpacaServer.h"
 #include "share/ShareServer.h"
 #include "ui/Backend.h"
 #include "ui/FocusKeeper.h"
@@ -95,8 +97,26 @@ void Application::CreateShareServer() {
   share_->slewToJ2000 = [this](const std::string& rightAscension, const std::string& declination) {
     schedule_->SlewToJ2000(rightAscension, declination);
   };
-  m.polling.onPositionRead = [this] { share_->PositionRead(); };
+  CreateAlpacaServer();
   share_->StartFromSettings();
+}
+
+void Application::CreateAlpacaServer() {
+  TMainForm& m = *main_;
+  alpaca_ = std::make_unique<AlpacaServer>(context_.backend, *cache_, m.controllerState(),
+                                           m.UpdateTimer, context_.settings, *trace_);
+  // A client's stop is the program's stop button; the user's focus stays where it was.
+  alpaca_->telescope().stopMount = [this] {
+    ui::FocusKeeper keep(*schedule_);
+    schedule_->StopMouseDown();
+    schedule_->StopMouseUp();
+  };
+  alpaca_->telescope().slewSent = [this] { main_->alignment.DisableAdditionalAlignment(); };
+  m.polling.onPositionRead = [this] {
+    share_->PositionRead();
+    alpaca_->telescope().PositionRead();
+  };
+  share_->AddService(*alpaca_);
 }
 
 void Application::AttachWindows() {
@@ -117,6 +137,7 @@ void Application::Shutdown() {
   // No client waits on a program that is going.
   if (main_) main_->polling.onPositionRead = nullptr;
   share_.reset();
+  alpaca_.reset();
   if (main_) main_->FormDestroy();
   // Windows go in reverse order of creation; each is handed out of the others first so that
   // no window reaches one that is already gone.

@@ -15,6 +15,7 @@ namespace orvane {
 class SettingsStore;
 class SerialDeviceFactory;
 class ShareServer;
+class AlpacaServer;
 
 class Application {
  public:
@@ -37,12 +38,16 @@ class Application {
   AppContext& context() { return context_; }
   // The server that shares the mount with planetarium programs, once the windows exist.
   ShareServer* share() { return share_.get(); }
+  // The server of the network device protocol of imaging programs, started with sharing.
+  AlpacaServer* alpaca() { return alpaca_.get(); }
 
  private:
   // Hands the windows that exist now to those that reach them.
   void AttachWindows();
   // The sharing server, wired to polling and the schedule window's J2000 slew.
   void CreateShareServer();
+  // The server of imaging programs' device protocol, started and stopped with sharing.
+  void CreateAlpacaServer();
   // Destroys a window after handing it out of the others.
   template <typename Window>
   void release(std::unique_ptr<Window>& window) {
@@ -63,6 +68,8 @@ class Application {
   std::unique_ptr<TCreditsForm> credits_;
   std::unique_ptr<TSchedule> schedule_;
   std::unique_ptr<ShareServer> share_;
+  // Declared after the sharing server, which stops it, and goes after it.
+  std::unique_ptr<AlpacaServer> alpaca_;
   bool nightStart_ = false;
 };
 

@@ -22,11 +22,23 @@ struct CommandLine {
   bool night = false;
   // Refuse: what is wrong, one line without the program's name.
   std::string error;
+  // Run without a display (--headless): status lines and the trace go to standard error.
+  bool headless = false;
+  // --profile NAME: the profile to open instead of the remembered one ("NAME" or
+  // "NAME.ocf"); empty: the remembered one.
+  std::string profile;
+  // --port: the port selector's entry to connect with instead of the profile's port
+  // (0 "Auto-detect", 1-5 "COM1" to "COM5", 6 "Offline"); -1: the profile's.
+  int portEntry = -1;
 };
 
 // arguments: without the program's name. "--screenshot FILE" and "--screenshot=FILE" are
 // the same. --help and --version end the reading: what follows them is not looked at.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The port selector's entry of a port name ("Auto-detect", "COM1" ... "COM5", "Offline",
+// any case); -1 for any other name.
+int PortEntryOfName(const std::string& name);
 
 // The text of --help, ending in a newline.
 std::string UsageText();

@@ -49,6 +49,7 @@ TMainForm::TMainForm(AppContext& context)
                                    *CacheDelay},
              sheets),
       profilePage(
+          context.backend,
           ProfilePageFields{*ProfileFiles, *CurrentProfileStatus, *LoadProfile, *LoadProfileShape,
                             *ReloadProfile, *ReloadProfileShape, *SaveProfile, *SaveProfileShape,
                             *DeleteProfile, *DeleteProfileShape},
@@ -180,6 +181,7 @@ void TMainForm::Initialize() {
   setBounds(left(), top(), 800, 600);
   sheets.RemoveAllComponents();
   DimDisplay->setItemIndex(0);
+  profilePage.RemoveInterruptedSaves();
   profilePage.ProfilesChange();
   AutoSaveMode->setItemIndex(1);
   ConnectedPort = -1;
@@ -201,7 +203,10 @@ void TMainForm::StartUp() {
   if (windows().schedule == nullptr) return;
   StartupTimer.setEnabled(false);
   if (StartupTimer.tag() == startup_phase::kBeforeStart) {
-    if (!reader.ReadIniFile(profilePage.IdentifyLastLoadedProfile())) appearance.SetVisionMode();
+    const std::string profile = startChoices.profile.empty()
+                                    ? profilePage.IdentifyLastLoadedProfile()
+                                    : startChoices.profile;
+    if (!reader.ReadIniFile(profile)) appearance.SetVisionMode();
     CenterOnScreen();
     show();
     repaint();
@@ -211,6 +216,7 @@ void TMainForm::StartUp() {
   }
   if (shuttingDown()) return;
   FadeInMenus();
+  if (startChoices.portEntry >= 0) SerialPort->setItemIndex(startChoices.portEntry);
   connection.SerialPortSelect(&StartupTimer);
   GrowStatusStrip();
 }
@@ -491,10 +497,7 @@ void TMainForm::FormDestroy() {
   StartupTimer.setEnabled(false);
   UpdateTimer.setEnabled(false);
   profilePage.SaveLoadedProfileToRegistry();
-  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty()) {
-    ProfileFiles->setText(LoadedProfile);
-    profilePage.SaveProfileClick();
-  }
+  if (AutoSaveMode->itemIndex() == 0 && !LoadedProfile.empty()) profilePage.AutoSaveAtExit();
   sheets.RemoveAllComponents();
   appearance.ResetPalette();
 }

@@ -161,6 +161,14 @@ class TMainForm : public ui::Form, public ProfileHost {
   StatusPolling polling;
   BulkSettings bulk;
 
+  // Chosen on the command line for this run: the profile to open instead of the remembered
+  // one, and the port selector's entry to connect with instead of the profile's port (-1:
+  // the profile's).
+  struct StartChoices {
+    std::string profile;
+    int portEntry = -1;
+  } startChoices;
+
   // Hands the windows created after this one to the collaborators that reach them (null
   // while a window does not exist).
   struct LaterWindows {

@@ -85,7 +85,10 @@ void Alignment::AdditionalAlign(FileTransferStruct& panel, ui::Button& button) {
   // alignment: a stop that waited on a parse or a status read could leave it slewing.
   if (action == AlignAction::EmergencyStop) {
     if (schedule_ != nullptr) schedule_->StopMouseDown();
-    panel.statusLabel->setText("Status: Slewing stopped. Check Orvane display !!");
+    // Without a controller on the line nothing has stopped: the user must not be told it has.
+    panel.statusLabel->setText(controller_.ConnectedPort > 0
+                                   ? "Status: Slewing stopped. Check Orvane display !!"
+                                   : "Error: System offline");
     blinkButton(button);
     return;
   }

@@ -86,16 +86,20 @@ std::optional<double> LongitudeFromText(std::string_view text) {
   return degrees < 0 ? -magnitude : magnitude;
 }
 
-std::string Stardate(std::string_view longitudeText, const ui::DateTime& utc) {
-  std::optional<double> longitude = LongitudeFromText(longitudeText);
-  if (!longitude) return {};
+double LocalSiderealHours(double longitudeDegrees, const ui::DateTime& utc) {
   double mjd = MJD(utc);
   double mjd0 = std::trunc(mjd);
   double ut = (mjd - mjd0) * 24;
   double t = (mjd0 - kJ2000) / kDaysPerCentury;
   double gmst = GreenwichMeanSiderealHours(ut, t);
   // East/west as the controller writes it: the longitude is subtracted.
-  double lmst = 24 * Frac((gmst - *longitude / 15) / 24);
+  return 24 * Frac((gmst - longitudeDegrees / 15) / 24);
+}
+
+std::string Stardate(std::string_view longitudeText, const ui::DateTime& utc) {
+  std::optional<double> longitude = LongitudeFromText(longitudeText);
+  if (!longitude) return {};
+  double lmst = LocalSiderealHours(*longitude, utc);
   if (!std::isfinite(lmst)) return {};
   double hours = std::floor(lmst);
   double minutes = std::floor((lmst - hours) * 60);

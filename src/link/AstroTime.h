@@ -31,6 +31,9 @@ double MJD(const ui::DateTime& utc);
 // minutes say.
 std::optional<double> LongitudeFromText(std::string_view text);
 
+// Local mean sidereal time in hours (0 to 24) at the given UTC time and a longitude in
+// degrees as the controller counts it (positive west).
+double LocalSiderealHours(double longitudeDegrees, const ui::DateTime& utc);
 // Local mean sidereal time "hh:mm:ss" at the given UTC time and longitude text; empty when
 // the longitude is not available.
 std::string Stardate(std::string_view longitudeText, const ui::DateTime& utc);

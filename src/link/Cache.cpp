@@ -25,9 +25,11 @@ bool isAnnouncement(const std::string& text) {
          text.find("Planetary Data") != std::string::npos;
 }
 
+// Detection's and the boot dialogue's commands, and the stop: a mount that may be moving is
+// told to stop on any open port, connected or not.
 bool writableWhileNotConnected(const std::string& command) {
   return command == ":GV#" || command == "\x06" || command == "bW#" || command == "bC#" ||
-         command == "bR#";
+         command == "bR#" || command == ":Q#";
 }
 
 int readInteger(const std::string& text) {

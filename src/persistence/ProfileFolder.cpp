@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <system_error>
 
+#include "persistence/AtomicFile.h"
 #include "persistence/UserFolders.h"
+#include "text/FileNames.h"
 #include "ui/Latin1.h"
 
 namespace orvane {
@@ -35,10 +37,10 @@ bool ListsBefore(const std::string& a, const std::string& b) {
 void CopyIfMissing(const fs::path& source, const fs::path& target) {
   std::error_code error;
   if (fs::exists(fs::symlink_status(target, error))) return;
-  std::string temporary = (target.parent_path() / ".seed-XXXXXX").string();
-  const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) return;
-  ::close(descriptor);
+  const TemporaryFile made = CreateTemporaryBeside(target);
+  if (made.descriptor < 0) return;
+  ::close(made.descriptor);
+  const fs::path& temporary = made.path;
   const bool copied = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
   if (copied && !fs::exists(fs::symlink_status(target, error))) {
     fs::rename(temporary, target, error);
@@ -54,7 +56,9 @@ void Seed(const fs::path& target, const std::vector<fs::path>& seedFolders) {
     return !f.empty() && fs::is_directory(f, error);
   });
   if (seed == seedFolders.end()) return;
-  for (const std::string& name : GetFiles(*seed, "*")) CopyIfMissing(*seed / name, target / name);
+  for (const std::string& name : GetFiles(*seed, "*")) {
+    CopyIfMissing(SystemPath(*seed, name), SystemPath(target, name));
+  }
 }
 
 }  // namespace
@@ -66,6 +70,15 @@ std::string AddEndingIfNeeded(std::string_view name, std::string_view ending) {
       EqualIgnoringCase(name.substr(name.size() - ending.size()), ending))
     return std::string(name);
   return std::string(name) + std::string(ending);
+}
+
+std::string ListedFileName(const std::vector<std::string>& listed, std::string_view name) {
+  const auto exact = std::find(listed.begin(), listed.end(), name);
+  if (exact != listed.end()) return *exact;
+  const auto similar = std::find_if(listed.begin(), listed.end(), [name](const std::string& item) {
+    return EqualIgnoringCase(item, name);
+  });
+  return similar != listed.end() ? *similar : std::string(name);
 }
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
@@ -98,10 +111,12 @@ std::vector<std::string> GetFiles(const std::filesystem::path& folder, std::stri
   std::error_code error;
   fs::directory_iterator entries(folder, error);
   for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-    std::string name = entries->path().filename().string();
+    const std::string bytes = entries->path().filename().string();
     std::error_code typeError;
-    if (name.empty() || name.front() == '.' || !entries->is_regular_file(typeError)) continue;
-    if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+    if (bytes.empty() || bytes.front() == '.' || !entries->is_regular_file(typeError)) continue;
+    // A name the program cannot show is not listed: it could never be typed either.
+    std::optional<std::string> name = FileNameFromSystem(bytes);
+    if (name && MatchesWildcard(*name, pattern)) names.push_back(std::move(*name));
   }
   std::sort(names.begin(), names.end(), ListsBefore);
   return names;

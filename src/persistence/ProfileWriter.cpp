@@ -5,6 +5,7 @@
 #include "link/Cache.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
+#include "text/FileNames.h"
 #include "text/NumberText.h"
 
 namespace orvane {
@@ -144,7 +145,11 @@ int ProfileWriter::SaveSettings() {
 }
 
 bool ProfileWriter::WriteProfile(const std::string& file) const {
-  return ReplaceFileContents(file, ProfileFileText(document_.Profile), writeOptions);
+  return WriteProfileFile(file).written;
+}
+
+ReplaceOutcome ProfileWriter::WriteProfileFile(const std::string& file) const {
+  return ReplaceFile(SystemPath(file), ProfileFileText(document_.Profile), writeOptions);
 }
 
 }  // namespace orvane

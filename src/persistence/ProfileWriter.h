@@ -66,9 +66,11 @@ class ProfileWriter {
   // take back as it was (it holds a double quote, or its line would be too long) is not
   // written: its old line stays. Returns how many were left out.
   int SaveSettings();
-  // Writes the profile line list to file; false when the file cannot be written (the old
-  // file is then untouched).
+  // Writes the profile line list to file (a name in the program's text); false when the
+  // file cannot be written (the old file is then untouched).
   bool WriteProfile(const std::string& file) const;
+  // The same, telling how it went.
+  ReplaceOutcome WriteProfileFile(const std::string& file) const;
 
   // How the file is replaced (tests make a write fail half-way through).
   ReplaceOptions writeOptions;

@@ -1,6 +1,13 @@
 #include "persistence/SettingsStore.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 #include <fstream>
+#include <thread>
 #include <system_error>
 #include <vector>
 
@@ -14,6 +21,44 @@ namespace fs = std::filesystem;
 
 constexpr const char* kFolderName = "OrvaneControl";
 constexpr const char* kFileName = "OrvaneControl.conf";
+// How long a write waits for another program's write to end before it gives up.
+constexpr auto kLockPatience = std::chrono::seconds(5);
+constexpr auto kLockRetry = std::chrono::milliseconds(5);
+
+// An exclusive advisory lock on "<file>.lock" beside the settings file, held while one write
+// reads, changes and replaces the file, so that two running copies of the program never
+// write over each other's change. The lock file itself stays (removing it would let a third
+// writer lock a new file while the second still holds the old one).
+class WriteLock {
+ public:
+  explicit WriteLock(const fs::path& file) {
+    const fs::path lockFile = file.string() + ".lock";
+    descriptor_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Where no lock file can be made or locks are not offered, the write goes on unlocked
+    // as before: a setting that is never saved would be worse.
+    if (descriptor_ < 0) return;
+    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
+    while (::flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return;
+      if (std::chrono::steady_clock::now() > giveUp) {
+        timedOut_ = true;
+        return;
+      }
+      std::this_thread::sleep_for(kLockRetry);
+    }
+  }
+  ~WriteLock() {
+    if (descriptor_ >= 0) ::close(descriptor_);  // closing releases the lock
+  }
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+  // Another program held the lock for all of the patience.
+  bool timedOut() const { return timedOut_; }
+
+ private:
+  int descriptor_ = -1;
+  bool timedOut_ = false;
+};
 
 // Lines of the file without their line feed; nothing when it exists but cannot be read.
 std::optional<std::vector<std::string>> ReadLines(const fs::path& file) {
@@ -67,6 +112,12 @@ bool SettingsStore::write(std::string_view key, std::string_view value) {
   const fs::path folder = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
   fs::create_directories(folder, error);
   if (error) return false;
+  // Something else in the file's place is left alone, with no lock file beside it.
+  const fs::file_status status = fs::status(file_, error);
+  if (fs::exists(status) && !fs::is_regular_file(status)) return false;
+  // The file is read again under the lock: what another program wrote since stays.
+  const WriteLock lock(folder / file_.filename());
+  if (lock.timedOut()) return false;
   const auto lines = ReadLines(file_);
   if (!lines) return false;
 

@@ -9,12 +9,19 @@
 #include <string_view>
 #include <vector>
 
+#include "profile/FileStamp.h"
+
 namespace orvane {
 
 struct ProfileDocument {
   std::vector<std::string> Profile;
   std::string LoadedProfile;
   bool ProfileLoading = false;
+  // The loaded profile was refused part way through: Profile holds only the lines before
+  // the fault, so it must never be written over the file it came from.
+  bool ProfileIncomplete = false;
+  // The loaded profile's file as it was read or last saved.
+  FileStamp LoadedStamp;
 
   // The index of the last line beginning with prefix, or fallback.
   int FindInProfile(std::string_view prefix, int fallback) const {

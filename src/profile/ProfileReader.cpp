@@ -10,6 +10,7 @@
 #include "link/ProgramPhase.h"
 #include "profile/KeywordText.h"
 #include "profile/ProfileLineError.h"
+#include "text/FileNames.h"
 #include "text/NumberText.h"
 #include "text/VersionText.h"
 #include "ui/Backend.h"
@@ -34,11 +35,12 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a profile for reading, or nothing when path does not name a regular file. Anything
 // else is refused before it is opened: a named pipe would block the open until a writer
 // came, a device might act on being opened, a folder never ends.
-File OpenRegularFile(const std::string& path) {
+File OpenRegularFile(const std::string& path, FileStamp& stamp) {
+  const std::filesystem::path name = SystemPath(path);
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
+  if (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
   // Non-blocking, in case the name was swapped for something else in the meantime.
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int descriptor = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return nullptr;
   if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
       ::fcntl(descriptor, F_SETFL, 0) != 0) {
@@ -46,7 +48,11 @@ File OpenRegularFile(const std::string& path) {
     return nullptr;
   }
   File file(::fdopen(descriptor, "rb"));
-  if (!file) ::close(descriptor);
+  if (!file) {
+    ::close(descriptor);
+    return nullptr;
+  }
+  stamp = FileStamp::Of(status);
   return file;
 }
 
@@ -100,12 +106,15 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
   if (schedule != nullptr) schedule->ClearForLoading();
   d.Profile.clear();
   d.LoadedProfile.clear();
+  d.ProfileIncomplete = false;
+  d.LoadedStamp = FileStamp{};
   f.profileVersion.setText("Detection failed");
   f.status.setText(std::string(kStatusLoading));
 
   // A file that cannot be opened or read, or that is not a regular file, is reported alike.
   auto unableToLoad = [this, &f, &d] {
     d.LoadedProfile.clear();
+    d.LoadedStamp = FileStamp{};
     host_.CenterOnScreen();
     f.window.show();
     f.status.setText(std::string(kStatusUnable));
@@ -113,9 +122,12 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
     d.ProfileLoading = false;
     return false;
   };
-  File file = OpenRegularFile(path);
+  File file = OpenRegularFile(path, d.LoadedStamp);
   if (!file) return unableToLoad();
   d.LoadedProfile = path;
+  // The refusals below keep the profile loaded with the lines read so far: until the end is
+  // reached it is incomplete, and saving must not put it in place of the whole file.
+  d.ProfileIncomplete = true;
 
   while (!std::feof(file.get())) {
     size_t count = 0;
@@ -142,6 +154,7 @@ bool ProfileReader::ReadIniFile(const std::string& path) {
     CreateComponent(line);
   }
   file.reset();
+  d.ProfileIncomplete = false;
 
   scheme_.SetVisionMode();
   f.window.show();

@@ -106,9 +106,25 @@ bool ShareServer::Start() {
     }
     opened.push_back(Listener{protocol, result.descriptor, ListeningPort(result.descriptor), {}});
   }
-  if (opened.empty()) {
+  const bool serviceOffered = std::any_of(services_.begin(), services_.end(),
+                                          [](SharedService* service) { return service->Offered(); });
+  if (opened.empty() && !serviceOffered) {
     showError("No port to share on", "both ports are 0");
     return false;
+  }
+  std::string serviceHints;
+  for (SharedService* service : services_) {
+    if (!service->Offered()) continue;
+    const SharedService::Started started = service->StartSharing(settings.address);
+    if (!started.ok) {
+      for (SharedService* running : startedServices_) running->StopSharing();
+      startedServices_.clear();
+      for (Listener& listener : opened) CloseSocket(listener.descriptor);
+      showError(started.status, started.detail);
+      return false;
+    }
+    startedServices_.push_back(service);
+    serviceHints += ", " + started.hint;
   }
   listeners_ = std::move(opened);
   std::string hint = "Planetarium programs reach the mount at " + settings.address;
@@ -121,7 +137,7 @@ bool ShareServer::Start() {
     trace("Sharing the mount on " + settings.address + " port " + std::to_string(listener.port) +
           " (" + protocolName(protocol) + ")");
   }
-  fields_.shareSwitch.setHint(hint);
+  fields_.shareSwitch.setHint(hint + serviceHints);
   silence_.start();
   showStatus();
   return true;
@@ -132,6 +148,8 @@ void ShareServer::Stop() {
   for (auto& [id, client] : clients_) {
     if (!client->gone) drop(*client, "sharing switched off");
   }
+  for (SharedService* service : startedServices_) service->StopSharing();
+  startedServices_.clear();
   for (Listener& listener : listeners_) {
     listener.watch.reset();
     CloseSocket(listener.descriptor);

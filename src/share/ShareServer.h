@@ -39,6 +39,7 @@
 #include "link/ControllerState.h"
 #include "share/ShareClient.h"
 #include "share/ShareSettings.h"
+#include "share/SharedService.h"
 #include "ui/ColorScheme.h"
 #include "ui/Controls.h"
 #include "ui/DescriptorWatch.h"
@@ -82,11 +83,16 @@ class ShareServer {
   bool Start();
   // Ends every connection and stops listening.
   void Stop();
-  bool running() const { return !listeners_.empty(); }
+  bool running() const { return !listeners_.empty() || !startedServices_.empty(); }
   int clientCount() const;
   // The port each protocol listens on; nothing while it does not.
   std::optional<int> textPort() const;
   std::optional<int> stellariumPort() const;
+
+  // Another service that runs while the mount is shared (started after the planetarium
+  // protocols, stopped before them). It must outlive the server or be removed first.
+  void AddService(SharedService& service) { services_.push_back(&service); }
+  void RemoveService(SharedService& service) { std::erase(services_, &service); }
 
   // Polling has read a position: reads waiting for it are answered, and once right
   // ascension and declination are both new the position goes to the Stellarium clients.
@@ -156,6 +162,9 @@ class ShareServer {
   ShareFields fields_;
 
   std::vector<Listener> listeners_;
+  std::vector<SharedService*> services_;
+  // Services started now (sharing may run with no planetarium port at all).
+  std::vector<SharedService*> startedServices_;
   std::map<int, std::unique_ptr<ShareClient>> clients_;
   int nextClientId_ = 1;
   ui::Timer reaper_;       // closes dropped connections outside their handlers

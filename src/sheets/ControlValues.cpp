@@ -21,6 +21,9 @@ void Sheets::SetControlValue(ui::Widget* excluded, long long number, bool quiet,
       } else {
         list.setItemIndex(t - 1 > 1000000 ? -1 : static_cast<int>(t - 1));
       }
+      // No option chosen: an editable list shows no name either, rather than one it no
+      // longer stands for (an object database would offer to replace that entry).
+      if (list.itemIndex() < 0 && list.editable()) list.setText("");
       if (!quiet) Callback(list);
       if (s >= sheets_.size()) return;
     }

@@ -15,7 +15,10 @@ void Sheets::Callback(ui::Widget& sender) {
   if (sender.kind() == ui::WidgetKind::ComboBox) {
     auto& list = static_cast<ui::ComboBox&>(sender);
     if (list.niteCombo() && list.editable() && !sendingAll) {
-      if (!document_.ProfileLoading && selectDatabaseEntry) selectDatabaseEntry(list);
+      // While a profile is read only a selector left without an entry is told (so that it
+      // offers "Add"); choosing an entry would send its values.
+      const bool noEntry = list.itemIndex() < 0;
+      if ((!document_.ProfileLoading || noEntry) && selectDatabaseEntry) selectDatabaseEntry(list);
       return;
     }
   }

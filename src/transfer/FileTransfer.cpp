@@ -1,11 +1,13 @@
 #include "transfer/FileTransfer.h"
 
+#include <cerrno>
 #include <system_error>
 
 #include "persistence/AtomicFile.h"
 #include "persistence/ProfileFolder.h"
 #include "persistence/Trash.h"
 #include "sheets/Sheets.h"
+#include "text/FileNames.h"
 #include "transfer/TextFile.h"
 #include "transfer/TransferText.h"
 #include "ui/Form.h"
@@ -32,23 +34,28 @@ FileTransfer::FileTransfer(ui::Backend& backend, const ControllerState& controll
       programFolder_(std::move(programFolder)),
       panels_(panels) {}
 
-void FileTransfer::showStatus(FileTransferStruct& panel, const std::string& text, bool blink) {
+void FileTransfer::showStatus(FileTransferStruct& panel, const std::string& text, bool blink,
+                              const std::string& reason) {
   panel.statusLabel->setText(text);
+  panel.statusLabel->setHint(reason);
   if (blink) scheme_.Blink(*panel.statusLabel);
 }
 
 std::string FileTransfer::fileNameOf(const FileTransferStruct& panel) const {
   const std::string& typed = panel.fileList->text();
   if (typed.empty() || HasForbiddenFileCharacter(typed)) return {};
-  const std::string name = AddEndingIfNeeded(typed, FileTypeEnding(panel.filePattern));
   // The list ignores letter case; the folder's names do not.
-  const int listed = panel.fileList->indexOfIgnoringCase(name);
-  return listed >= 0 ? panel.fileList->items()[static_cast<size_t>(listed)] : name;
+  return ListedFileName(panel.fileList->items(),
+                        AddEndingIfNeeded(typed, FileTypeEnding(panel.filePattern)));
+}
+
+std::filesystem::path FileTransfer::pathOf(const std::string& name) const {
+  return SystemPath(programFolder_, name);
 }
 
 bool FileTransfer::fileExists(const std::string& name) const {
   std::error_code error;
-  return !name.empty() && std::filesystem::is_regular_file(programFolder_ / name, error);
+  return !name.empty() && std::filesystem::is_regular_file(pathOf(name), error);
 }
 
 void FileTransfer::refillFileList(FileTransferStruct& panel) {
@@ -120,8 +127,8 @@ void FileTransfer::fileListChanged(FileTransferStruct& panel) {
 
 void FileTransfer::loadFile(FileTransferStruct& panel, const std::string& name) {
   std::string text;
-  const FileReadResult read = name.empty() ? FileReadResult::Unreadable
-                                           : ReadTextFile(programFolder_ / name, text);
+  const FileReadResult read =
+      name.empty() ? FileReadResult::Unreadable : ReadTextFile(pathOf(name), text);
   if (read != FileReadResult::Read) {
     // The memo keeps its lines.
     showStatus(panel,
@@ -131,6 +138,9 @@ void FileTransfer::loadFile(FileTransferStruct& panel, const std::string& name) 
     return;
   }
   panel.memo->setLines(LinesOfFile(text));
+  // A new text: the caret at its start with nothing selected, so that the next key or
+  // "Go to ..." acts on nothing the user has not chosen.
+  panel.memo->setCaret({0, 0});
   panel.currentFile = name;
   fileListChanged(panel);
   showStatus(panel, "Status: File loaded", true);
@@ -139,15 +149,22 @@ void FileTransfer::loadFile(FileTransferStruct& panel, const std::string& name) 
 void FileTransfer::saveFile(FileTransferStruct& panel) {
   const std::string name = fileNameOf(panel);
   // Through a temporary file and a rename: a failed save leaves the old file whole.
-  const bool written =
-      !name.empty() && ReplaceFileContents(programFolder_ / name, FileOfLines(panel.memo->lines()));
-  if (written) {
+  const ReplaceOutcome outcome = name.empty()
+                                     ? ReplaceOutcome{false, EINVAL}
+                                     : ReplaceFile(pathOf(name), FileOfLines(panel.memo->lines()));
+  if (outcome.written) {
     panel.currentFile = name;
     refillFileList(panel);
     fileListChanged(panel);
-    showStatus(panel, "Status: File saved", true);
+    if (outcome.permissionsKept) {
+      showStatus(panel, "Status: File saved", true);
+    } else {
+      showStatus(panel, "Status: File saved, permissions not kept", true,
+                 "The file could not be given the permissions of the file it replaced.");
+    }
   } else {
-    showStatus(panel, "Status: Cannot save due to write protection", true);
+    showStatus(panel, SaveFailureStatus(SaveFailureOf(outcome.error)), true,
+               SystemReason(outcome.error));
   }
 }
 
@@ -155,7 +172,9 @@ void FileTransfer::deleteFile(FileTransferStruct& panel) {
   const std::string name = fileNameOf(panel);
   // Into the desktop's trash, as the profile page does with profiles: a file deleted by
   // mistake can be restored.
-  const bool deleted = fileExists(name) && MoveToTrash(programFolder_ / name);
+  // A write-protected file stays where its owner wants it.
+  const bool deleted =
+      fileExists(name) && !WriteProtected(pathOf(name)) && MoveToTrash(pathOf(name));
   if (deleted) {
     refillFileList(panel);
     panel.fileList->setText("");
@@ -175,9 +194,12 @@ void FileTransfer::runCommandButton(FileTransferStruct& panel, size_t index) {
   }
   if (controller_.ConnectedPort <= 0) return;
   const std::string command = binding->command;
-  if (IsLineTransferCommand(command)) showStatus(panel, std::string(kStatusTransferring), false);
   FileTransferStruct* raw = &panel;
   ui::Memo& memo = *panel.memo;
+  // While lines go to or come from the controller the memo takes no typing: a key would
+  // replace the line the progress marks, and the file saved later would keep the damage.
+  const bool transferring = IsLineTransferCommand(command);
+  if (transferring) showStatus(panel, std::string(kStatusTransferring), false);
   TransferWatch watch;
   // While the lines go out, the one just sent is selected, so the memo follows the send;
   // afterwards the caret and selection are the user's again.
@@ -186,13 +208,16 @@ void FileTransfer::runCommandButton(FileTransferStruct& panel, size_t index) {
   watch.progress = [raw, command](int done, int total) {
     if (command == ":Od" && total > 0) raw->memo->selectLine(done - 1);
   };
-  watch.finished = [this, raw, command, anchor, caret](const TransferReport& report) {
+  watch.finished = [this, raw, command, anchor, caret, transferring](const TransferReport& report) {
+    if (transferring) raw->memo->setReadOnly(false);
     if (command == ":Od") raw->memo->setSelection(anchor, caret);
     if (std::optional<std::string> text = TransferStatusText(command, report)) {
       showStatus(*raw, *text, report.end != TransferEnd::Complete);
     }
   };
-  if (runCommand) runCommand(*binding, std::move(watch));
+  if (!runCommand) return;
+  if (transferring) memo.setReadOnly(true);
+  runCommand(*binding, std::move(watch));
 }
 
 void FileTransfer::SelectFTSLine(FileTransferStruct& panel) {

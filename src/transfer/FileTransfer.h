@@ -85,9 +85,13 @@ class FileTransfer {
   // lists that name in another letter case, the listed name. Empty for an empty text or a
   // text that cannot be a file name.
   std::string fileNameOf(const FileTransferStruct& panel) const;
+  // Where the file of that name (in the program's text) lies.
+  std::filesystem::path pathOf(const std::string& name) const;
   bool fileExists(const std::string& name) const;
   void refillFileList(FileTransferStruct& panel);
-  void showStatus(FileTransferStruct& panel, const std::string& text, bool blink);
+  // reason: the system's words for a failure, in the status line's hint.
+  void showStatus(FileTransferStruct& panel, const std::string& text, bool blink,
+                  const std::string& reason = {});
 
   ui::Backend& backend_;
   const ControllerState& controller_;

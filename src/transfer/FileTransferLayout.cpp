@@ -155,6 +155,8 @@ void FileTransfer::CreateFileTransferArray(const ControlLine& line) {
   panel.statusLabel->setLeft(kFieldLeft);
   panel.statusLabel->setTop(kRowSpacing * r + 39);
   panel.statusLabel->setText("Status: Empty");
+  // A failed save names the system's reason in the hint.
+  panel.statusLabel->setShowHint(true);
 
   if (line.align) {
     const int row = memoTop + kMemoHeight + 6;

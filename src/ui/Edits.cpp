@@ -411,6 +411,8 @@ std::string Memo::selectedText() const {
 }
 
 void Memo::userSetLines(std::vector<std::string> lines, int caretLine) {
+  // A read-only memo takes no typing (the toolkit refuses it too).
+  if (readOnly_) return;
   lines_ = std::move(lines);
   caret_.line = caretLine;
   anchor_ = caret_;

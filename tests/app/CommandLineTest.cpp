@@ -50,6 +50,24 @@ TEST(CommandLineTest, HelpNamesEveryOptionAndVersionTheRelease) {
   EXPECT_EQ(VersionText(), std::string("orvane-control ") + ORVANE_VERSION + "\n");
 }
 
+TEST(CommandLineTest, HeadlessProfileAndPortChooseHowTheProgramRuns) {
+  const CommandLine parsed =
+      ParseCommandLine({"--headless", "--profile", "Night Sky", "--port=com3"});
+  EXPECT_EQ(parsed.action, Action::Run);
+  EXPECT_TRUE(parsed.headless);
+  EXPECT_EQ(parsed.profile, "Night Sky");
+  EXPECT_EQ(parsed.portEntry, 3);
+  EXPECT_FALSE(ParseCommandLine({}).headless);
+  EXPECT_EQ(ParseCommandLine({}).portEntry, -1);
+  EXPECT_EQ(ParseCommandLine({"--port", "Auto-detect"}).portEntry, 0);
+  EXPECT_EQ(ParseCommandLine({"--port", "OFFLINE"}).portEntry, 6);
+  EXPECT_EQ(ParseCommandLine({"--profile=Marovell Standard.ocf"}).profile,
+            "Marovell Standard.ocf");
+  for (const char* option : {"--headless", "--profile NAME", "--port PORT"}) {
+    EXPECT_NE(UsageText().find(option), std::string::npos) << option;
+  }
+}
+
 TEST(CommandLineTest, WrongArgumentsAreRefusedWithTheReason) {
   struct Case {
     Arguments arguments;
@@ -67,6 +85,14 @@ TEST(CommandLineTest, WrongArgumentsAreRefusedWithTheReason) {
       {{"--version=2"}, "--version takes no value"},
       {{"--help=all"}, "--help takes no value"},
       {{"Night.ocf"}, "unexpected argument \"Night.ocf\" (the program takes no files)"},
+      {{"--profile"}, "--profile needs the name of a profile"},
+      {{"--profile", "--headless"}, "--profile needs the name of a profile"},
+      {{"--port"}, "--port needs a port: COM1 to COM5, Auto-detect or Offline"},
+      {{"--port", "COM6"}, "--port COM6 is no port: COM1 to COM5, Auto-detect or Offline"},
+      {{"--port=/dev/ttyUSB0"},
+       "--port /dev/ttyUSB0 is no port: COM1 to COM5, Auto-detect or Offline"},
+      {{"--headless", "--screenshot", "a.png"},
+       "--screenshot needs a display; it cannot go with --headless"},
   };
   for (const Case& c : cases) {
     const CommandLine parsed = ParseCommandLine(c.arguments);

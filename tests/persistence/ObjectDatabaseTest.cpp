@@ -176,6 +176,18 @@ TEST_F(ObjectDatabaseTest, LinesThatWouldNotLoadAgainAreRefusedAndNothingChanges
   EXPECT_EQ(main().Profile, withoutDataSet);
 }
 
+// A typed name that is no entry, saved and read back, chooses no entry: the row offers
+// "Add" for it, not "Replace" of an entry whose values are not the ones shown.
+TEST_F(ObjectDatabaseTest, ASavedNameThatIsNoEntryComesBackWithNoEntryChosen) {
+  selector().userEdit("Crab", 4);
+  main().SaveProfile->click();
+  main().profilePage.ReloadProfileNow();
+  EXPECT_EQ(selector().text(), "");
+  EXPECT_EQ(selector().itemIndex(), -1);
+  EXPECT_EQ(button(0).text(), "Add");
+  EXPECT_FALSE(button(1).visible());
+}
+
 // Database lines with faults: a faulty first entry is reported like a faulty control line
 // and reading goes on; an entry before its definition is kept as it is.
 TEST(ObjectDatabaseLoadingTest, FaultyEntriesAreReportedAndReadingGoesOn) {

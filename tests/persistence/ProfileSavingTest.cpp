@@ -144,7 +144,8 @@ TEST(ProfileSavingTest, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
   Save(main);
   EXPECT_GT(writtenBeforeFailure, 0u);
   EXPECT_LT(writtenBeforeFailure, big.size());
-  EXPECT_EQ(main.CurrentProfileStatus->text(), "Status: Cannot save due to write protection");
+  EXPECT_EQ(main.CurrentProfileStatus->text(), "Status: Cannot save, disk full");
+  EXPECT_EQ(main.CurrentProfileStatus->hint(), "No space left on device");
   EXPECT_TRUE(main.appearance.blinker().enabled());
   EXPECT_EQ(ReadBytes(app.programFolder() / "Big.ocf"), big);
   EXPECT_EQ(FolderEntries(app.programFolder()), entries);  // no temporary file left

@@ -1,6 +1,10 @@
 #include "persistence/SettingsStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "persistence/TempHome.h"
 
@@ -37,9 +41,10 @@ TEST(SettingsStoreTest, RoundTripCreatesFolderAndKeepsValueExactly) {
     EXPECT_EQ(store.read("LastProfile"), value);
     EXPECT_EQ(SettingsStore(store.file()).read("LastProfile"), value);
   }
-  // Only the settings file remains: no temporary files are left behind.
-  EXPECT_EQ(FolderEntries(store.file().parent_path()),
-            std::vector<std::string>{"OrvaneControl.conf"});
+  // Only the settings file and its lock file remain: no temporary files are left behind.
+  std::vector<std::string> entries = FolderEntries(store.file().parent_path());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"OrvaneControl.conf", "OrvaneControl.conf.lock"}));
   EXPECT_EQ(TempHome::ReadFile(store.file()), "LastProfile=#not a comment\n");
 }
 
@@ -120,6 +125,47 @@ TEST(SettingsStoreTest, WriteThroughSymbolicLinksKeepsTheLinks) {
   EXPECT_EQ(TempHome::ReadFile(real), "COM1=/dev/ttyUSB0\nLastProfile=Night.ocf\n");
   EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0600));
   EXPECT_EQ(FolderEntries(home.root() / "dotfiles"), std::vector<std::string>{"orvane.conf"});
+}
+
+// Two running programs write at the same moment, each its own keys: every write of both is
+// in the file afterwards (each write reads the file again under the lock).
+TEST(SettingsStoreTest, TwoProgramsWritingAtOnceKeepEachOthersChanges) {
+  TempHome home;
+  const fs::path file = SettingsStore::DefaultLocation();
+  ASSERT_TRUE(SettingsStore(file).write("LastProfile", "Night.ocf"));
+  constexpr int kWrites = 40;
+  int start[2];
+  ASSERT_EQ(::pipe(start), 0);
+  std::vector<pid_t> writers;
+  for (const char* prefix : {"A", "B"}) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      char go = 0;
+      const bool started = ::read(start[0], &go, 1) == 1;
+      SettingsStore store(file);
+      bool written = started;
+      for (int i = 0; i < kWrites; ++i) {
+        written = store.write(prefix + std::to_string(i), std::to_string(i)) && written;
+      }
+      ::_exit(written ? 0 : 1);
+    }
+    writers.push_back(child);
+  }
+  ASSERT_EQ(::write(start[1], "go", 2), 2);  // both begin together
+  for (const pid_t writer : writers) {
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ::close(start[0]);
+  ::close(start[1]);
+  SettingsStore store(file);
+  for (const char* prefix : {"A", "B"}) {
+    for (int i = 0; i < kWrites; ++i) {
+      EXPECT_EQ(store.read(prefix + std::to_string(i)), std::to_string(i)) << prefix << i;
+    }
+  }
+  EXPECT_EQ(store.read("LastProfile"), "Night.ocf");
 }
 
 TEST(SettingsStoreTest, DefaultLocationFollowsXdgConfigHomeThenHome) {

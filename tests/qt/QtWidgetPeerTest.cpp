@@ -374,6 +374,25 @@ TEST_F(QtBackendTest, EditableComboReportsTypingAndKeyUp) {
   EXPECT_EQ(edit->selectedText(), QString("on"));
 }
 
+// The focus leaving an editable list is no choice: the list keeps its text exactly (of
+// "Case.ocf" and "case.ocf", the one it shows) and reports nothing.
+TEST_F(QtBackendTest, EditableComboReportsNothingWhenTheFocusLeaves) {
+  ui::ComboBox combo(backend, form.get());
+  ui::MaskEdit other(backend, form.get(), "Other");
+  combo.setStyle(ui::ComboStyle::DropDown);
+  combo.setItems({"Case.ocf", "case.ocf"});
+  showForm();
+  form->setActiveControl(&combo);
+  for (char ch : std::string("case.ocf")) typeChar(keyReceiver(*form), ch);
+  combo.setItems({"Case.ocf", "case.ocf"});  // the list refilled after a save
+  int changes = 0;
+  combo.onChange = [&](ui::Widget&) { ++changes; };
+  form->setActiveControl(&other);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(combo.text(), "case.ocf");
+  EXPECT_EQ(static_cast<QComboBox*>(qwidgetOf(combo))->lineEdit()->text(), QString("case.ocf"));
+}
+
 TEST_F(QtBackendTest, ListMemoAndGridShowTheirContents) {
   ui::ListBox list(backend, form.get());
   list.setLineLimit(3);

@@ -18,6 +18,7 @@
 #include "link/DeviceMap.h"
 #include "link/PosixSerialDeviceFactory.h"
 #include "persistence/ProfileFolder.h"
+#include "share/IndiTools.h"
 #include "share/ShareTestSupport.h"
 #include "share/StellariumProtocol.h"
 #include "support/SimulatorProcess.h"
@@ -32,27 +33,12 @@ using Clock = std::chrono::steady_clock;
 constexpr int kStartMs = 15000;
 constexpr auto kPatience = std::chrono::seconds(30);
 
-// The program's full path on PATH; empty when it is not installed.
-std::string FindProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    const fs::path candidate = fs::path(folder) / name;
-    if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
-
 class ShareIndiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* tool : {"indiserver", "indi_lx200generic", "indi_setprop", "indi_getprop"}) {
-      tools_[tool] = FindProgram(tool);
-      if (tools_[tool].empty()) {
-        GTEST_SKIP() << tool << " is missing: INDI's tools come with the Debian package indi-bin, "
-                     << "which scripts/install-deps.sh installs";
-      }
+    if (!indi_.missing().empty()) {
+      GTEST_SKIP() << indi_.missing() << " is missing: INDI's tools come with the Debian package "
+                   << "indi-bin, which scripts/install-deps.sh installs";
     }
     const fs::path link = environment_.root() / "com1";
     simulator_ = std::make_unique<SimulatorProcess>(
@@ -80,15 +66,11 @@ class ShareIndiTest : public ::testing::Test {
       return main().ConnectedPort > 0 && main().controllerState().LastDeclination.atMs >= 0;
     }));
     ASSERT_TRUE(app_->share()->running());
-    indiPort_ = FreePort();
-    indi_ = std::make_unique<SimulatorProcess>(
-        tools_["indiserver"],
-        std::vector<std::string>{"-p", std::to_string(indiPort_), tools_["indi_lx200generic"]},
-        true);
+    indi_.StartServer();
   }
 
   void TearDown() override {
-    indi_.reset();
+    indi_.StopServer();
     if (app_) app_->Shutdown();
     app_.reset();
     devices_.reset();
@@ -108,83 +90,47 @@ class ShareIndiTest : public ::testing::Test {
     return true;
   }
 
-  // Runs an INDI tool while the program goes on (the driver talks to it meanwhile); its
-  // output.
-  std::string Tool(const std::string& name, const std::vector<std::string>& arguments) {
-    std::vector<std::string> words{"-p", std::to_string(indiPort_)};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    SimulatorProcess tool(tools_[name], words);
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (tool.waitForExit(0) == -1 && Clock::now() < deadline) backend_->advance(20);
-    return tool.output();
-  }
-
-  // A property's value as indi_getprop prints it ("device.property.element=value").
-  std::string Property(const std::string& name) {
-    const std::string output = Tool("indi_getprop", {"-t", "1", device_ + "." + name});
-    const size_t at = output.find(device_ + "." + name + "=");
-    if (at == std::string::npos) return {};
-    const size_t start = at + device_.size() + name.size() + 2;
-    return output.substr(start, output.find('\n', start) - start);
-  }
-  double Number(const std::string& name) {
-    const std::string text = Property(name);
-    return text.empty() ? NAN : std::strtod(text.c_str(), nullptr);
-  }
-
   testing::TempEnvironment environment_;
-  std::map<std::string, std::string> tools_;
+  // The driver talks to the program while a tool runs: the program goes on meanwhile.
+  IndiTools indi_{[this] { backend_->advance(20); }};
   std::unique_ptr<SimulatorProcess> simulator_;
   std::unique_ptr<ui::HeadlessBackend> backend_;
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<PosixSerialDeviceFactory> devices_;
   std::unique_ptr<Application> app_;
-  std::unique_ptr<SimulatorProcess> indi_;
   int textPort_ = 0;
-  int indiPort_ = 0;
-  std::string device_;
 };
 
 TEST_F(ShareIndiTest, TheGenericDriverFollowsTheMountAndSlewsIt) {
   // The driver's device name, from its own description.
-  ASSERT_TRUE(Pump([&] {
-    const std::string output = Tool("indi_getprop", {"-t", "1", "*.DRIVER_INFO.DRIVER_EXEC"});
-    const size_t at = output.find(".DRIVER_INFO.DRIVER_EXEC=indi_lx200generic");
-    if (at == std::string::npos) return false;
-    const size_t start = output.rfind('\n', at);
-    device_ = output.substr(start == std::string::npos ? 0 : start + 1,
-                            at - (start == std::string::npos ? 0 : start + 1));
-    return true;
-  })) << indi_->output();
-
-  Tool("indi_setprop", {device_ + ".CONNECTION_MODE.CONNECTION_SERIAL=Off;CONNECTION_TCP=On"});
-  Tool("indi_setprop",
-       {device_ + ".DEVICE_ADDRESS.ADDRESS;PORT=127.0.0.1;" + std::to_string(textPort_)});
-  Tool("indi_setprop", {device_ + ".CONNECTION.CONNECT=On"});
-  ASSERT_TRUE(Pump([&] { return Property("CONNECTION.CONNECT") == "On"; })) << indi_->output();
+  ASSERT_TRUE(Pump([&] { return indi_.FindDevice(); })) << indi_.serverOutput();
+  indi_.ConnectDriver(textPort_);
+  ASSERT_TRUE(Pump([&] { return indi_.Property("CONNECTION.CONNECT") == "On"; }))
+      << indi_.serverOutput();
   EXPECT_EQ(app_->share()->clientCount(), 1);
 
   // The driver shows the position polling reads.
   ASSERT_TRUE(Pump([&] {
     const auto hours = HoursOfReading(main().controllerState().LastRightAscension.text);
     const auto degrees = DegreesOfReading(main().controllerState().LastDeclination.text);
-    return hours && degrees && std::fabs(Number("EQUATORIAL_EOD_COORD.RA") - *hours) < 0.001 &&
-           std::fabs(Number("EQUATORIAL_EOD_COORD.DEC") - *degrees) < 0.01;
+    return hours && degrees &&
+           std::fabs(indi_.Number("EQUATORIAL_EOD_COORD.RA") - *hours) < 0.001 &&
+           std::fabs(indi_.Number("EQUATORIAL_EOD_COORD.DEC") - *degrees) < 0.01;
   }));
 
   // A goto from INDI moves the simulated mount (which starts at the pole and slews five
   // degrees a second, so a near target is reached in seconds); the program follows it.
-  Tool("indi_setprop", {device_ + ".EQUATORIAL_EOD_COORD.RA;DEC=1.5;75.25"});
+  indi_.Set("EQUATORIAL_EOD_COORD.RA;DEC=1.5;75.25");
   ASSERT_TRUE(Pump([&] {
     return main().controllerState().LastRightAscension.text == "01:30:00" &&
            main().controllerState().LastDeclination.text == "+75:15:00";
   })) << simulator_->output().substr(0, 4000);
   EXPECT_TRUE(Pump([&] {
-    return std::fabs(Number("EQUATORIAL_EOD_COORD.RA") - 1.5) < 0.001 &&
-           std::fabs(Number("EQUATORIAL_EOD_COORD.DEC") - 75.25) < 0.01;
+    return std::fabs(indi_.Number("EQUATORIAL_EOD_COORD.RA") - 1.5) < 0.001 &&
+           std::fabs(indi_.Number("EQUATORIAL_EOD_COORD.DEC") - 75.25) < 0.01;
   }));
 
-  indi_.reset();
+  indi_.StopServer();
   app_->Shutdown();
   kill(simulator_->pid(), SIGTERM);
   EXPECT_EQ(simulator_->waitForExit(kStartMs), 0);

@@ -16,6 +16,7 @@ using Lines = std::vector<std::string>;
 
 class FileOperationsTest : public TransferTest {
  protected:
+  void refillFileList() { panel().fileList->setItems(GetFiles(folder(), "*.txt")); }
   void SetUp() override {
     WriteFile(folder() / "m31.txt", "M 31,00:42:44,+41:16:09#\r\nM 32,00:42:42,+40:51:55#\r\n");
     StartWithPanels();
@@ -51,9 +52,13 @@ TEST_F(FileOperationsTest, LoadReloadAndAFileThatCannotBeRead) {
   EXPECT_TRUE(shown(kReload));
 
   WriteFile(folder() / "m31.txt", "M 33,01:33:50,+30:39:37#\n");
-  memo().setLines({"edited"});
+  memo().setLines({"edited", "by the user"});
+  memo().setSelection({1, 3}, {1, 8});
   Click(fileButton(kReload));
   EXPECT_EQ(memo().lines(), (Lines{"M 33,01:33:50,+30:39:37#"}));
+  // A new text: nothing selected, the caret at its start.
+  EXPECT_EQ(memo().caret(), (ui::TextPosition{0, 0}));
+  EXPECT_FALSE(memo().hasSelection());
 
   // Gone, or a folder in its place: the memo keeps its lines and the status says so.
   std::filesystem::remove(folder() / "m31.txt");
@@ -107,6 +112,30 @@ TEST_F(FileOperationsTest, SaveWritesTheMemoLinesAndRefusesWhatItCannotReplace) 
   EXPECT_EQ(status(), "Status: Cannot save due to write protection");
   EXPECT_TRUE(std::filesystem::is_directory(folder() / "held.txt"));
   EXPECT_EQ(panel().currentFile, "mine.txt");
+}
+
+// Of "star.txt" and "Star.txt" each is found by its own name; failures say what they are,
+// and a write-protected file is neither replaced nor deleted.
+TEST_F(FileOperationsTest, CaseTwinsAndWriteProtection) {
+  WriteFile(folder() / "Star.txt", "Upper\r\n");
+  WriteFile(folder() / "star.txt", "lower\r\n");
+  refillFileList();
+  Type("star");
+  Click(fileButton(kLoad));
+  EXPECT_EQ(memo().lines(), Lines{"lower"});
+  memo().setLines({"changed"});
+  Click(fileButton(kSave));
+  EXPECT_EQ(fileText("star.txt"), "changed\r\n");
+  EXPECT_EQ(fileText("Star.txt"), "Upper\r\n");
+
+  std::filesystem::permissions(folder() / "Star.txt", std::filesystem::perms(0444));
+  Type("Star");
+  Click(fileButton(kSave));
+  EXPECT_EQ(status(), "Status: Cannot save due to write protection");
+  EXPECT_FALSE(panel().statusLabel->hint().empty());
+  Click(fileButton(kDelete));
+  EXPECT_EQ(status(), "Status: Unable to delete file");
+  EXPECT_EQ(fileText("Star.txt"), "Upper\r\n");
 }
 
 TEST_F(FileOperationsTest, DeleteMovesTheFileToTheTrashAndKeepsTheMemo) {

@@ -116,5 +116,18 @@ TEST_F(PanelAlignmentTest, EditingOrEnteringTheMemoHidesTheFollowUps) {
   EXPECT_TRUE(followUpsHidden());
 }
 
+// With the line lost nothing reaches the mount: the stop does not claim to have stopped it.
+TEST_F(TransferTest, EmergencyStopWithoutAConnectionSaysSo) {
+  sim::ControllerOptions unplugged;
+  unplugged.unplugAtMs = 20000;
+  StartWithPanels({kCatalogLine}, unplugged);
+  backend().runUntil([&] { return main().ConnectedPort != 1; }, 30000);
+  ASSERT_EQ(main().ConnectedPort, -1);
+  mark();
+  ClickAlign(kEmergencyStop);
+  EXPECT_EQ(status(), "Error: System offline");
+  EXPECT_TRUE(all().empty());
+}
+
 }  // namespace
 }  // namespace orvane::testing

@@ -4,7 +4,9 @@
 // a click while another command waits, and a profile loaded in the middle.
 #include <gtest/gtest.h>
 
+#include "transfer/FileTransferStruct.h"
 #include "transfer/TransferReport.h"
+#include "transfer/TransferText.h"
 #include "transfer/TransferTestSupport.h"
 
 namespace orvane::testing {
@@ -159,6 +161,34 @@ TEST_F(TransferTrafficTest, TheStopButtonStopsTheMountAtOnceInTheMiddleOfASend) 
   // The send goes on to its end.
   EXPECT_EQ(controller().objectMemory().size(), 40u);
   EXPECT_EQ(status(), "Status: File transferred");
+}
+
+// The user types into the memo while its lines go out, over the line the progress marks:
+// the memo refuses the keys, keeps every line, and gives the caret back at the end.
+TEST_F(TransferTrafficTest, TypingDuringASendChangesNoLine) {
+  Lines lines;
+  for (int i = 0; i < 40; ++i) {
+    lines.push_back("Star " + std::to_string(i) + ",01:00:00,+01:00:00#");
+  }
+  memo().setLines(lines);
+  memo().setCaret({3, 2});
+  bool readOnlyMeanwhile = false;
+  After typing(backend(), 600, [&] {
+    readOnlyMeanwhile = memo().readOnly();
+    Lines typed = memo().lines();
+    typed.at(static_cast<size_t>(memo().caretLine())) = "xy";
+    memo().userSetLines(typed, memo().caretLine());
+  });
+  ClickCommand(kSend);
+  EXPECT_TRUE(readOnlyMeanwhile);
+  EXPECT_EQ(memo().lines(), lines);
+  EXPECT_FALSE(memo().readOnly());
+  EXPECT_EQ(memo().caret(), (ui::TextPosition{3, 2}));
+  EXPECT_EQ(controller().objectMemory().size(), 40u);
+  EXPECT_EQ(status(), "Status: File transferred");
+  Type("sent");
+  Click(fileButton(kSave));
+  EXPECT_EQ(fileText("sent.txt"), FileOfLines(lines));
 }
 
 TEST_F(TransferTrafficTest, OfflineNothingIsSent) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <limits>
 
 #include "ui/Calendar.h"
@@ -18,37 +19,6 @@
 namespace orvane::ui {
 
 namespace {
-
-DateTime civilFromMs(long long epochMs) {
-  long long seconds = epochMs / 1000;
-  int millis = static_cast<int>(epochMs % 1000);
-  if (millis < 0) {
-    millis += 1000;
-    --seconds;
-  }
-  long long days = seconds / 86400;
-  long long secondOfDay = seconds % 86400;
-  if (secondOfDay < 0) {
-    secondOfDay += 86400;
-    --days;
-  }
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long mp = (5 * dayOfYear + 2) / 153;
-  DateTime result;
-  result.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  result.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  result.year = static_cast<int>(yearOfEra + era * 400 + (result.month <= 2 ? 1 : 0));
-  result.hour = static_cast<int>(secondOfDay / 3600);
-  result.minute = static_cast<int>(secondOfDay / 60 % 60);
-  result.second = static_cast<int>(secondOfDay % 60);
-  result.millisecond = millis;
-  return result;
-}
 
 class HeadlessTimerPeer : public TimerPeer {
  public:
@@ -155,7 +125,7 @@ bool HeadlessBackend::serveDescriptors(int waitMs) {
     fds.push_back(pollfd{watch->descriptor(), events, 0});
     asked.emplace_back(watch, sequence);
   }
-  const bool wait = waitMs > 0 && clock_ == Clock::Real && wakeRead_ >= 0;
+  const bool wait = waitMs > 0 && realTime() && wakeRead_ >= 0;
   if (fds.empty() && !wait) return false;
   if (wait) fds.push_back(pollfd{wakeRead_, POLLIN, 0});
   int result = ::poll(fds.data(), fds.size(), wait ? waitMs : 0);
@@ -183,7 +153,7 @@ bool HeadlessBackend::serveDescriptors(int waitMs) {
 }
 
 long long HeadlessBackend::syncClock() {
-  if (clock_ == Clock::Real) {
+  if (realTime()) {
     const long long real = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - realStart_)
                                .count();
@@ -232,7 +202,13 @@ void HeadlessBackend::tickTimer(Timer* timer) {
   try {
     timer->tick();
   } catch (const std::exception& error) {
-    messageBoxes.push_back(MessageBoxRecord{error.what(), "Error"});
+    MessageBoxRecord record{error.what(), "Error"};
+    if (recording()) {
+      messageBoxes.push_back(record);
+    } else if (messageBoxHandler) {
+      // Without records, the program's own handler is the only place it can be seen.
+      messageBoxHandler(record);
+    }
   }
   ticking_.pop_back();
 }
@@ -289,7 +265,7 @@ void HeadlessBackend::waitForMessages(int maxMs) {
   const long long limit = syncClock() + std::max(maxMs, 0);
   Timer* next = earliestDue(limit, {});
   const long long until = next != nullptr ? std::max(nowMs_, timers_[next].dueMs) : limit;
-  if (clock_ == Clock::Virtual) {
+  if (!realTime()) {
     nowMs_ = until;
   } else if (!watches_.empty() && wakeRead_ >= 0) {
     // A ready socket or a handed-over call (which writes to the wake-up pipe) ends the wait.
@@ -309,7 +285,7 @@ void HeadlessBackend::waitForMessages(int maxMs) {
 
 void HeadlessBackend::sleep(int milliseconds) {
   if (milliseconds <= 0) return;
-  if (clock_ == Clock::Real) {
+  if (realTime()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     syncClock();
   } else {
@@ -318,7 +294,7 @@ void HeadlessBackend::sleep(int milliseconds) {
 }
 
 void HeadlessBackend::run() {
-  if (clock_ == Clock::Real) {
+  if (realTime()) {
     while (!terminated_) waitForMessages(1000);
     return;
   }
@@ -344,7 +320,7 @@ void HeadlessBackend::terminate() {
 
 void HeadlessBackend::advance(long long milliseconds) {
   const long long target = syncClock() + milliseconds;
-  if (clock_ == Clock::Real) {
+  if (realTime()) {
     while (syncClock() < target && !terminated_) {
       waitForMessages(static_cast<int>(target - nowMs_));
     }
@@ -371,11 +347,30 @@ bool HeadlessBackend::runUntil(const std::function<bool()>& condition, long long
 }
 
 DateTime HeadlessBackend::localNow() {
-  return civilFromMs(startEpochSeconds_ * 1000 + syncClock());
+  if (clock_ == Clock::Computer) return computerClock(true);
+  return DateTimeOfEpochMs(startEpochSeconds_ * 1000 + syncClock());
 }
 
 DateTime HeadlessBackend::utcNow() {
-  return civilFromMs((startEpochSeconds_ - utcOffsetMinutes_ * 60LL) * 1000 + syncClock());
+  if (clock_ == Clock::Computer) return computerClock(false);
+  return DateTimeOfEpochMs((startEpochSeconds_ - utcOffsetMinutes_ * 60LL) * 1000 + syncClock());
+}
+
+DateTime HeadlessBackend::computerClock(bool local) {
+  syncClock();
+  const auto now = std::chrono::system_clock::now();
+  const long long epochMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+  const std::time_t seconds = static_cast<std::time_t>(epochMs / 1000);
+  std::tm parts{};
+  // The time zone (and its daylight saving) as the computer has it at this moment.
+  if (local) {
+    ::localtime_r(&seconds, &parts);
+  } else {
+    ::gmtime_r(&seconds, &parts);
+  }
+  return DateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                  parts.tm_min,         parts.tm_sec,     static_cast<int>(epochMs % 1000)};
 }
 
 bool HeadlessBackend::setScreenDimensions(int width, int height) {
@@ -391,20 +386,20 @@ bool HeadlessBackend::setScreenDimensions(int width, int height) {
 void HeadlessBackend::restoreDisplayMode() { screen_ = startScreen_; }
 
 void HeadlessBackend::tone(int frequencyHz, int durationMs) {
-  tones.push_back(ToneRecord{frequencyHz, durationMs, syncClock()});
-  if (clock_ == Clock::Virtual) nowMs_ += durationMs;
+  if (recording()) tones.push_back(ToneRecord{frequencyHz, durationMs, syncClock()});
+  if (!realTime()) nowMs_ += durationMs;
 }
 
 int HeadlessBackend::messageBox(const std::string& text, const std::string& caption,
                                 MessageButtons buttons) {
   MessageBoxRecord record{text, caption};
-  messageBoxes.push_back(record);
+  if (recording()) messageBoxes.push_back(record);
   if (messageBoxHandler) return messageBoxHandler(record);
   return buttons == MessageButtons::YesNo ? modal::kYes : modal::kOk;
 }
 
 int HeadlessBackend::showModal(Form& form) {
-  modalForms.push_back(form.name());
+  if (recording()) modalForms.push_back(form.name());
   form.setVisible(true);
   int result = modal::kOk;
   if (modalHandler) {
@@ -416,6 +411,7 @@ int HeadlessBackend::showModal(Form& form) {
 }
 
 void HeadlessBackend::popupMenu(PopupMenu& menu) {
+  if (!recording()) return;
   popupMenus.push_back(menu.items.empty() ? std::string() : menu.items.front().caption);
 }
 

@@ -6,6 +6,9 @@
 // next timer. For tests against a controller outside the process (a pseudo-terminal) the
 // backend can run in real time instead: the clock is the computer's monotonic clock, sleeps
 // and waits take real time, and a wait ends early when another thread hands a call over.
+// The program run without a display uses the computer's clock: real time, and the
+// computer's calendar and time zone for the local and UTC clocks; it keeps no records of
+// message boxes, modal forms and tones, so that a run of months does not grow.
 // Modal windows and message boxes are answered by handlers a test installs
 // and are recorded; tones are recorded. Calls handed over from other threads run at the next
 // processMessages(). Watched sockets are real: every round of event processing looks at
@@ -43,7 +46,9 @@ class HeadlessBackend : public Backend {
     long long atMs;
   };
 
-  enum class Clock { Virtual, Real };
+  // Virtual: tests in virtual time. Real: tests against a process outside (the clock starts
+  // at startLocal and runs in real time). Computer: the program itself, without a display.
+  enum class Clock { Virtual, Real, Computer };
 
   // startLocal: the local clock at time 0; utcOffsetMinutes: local minus UTC.
   explicit HeadlessBackend(DateTime startLocal = DateTime{2026, 12, 7, 21, 0, 0, 0},
@@ -93,7 +98,7 @@ class HeadlessBackend : public Backend {
   // Advances in steps until condition holds or limitMs have passed.
   bool runUntil(const std::function<bool()>& condition, long long limitMs);
   long long nowMs() { return syncClock(); }
-  bool realTime() const { return clock_ == Clock::Real; }
+  bool realTime() const { return clock_ != Clock::Virtual; }
   void setScreen(Size screen) { screen_ = screen; }
   // Display modes the virtual display accepts (besides the start size).
   void setSupportedModes(std::vector<Size> modes) { supportedModes_ = std::move(modes); }
@@ -132,6 +137,10 @@ class HeadlessBackend : public Backend {
   bool runHandedOverCalls();
   // Ticks each timer due by now once; true when one ticked.
   bool fireDueTimers();
+  // Records of message boxes, forms, tones and menus are kept (for tests).
+  bool recording() const { return clock_ != Clock::Computer; }
+  // The computer's calendar clock, local or UTC.
+  DateTime computerClock(bool local);
   // In real time, moves the clock to the computer's; returns the clock.
   long long syncClock();
   // Looks at the watched sockets, waiting up to waitMs (real time only) for one to become

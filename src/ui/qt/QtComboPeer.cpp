@@ -125,6 +125,13 @@ void QtComboPeer::applyColors() {
 
 void QtComboPeer::userActivated(int index) {
   if (applying()) return;
+  const auto* edit = dynamic_cast<const QtLineEdit*>(box_->lineEdit());
+  if (edit != nullptr && edit->losingFocus()) {
+    // Qt's own match as the focus leaves: the list shows again what the widget holds.
+    ApplyScope scope(*this);
+    applySelection();
+    return;
+  }
   combo_.userSelect(index);
 }
 

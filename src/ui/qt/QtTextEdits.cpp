@@ -21,6 +21,12 @@ void QtLineEdit::paintEvent(QPaintEvent* event) {
   drawCaret(*this, cursorRect(), palette().color(QPalette::Text));
 }
 
+void QtLineEdit::focusOutEvent(QFocusEvent* event) {
+  losingFocus_ = true;
+  QLineEdit::focusOutEvent(event);
+  losingFocus_ = false;
+}
+
 QtPlainTextEdit::QtPlainTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
   setCursorWidth(0);
 }

@@ -15,9 +15,17 @@ namespace orvane::ui {
 class QtLineEdit : public QLineEdit {
  public:
   explicit QtLineEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+  // True while the field hands the focus on. An editable QComboBox then picks the item
+  // that matches its text ignoring case and reports it as activated; that is no choice of
+  // the user's (and of "Case.ocf" and "case.ocf" it may pick the other one).
+  bool losingFocus() const { return losingFocus_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  bool losingFocus_ = false;
 };
 
 class QtPlainTextEdit : public QPlainTextEdit {
