@@ -1,4 +1,5 @@
-// One polling tick and "Receive current settings" for the shipped profile, through the real
+// One polling tick, "Receive current settings" and the comparison with the controller for
+// the shipped profile, through the real
 // serial component against the orvane-sim program on a pseudo-terminal at 9600 baud. Each
 // is set against its floor: 40 ms for every direct command (the fixed pause after a write)
 // plus 1.04 ms for every byte on the line, both ways.
@@ -9,6 +10,7 @@
 #include "BenchSupport.h"
 #include "SimulatorSession.h"
 #include "app/Application.h"
+#include "app/CompareForm.h"
 #include "app/MainForm.h"
 #include "link/Cache.h"
 
@@ -68,6 +70,15 @@ int main(int argc, char* argv[]) {
       main.bulk.ReceiveAllSettings(*main.ReceiveAll);
       main.UpdateTimer.stop();
     });
+    // From the click on "Read again" to the table of the settings that differ.
+    TCompareForm& compare = *app.windows().compare;
+    compare.show();
+    Report("Compare with controller, to the table", cache, 5, [&] {
+      compare.ReadClick();
+      main.UpdateTimer.stop();
+    });
+    std::printf("  %zu settings differ from the sheets\n", compare.rows().size());
+    compare.hide();
   });
   return 0;
 }

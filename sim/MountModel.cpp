@@ -30,6 +30,8 @@ MountModel::MountModel(double rightAscensionHours, double declinationDegrees,
       startDec_(std::clamp(declinationDegrees, -90.0, 90.0)),
       targetRa_(startRa_),
       targetDec_(startDec_),
+      slewRa_(startRa_),
+      slewDec_(startDec_),
       slewSpeed_(slewDegreesPerSecond),
       mode_(mode) {}
 
@@ -49,8 +51,8 @@ void MountModel::positionAt(double nowMs, double& ra, double& dec) const {
   double seconds = std::max(0.0, (nowMs - segmentStartMs_) / 1000.0);
   if (slewActive_) {
     double travelled = slewSpeed_ * seconds;
-    ra = wrapDegrees(approach(startRa_, shortestTurn(startRa_, targetRa_), travelled));
-    dec = approach(startDec_, targetDec_ - startDec_, travelled);
+    ra = wrapDegrees(approach(startRa_, shortestTurn(startRa_, slewRa_), travelled));
+    dec = approach(startDec_, slewDec_ - startDec_, travelled);
     return;
   }
   double step = manualRateDegreesPerSecond() * seconds;
@@ -78,7 +80,7 @@ bool MountModel::slewing(double nowMs) const {
   if (!slewActive_) return false;
   double seconds = std::max(0.0, (nowMs - segmentStartMs_) / 1000.0);
   double distance =
-      std::max(std::fabs(shortestTurn(startRa_, targetRa_)), std::fabs(targetDec_ - startDec_));
+      std::max(std::fabs(shortestTurn(startRa_, slewRa_)), std::fabs(slewDec_ - startDec_));
   return slewSpeed_ * seconds < distance;
 }
 
@@ -121,6 +123,8 @@ void MountModel::setSlewSpeed(int degreesPerSecond, double nowMs) {
 void MountModel::slewToTarget(double nowMs) {
   settle(nowMs);
   driven_.fill(false);
+  slewRa_ = targetRa_;
+  slewDec_ = targetDec_;
   slewActive_ = true;
 }
 

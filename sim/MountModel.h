@@ -1,8 +1,9 @@
 // MountModel: where the telescope points and how it moves. Right ascension stays fixed
 // while the mount tracks; a driven direction moves it at the rate of the speed mode
 // (guiding, centering or slewing at the slew speed); a slew moves each axis towards the
-// target at the slew speed until it arrives. Positions are pure functions of the time, so
-// the model runs the same in virtual and in real time.
+// target it was started for at the slew speed until it arrives (a target set meanwhile is
+// for the next slew). Positions are pure functions of the time, so the model runs the same
+// in virtual and in real time.
 // Thread: one thread at a time (the controller's).
 #pragma once
 
@@ -60,6 +61,9 @@ class MountModel {
   bool slewActive_ = false;
   double targetRa_;
   double targetDec_;
+  // Where the slew in progress goes (the target when it was started).
+  double slewRa_;
+  double slewDec_;
   int slewSpeed_;
   SpeedMode mode_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/CompareForm.h"
 #include "app/CreditsForm.h"
 #include "app/ErrorForm.h"
 #include "app/MainForm.h"
@@ -153,6 +154,7 @@ void Appearance::SetVisionMode() {
     ui::FocusKeeper keep(*w.schedule);
     w.schedule->SetVisionMode(p);
   }
+  if (w.compare != nullptr) w.compare->SetVisionMode(p);
   // The dialogs: frame, the window behind the frame's rounded corners, and the texts that
   // take the window's font. Their titles are drawn in the label text colour.
   auto dialog = [&](ui::Form* form, ui::Shape* frame, ui::Label* title) {

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/CompareForm.h"
 #include "app/CreditsForm.h"
 #include "app/DummyForm.h"
 #include "app/ErrorForm.h"
@@ -40,6 +41,9 @@ void Application::CreateWindows() {
       m.sheets);
   windows_.cache = cache_.get();
   cache_->onLinkLost = [this] { main_->connection.LinkLost(); };
+  cache_->onSettingWritten = [this](const std::string& command) {
+    main_->sheets.SettingWritten(command);
+  };
   AttachWindows();
   observer_ = std::make_unique<TObserver>(context_);
   windows_.observer = observer_.get();
@@ -66,6 +70,9 @@ void Application::CreateWindows() {
   windows_.schedule = schedule_.get();
   schedule_->disableAdditionalAlignment = [this] { main_->alignment.DisableAdditionalAlignment(); };
   AttachWindows();
+  compare_ = std::make_unique<TCompareForm>(backend, m.appearance, m.bulk, m.backups, m.sheets);
+  windows_.compare = compare_.get();
+  m.CompareSettings->onClick = [this](ui::Widget&) { compare_->Open(); };
   // One key stops the mount from every window, as the stop button of manual control does;
   // the focus stays where it was.
   backend.setGlobalKey(kStopKey, [this] {
@@ -94,9 +101,7 @@ void Application::CreateShareServer() {
   share_ = std::make_unique<ShareServer>(context_.backend, *cache_, m.controllerState(),
                                          context_.settings, *trace_, m.appearance, m.UpdateTimer,
                                          ShareFields{*m.ShareSwitch, *m.ShareStatus});
-  share_->slewToJ2000 = [this](const std::string& rightAscension, const std::string& declination) {
-    schedule_->SlewToJ2000(rightAscension, declination);
-  };
+  share_->onClientSlew = [this] { main_->alignment.DisableAdditionalAlignment(); };
   CreateAlpacaServer();
   share_->StartFromSettings();
 }
@@ -122,7 +127,8 @@ void Application::CreateAlpacaServer() {
 void Application::AttachWindows() {
   if (main_) {
     main_->AttachWindows(TMainForm::LaterWindows{cache_.get(), observer_.get(), restart_.get(),
-                                                 error_.get(), alignment_.get(), schedule_.get()});
+                                                 error_.get(), alignment_.get(), schedule_.get(),
+                                                 trace_.get()});
   }
   if (cache_) cache_->SetTickListener(schedule_.get());
 }
@@ -139,6 +145,9 @@ void Application::Shutdown() {
   share_.reset();
   alpaca_.reset();
   if (main_) main_->FormDestroy();
+  if (main_) main_->CompareSettings->onClick = nullptr;
+  windows_.compare = nullptr;
+  compare_.reset();
   // Windows go in reverse order of creation; each is handed out of the others first so that
   // no window reaches one that is already gone.
   windows_.schedule = nullptr;
@@ -158,7 +167,7 @@ void Application::Shutdown() {
   windows_.cache = nullptr;
   release(cache_);
   windows_.trace = nullptr;
-  trace_.reset();
+  release(trace_);
   windows_.main = nullptr;
   main_.reset();
 }

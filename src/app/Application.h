@@ -67,6 +67,7 @@ class Application {
   std::unique_ptr<TAlignmentForm> alignment_;
   std::unique_ptr<TCreditsForm> credits_;
   std::unique_ptr<TSchedule> schedule_;
+  std::unique_ptr<TCompareForm> compare_;
   std::unique_ptr<ShareServer> share_;
   // Declared after the sharing server, which stops it, and goes after it.
   std::unique_ptr<AlpacaServer> alpaca_;

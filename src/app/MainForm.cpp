@@ -68,7 +68,10 @@ TMainForm::TMainForm(AppContext& context)
               PollingFields{*this, *RA, *Dec, *InitialAlign, *SerialPort, *OrvaneVersion,
                             UpdateTimer, StartupTimer},
               engine, alignment, connection, sheets),
-      bulk(controller_, UpdateTimer, StartupTimer, appearance, sheets, engine) {
+      backups(context.programFolder, document_, sheets),
+      bulk(context.backend, controller_,
+           BulkFields{*CurrentOrvaneStatus, *SendAll, *ReceiveAll, UpdateTimer, StartupTimer},
+           appearance, sheets, engine, connection) {
   appearance.SaveSystemColors();
   LoadedProfile.clear();
 
@@ -105,6 +108,8 @@ TMainForm::TMainForm(AppContext& context)
   sheets.profileFilesChanged = [this] { profilePage.ProfileFilesChange(nullptr); };
   connection.setOrvaneSettings = [this] { SetOrvaneSettings(); };
   connection.showReadingsStale = [this] { polling.ShowReadingsStale(); };
+  connection.onConnected = [this](bool reconnected) { bulk.ConnectionMade(reconnected); };
+  bulk.SetBackups(&backups);
   sheets.executeBinding = [this](ControlBinding& binding) {
     engine.ExecuteCommand(&binding, "", true);
   };
@@ -165,6 +170,8 @@ void TMainForm::RegisterStaticControls() {
                                                           ReceiveAllShape.get(),
                                                           TogglePrecision.get(),
                                                           TogglePrecisionShape.get(),
+                                                          CompareSettings.get(),
+                                                          CompareSettingsShape.get(),
                                                           ShareSwitch.get(),
                                                           ShareSwitchShape.get(),
                                                           ProfileFiles.get(),
@@ -524,6 +531,7 @@ void TMainForm::AttachWindows(const LaterWindows& later) {
   polling.SetAlignmentForm(later.alignment);
   polling.SetSchedule(later.schedule);
   bulk.SetCache(later.cache);
+  bulk.SetTrace(later.trace);
   reader.SetSchedule(later.schedule);
   writer.SetCache(later.cache);
   scheduleSettings_.SetSchedule(later.schedule);

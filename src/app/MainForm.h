@@ -27,6 +27,7 @@
 #include "persistence/Database.h"
 #include "persistence/ProfilePage.h"
 #include "persistence/ProfileWriter.h"
+#include "persistence/SettingsBackups.h"
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileReader.h"
 #include "sheets/Sheets.h"
@@ -98,6 +99,9 @@ class TMainForm : public ui::Form, public ProfileHost {
   std::unique_ptr<ui::MaskEdit> CacheDelay, TimeOut, UpdateInterval;
   std::unique_ptr<ui::Shape> SendAllShape, ReceiveAllShape, TogglePrecisionShape;
   std::unique_ptr<ui::Label> SendAll, ReceiveAll, TogglePrecision;
+  // Opens the comparison of the sheets with the controller.
+  std::unique_ptr<ui::Shape> CompareSettingsShape;
+  std::unique_ptr<ui::Label> CompareSettings;
   // Sharing the mount with planetarium programs: the switch and its status line.
   std::unique_ptr<ui::Label> ShareLabel;
   std::unique_ptr<ui::Shape> ShareSwitchShape;
@@ -159,6 +163,7 @@ class TMainForm : public ui::Form, public ProfileHost {
   CommandEngine engine;
   Alignment alignment;
   StatusPolling polling;
+  SettingsBackups backups;
   BulkSettings bulk;
 
   // Chosen on the command line for this run: the profile to open instead of the remembered
@@ -178,6 +183,7 @@ class TMainForm : public ui::Form, public ProfileHost {
     TErrorForm* error = nullptr;
     TAlignmentForm* alignment = nullptr;
     TSchedule* schedule = nullptr;
+    TTraceForm* trace = nullptr;
   };
   void AttachWindows(const LaterWindows& later);
 

@@ -209,6 +209,8 @@ void TMainForm::BuildProfilePage() {
                      330, 215, 190);
   ui::MakeFlatButton(b, page, TogglePrecisionShape, TogglePrecision, "TogglePrecision",
                      "Toggle Low Precision", 330, 250, 190);
+  ui::MakeFlatButton(b, page, CompareSettingsShape, CompareSettings, "CompareSettings",
+                     "Compare with controller", 330, 285, 190);
 
   // The last row stays inside the area a sheet's content panel covers (20 to 380 down, up to
   // 520 across), so nothing of the profile page shows around an open sheet.

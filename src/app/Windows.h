@@ -22,6 +22,7 @@ class TDummyForm;
 class TAlignmentForm;
 class TCreditsForm;
 class TSchedule;
+class TCompareForm;
 class SettingsStore;
 class SerialDeviceFactory;
 
@@ -36,6 +37,8 @@ struct Windows {
   TAlignmentForm* alignment = nullptr;
   TCreditsForm* credits = nullptr;
   TSchedule* schedule = nullptr;
+  // The comparison with the controller, created after the ten.
+  TCompareForm* compare = nullptr;
 };
 
 // What the windows of app/ use: the backend, the window set, the settings store, the serial

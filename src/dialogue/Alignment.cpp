@@ -49,7 +49,8 @@ bool Alignment::DoCheckInitialAlignment() {
   const std::string reply =
       cache->SendCommand(NativeReadCommand(std::to_string(kStatusSetting)), true);
   if (reply.empty()) {
-    initialAlign_.setText("");
+    // Not known now: shown as every reading that is not current.
+    initialAlign_.setText(std::string(kNoCurrentReading));
     return false;
   }
   const unsigned bits = static_cast<unsigned char>(reply[0]);

@@ -19,6 +19,12 @@ namespace orvane {
 
 namespace {
 
+// The commands that set a value of the controller from a bound control.
+bool IsSetCommand(const std::string& command) {
+  return command == ":SC" || command == ":SE" || command == ":SL" || command == ":SB" ||
+         command == ":SG" || command == ":Sg" || command == ":St";
+}
+
 // A set command that needs its bound control found none.
 struct MissingControl : std::runtime_error {
   MissingControl() : std::runtime_error("command without its control") {}
@@ -57,12 +63,51 @@ ControlBinding* CommandEngine::findBinding(const std::string& command) const {
 }
 
 std::string CommandEngine::send(const std::string& wire, bool wait) {
-  return cache_ != nullptr ? cache_->SendCommand(wire, wait) : std::string();
+  if (cache_ == nullptr) return {};
+  const CommandResult result = cache_->Exchange(wire, wait);
+  sent_.attempted = true;
+  sent_.written = sent_.written || result.written;
+  return result.reply;
+}
+
+void CommandEngine::noteOutcome(ControlBinding* binding, const std::string& command,
+                                const std::string& reply) {
+  if (binding == nullptr || binding->control == nullptr) return;
+  KnownSettings& known = sheets_.known();
+  ui::Widget& control = *binding->control;
+  if (!known.Knows(control)) return;
+  if (IsSetCommand(command)) {
+    // Nothing attempted: the value was refused, or there was nothing to send.
+    if (!sent_.attempted && controller_.ConnectedPort != -1) return;
+    if (sent_.written) {
+      ++settingWrites_;
+      known.Confirm(control, control.text());
+    } else {
+      known.MarkUnknown(control, "Not sent: no connection to the controller");
+    }
+  } else if (IsReadCommand(command) && showReply_ && !reply.empty() &&
+             control.kind() == ui::WidgetKind::MaskEdit) {
+    // A read without a reply tells nothing new: what was known stays.
+    known.Confirm(control, control.text());
+  }
+}
+
+std::string CommandEngine::ReadWithoutShowing(ControlBinding& binding) {
+  showReply_ = false;
+  std::string reply = ExecuteCommand(&binding, "", true);
+  showReply_ = true;
+  return reply;
 }
 
 std::string CommandEngine::ExecuteCommand(ControlBinding* binding, const std::string& command,
                                           bool waitForReply) {
-  if (controller_.ConnectedPort == -1) return {};
+  if (controller_.ConnectedPort == -1) {
+    // A set command of a control that cannot go out leaves its setting unknown.
+    ControlBinding* bound = binding != nullptr ? binding : findBinding(command);
+    sent_ = {};
+    if (bound != nullptr) noteOutcome(bound, bound->command, "");
+    return {};
+  }
   if (controller_.CommandBusy) {
     // Called from inside the running command's wait: run it once that one is done.
     // The same command asked for again before it ran is kept once.
@@ -147,12 +192,15 @@ std::string CommandEngine::run(ControlBinding* binding, const std::string& comma
   // click inside the wait); the write-back then finds no binding.
   const unsigned long removals = sheets_.removalCount();
   std::string reply;
+  sent_ = {};
   try {
     reply = dispatch(binding, text, waitForReply);
-    if (!reply.empty() && sheets_.removalCount() == removals && binding != nullptr &&
+    const bool present = sheets_.removalCount() == removals;
+    if (!reply.empty() && present && showReply_ && binding != nullptr &&
         binding->control != nullptr && binding->control->kind() == ui::WidgetKind::MaskEdit) {
       binding->control->setText(reply);
     }
+    if (present) noteOutcome(binding, text, reply);
   } catch (const std::exception&) {
     if (reply.empty()) {
       if (restart_ != nullptr) restart_->TryRestart();

@@ -69,6 +69,11 @@ class CommandEngine {
   void ExecuteTransfer(ControlBinding& binding, TransferWatch watch);
   // Commands kept while another one runs.
   size_t pendingCount() const { return pending_.size(); }
+  // Runs binding's read command as ExecuteCommand does, but leaves its control as it is:
+  // the rewritten reply, empty when none.
+  std::string ReadWithoutShowing(ControlBinding& binding);
+  // Set commands of bound controls that went onto the line since start.
+  unsigned long settingWrites() const { return settingWrites_; }
 
  private:
   struct Pending {
@@ -100,6 +105,9 @@ class CommandEngine {
   void clearMemory(const std::string& command);
   void reportProgress(int done, int total, unsigned long removals);
   std::string send(const std::string& wire, bool wait);
+  // What the bound control's setting is now known to be, after its command ran (or could
+  // not run without a connection).
+  void noteOutcome(ControlBinding* binding, const std::string& command, const std::string& reply);
 
   bool shuttingDown() const;
 
@@ -113,6 +121,13 @@ class CommandEngine {
   RangeErrorReport* rangeErrors_ = nullptr;
   TSchedule* schedule_ = nullptr;
   std::vector<Pending> pending_;
+  // The command being run: whether it wrote anything, and whether that went onto the line.
+  struct Sent {
+    bool attempted = false;
+    bool written = false;
+  } sent_;
+  bool showReply_ = true;
+  unsigned long settingWrites_ = 0;
   // The transfer running now: who follows it, and how it went.
   const TransferWatch* watch_ = nullptr;
   TransferReport transfer_;

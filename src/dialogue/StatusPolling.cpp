@@ -73,8 +73,12 @@ void StatusPolling::GetOrvaneSettings() {
   alignment_.DoCheckInitialAlignment();
   if (backend_.terminated()) return;
 
+  // A reply that comes in as the link goes (its wait ended by the port closing) is no
+  // current reading: the fields already show that the link is lost.
   std::string ra = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GR");
+  if (controller_.ConnectedPort <= 0) ra.clear();
   bool swappedCable = false;
+  bool answered = false;
   if (!ra.empty()) {
     std::optional<std::string> shown = FormatRightAscension(ra, controller_.HighPrecision);
     if (!shown) {
@@ -86,27 +90,34 @@ void StatusPolling::GetOrvaneSettings() {
     } else {
       showRightAscension(*shown);
       noteReading(controller_.LastRightAscension, ra);
+      answered = true;
     }
   }
   // A link lost in the middle of the tick is no silent controller: the connection
   // retries it and has marked the readings already.
   if (ra.empty() && !swappedCable && controller_.ConnectedPort > 0 && !shuttingDown()) {
     if (restart_ != nullptr) restart_->TryRestart();
-    noteSilentTick();
-  } else if (!ra.empty()) {
-    noteAnswer();
   }
   if (backend_.terminated()) return;
 
   if (observer_ != nullptr) observer_->SetStripVisible(!f.window.visible());
 
-  const std::string dec = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GD");
+  std::string dec = shuttingDown() ? std::string() : engine_.ExecuteCommand(":GD");
+  if (controller_.ConnectedPort <= 0) dec.clear();
   if (!dec.empty() && DeclinationInRange(dec)) {
     const std::string shown = FormatDeclination(dec, controller_.HighPrecision);
     f.declination.setText(shown + "''");
     if (schedule_ != nullptr) schedule_->CurrentDEC->setText(shown + "''");
     if (observer_ != nullptr) observer_->ShowDeclination(shown);
     noteReading(controller_.LastDeclination, dec.substr(0, dec.find('#')));
+    answered = true;
+  }
+  // One tick in which the controller answered neither position read is enough to say so:
+  // its readings are no longer current.
+  if (answered) {
+    noteAnswer();
+  } else if (!swappedCable && controller_.ConnectedPort > 0 && !shuttingDown()) {
+    noteSilentTick();
   }
 
   engine_.ExecuteCommand(":Gv");

@@ -2,8 +2,8 @@
 // and speed mode on every tick and the brightness, controller clock and date on every
 // tenth, shows the position on the main window, the schedule window and the observer
 // strip, keeps the offset between the controller's clock and the computer's, and notices
-// a hand-controller cable plugged into the serial port. A controller that has not answered
-// for several ticks in a row, and a lost link, leave the position, clock and alignment
+// a hand-controller cable plugged into the serial port. A tick in which the controller
+// answered neither position read, and a lost link, leave the position, clock and alignment
 // fields marked as no longer current instead of showing old values; the first good poll
 // brings them back.
 // Owned by the main window.
@@ -77,7 +77,7 @@ class StatusPolling {
   std::function<void()> onPositionRead;
 
   // Ticks in a row without an answer after which the readings count as stale.
-  static constexpr int kSilentTicksBeforeStale = 3;
+  static constexpr int kSilentTicksBeforeStale = 1;
 
  private:
   void showRightAscension(const std::string& text);
@@ -99,7 +99,7 @@ class StatusPolling {
   TAlignmentForm* alignmentForm_ = nullptr;
   TSchedule* schedule_ = nullptr;
   int depth_ = 0;  // ticks running, nested ones included
-  int silentTicks_ = 0;  // ticks in a row without a usable right ascension
+  int silentTicks_ = 0;  // ticks in a row without a usable position reading
   std::unique_ptr<ui::Timer> dialogTicker_;
 };
 

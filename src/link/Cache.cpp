@@ -97,11 +97,15 @@ int TCache::ReplyTimeoutMs() const {
 }
 
 std::string TCache::SendCommand(const std::string& command, bool wait) {
+  return Exchange(command, wait).reply;
+}
+
+CommandResult TCache::Exchange(const std::string& command, bool wait) {
   CommandRequest request;
   request.command = command;
   request.wantsReply = wait;
   request.replyTimeoutMs = ReplyTimeoutMs();
-  return queue_.Run(std::move(request)).reply;
+  return queue_.Run(std::move(request));
 }
 
 std::vector<CommandResult> TCache::SendSequence(const std::vector<CommandStep>& steps,
@@ -152,6 +156,7 @@ bool TCache::PutOnLine(const std::string& command) {
   if (written <= 0) return false;
   ++traffic.commands;
   traffic.bytesOut += written;
+  if (!command.empty() && command[0] == '>' && onSettingWritten) onSettingWritten(command);
   return true;
 }
 
@@ -293,14 +298,16 @@ void TCache::TimerClick() {
   fields_.utcTime.setText(ClockText(utc));
   const ui::DateTime local = b.localNow();
   fields_.computerTime.setText(ClockText(local));
-  if (controller_.ClockOffsetKnown && controller_.ReadingsStale) {
-    // The offset may be out of date with the controller gone or frozen.
-    fields_.localTime.setText(std::string(kNoCurrentReading));
-  } else if (controller_.ClockOffsetKnown) {
-    fields_.localTime.setText(
-        ShiftedClockText(local.hour, local.minute, local.second, controller_.ClockOffset));
+  if (controller_.ClockOffsetKnown) {
+    const std::string clockText =
+        ShiftedClockText(local.hour, local.minute, local.second, controller_.ClockOffset);
+    // The offset may be out of date with the controller gone or frozen: the strip says
+    // so. The clock field goes on with it all the same, so that a time sent from it (all
+    // settings sent once the link is back) is not the time at which the link went.
+    fields_.localTime.setText(controller_.ReadingsStale ? std::string(kNoCurrentReading)
+                                                        : clockText);
     ui::Widget* clock = sheetFields_.ControllerClockField();
-    if (clock != nullptr && !clock->focused()) clock->setText(fields_.localTime.text());
+    if (clock != nullptr && !clock->focused()) clock->setText(clockText);
   }
   if (fields_.rightAscension.text() != "0" && fields_.declination.text() != "0") {
     const ui::Widget* longitude = sheetFields_.LongitudeField();

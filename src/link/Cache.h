@@ -85,6 +85,8 @@ class TCache : public ui::Form, private CommandWire {
   // Sends command in its turn; with wait, returns the reply (empty after the time-out).
   // Returns once the command is done: written, its pause over, its reply in.
   std::string SendCommand(const std::string& command, bool wait);
+  // As SendCommand, telling also whether the command went onto the line.
+  CommandResult Exchange(const std::string& command, bool wait);
   // Sends the commands back to back in one turn, so that nothing else comes between them;
   // with abandonOnStop, a stop withdraws those not yet written. The results in order.
   std::vector<CommandResult> SendSequence(const std::vector<CommandStep>& steps,
@@ -119,6 +121,8 @@ class TCache : public ui::Form, private CommandWire {
   void Comm1Error(int errors);
   // The device behind the open port failed; the connection logic takes it from here.
   std::function<void()> onLinkLost;
+  // A queued setting write went onto the line.
+  std::function<void(const std::string& command)> onSettingWritten;
 
   // Queues a native write, replacing a queued one for the same setting number.
   void AddToCache(const std::string& command);

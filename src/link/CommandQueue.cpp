@@ -47,6 +47,7 @@ CommandQueue::Ticket CommandQueue::Submit(CommandRequest request) {
   Entry entry;
   entry.ticket = ticket;
   entry.request = std::move(request);
+  entry.submittedAtMs = nowMs();
   waiting_.push_back(std::move(entry));
   advance();
   return ticket;
@@ -54,10 +55,15 @@ CommandQueue::Ticket CommandQueue::Submit(CommandRequest request) {
 
 std::vector<CommandQueue::Ticket> CommandQueue::SubmitAll(std::vector<CommandRequest> requests) {
   std::vector<Ticket> tickets;
+  const long long now = nowMs();
+  // Yielding requests are kept together by their group; the program's own by their order.
+  const std::uint64_t group = requests.size() > 1 ? nextGroup_++ : 0;
   for (CommandRequest& request : requests) {
     Entry entry;
     entry.ticket = nextTicket_++;
     entry.request = std::move(request);
+    entry.submittedAtMs = now;
+    if (entry.request.yields) entry.group = group;
     tickets.push_back(entry.ticket);
     waiting_.push_back(std::move(entry));
   }
@@ -75,6 +81,7 @@ void CommandQueue::SubmitBurst(std::function<std::vector<std::string>()> take,
   entry.ticket = nextTicket_++;
   entry.takeBurst = std::move(take);
   entry.putBack = std::move(putBack);
+  entry.submittedAtMs = nowMs();
   waiting_.push_front(std::move(entry));
   advance();
 }
@@ -117,11 +124,22 @@ CommandResult CommandQueue::Run(CommandRequest request) {
 void CommandQueue::WriteStop(const std::string& command) {
   if (closing()) return;
   const long long now = nowMs();
-  if (wire_.PutOnLine(command)) {
+  StopNotice notice;
+  notice.command = command;
+  notice.onLineAtMs = now;
+  // The same stop again with nothing written since: the mount is stopping already.
+  const bool repeated =
+      lastWrittenWasStop_ && lastWritten_ == command && now - lastWrittenAtMs_ < kStopRepeatMs;
+  if (repeated) {
+    notice.onLineAtMs = std::max(now, static_cast<long long>(std::ceil(lineBusyUntilMs_)));
+  } else if (wire_.PutOnLine(command)) {
     if (onWritten) onWritten(command);
-    noteOnLine(now, command.size());
+    notice.written = true;
+    notice.onLineAtMs = static_cast<long long>(std::ceil(noteOnLine(now, command.size())));
     lineFreeAtMs_ =
         std::max(lineFreeAtMs_, after(now, wire_.MsOnLine(command.size()) + kPauseAfterCommandMs));
+    noteWritten(command, now);
+    lastWrittenWasStop_ = true;
   }
   // The later commands of a slew that is being sent are not sent after a stop.
   std::vector<Entry> abandoned;
@@ -133,10 +151,30 @@ void CommandQueue::WriteStop(const std::string& command) {
       ++it;
     }
   }
+  // The listeners first: what they withdraw themselves is then withdrawn before anything
+  // the completions below would let follow.
+  const auto listeners = stopListeners_;
+  for (const auto& [id, listener] : listeners) listener(notice);
   for (Entry& entry : abandoned) {
     if (entry.request.done) entry.request.done(CommandResult{});
   }
   advance();
+}
+
+int CommandQueue::AddStopListener(std::function<void(const StopNotice&)> listener) {
+  const int id = nextStopListener_++;
+  stopListeners_.emplace_back(id, std::move(listener));
+  return id;
+}
+
+void CommandQueue::RemoveStopListener(int id) {
+  std::erase_if(stopListeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void CommandQueue::noteWritten(const std::string& command, long long now) {
+  lastWritten_ = command;
+  lastWrittenAtMs_ = now;
+  lastWrittenWasStop_ = false;
 }
 
 bool CommandQueue::AwaitingReply() const {
@@ -213,6 +251,7 @@ void CommandQueue::start(Entry entry, long long now) {
       }
       if (onWritten) onWritten(commands[i]);
       noteOnLine(now, commands[i].size());
+      noteWritten(commands[i], now);
       running.written = true;
     }
     // Written back to back, nothing awaited: the next command may follow at once (behind
@@ -227,7 +266,9 @@ void CommandQueue::start(Entry entry, long long now) {
     if (running.written) {
       if (onWritten) onWritten(request.command);
       leavesAtMs = noteOnLine(now, request.command.size());
+      noteWritten(request.command, now);
     }
+    if (request.yields && entry.group != 0) runningGroup_ = entry.group;
     const double onLine = wire_.MsOnLine(request.command.size());
     running.pauseEndMs = after(now, onLine + kPauseAfterCommandMs + request.pauseAfterMs);
     if (request.wantsReply) {
@@ -276,7 +317,11 @@ bool CommandQueue::finishIfDone(long long now,
     }
   }
   if (!done) return false;
+  result.written = r.written;
   lineFreeAtMs_ = std::max(lineFreeAtMs_, r.pauseEndMs);
+  // The program's caller may follow with its next command of the same operation: the
+  // line stays the program's for that moment.
+  if (!r.entry.request.yields) programTurnUntilMs_ = now + kProgramTurnMs;
   finished.emplace_back(std::move(r.entry), std::move(result));
   running_.reset();
   return true;
@@ -302,8 +347,12 @@ void CommandQueue::rearm(long long now) {
       if (r.deadlineMs > now) next = std::min(next, r.deadlineMs);
       if (r.quietEndMs > now) next = std::min(next, r.quietEndMs);
     }
-  } else if (!waiting_.empty() && lineFreeAtMs_ > now) {
-    next = lineFreeAtMs_;
+  } else if (!waiting_.empty()) {
+    long long startAt = lineFreeAtMs_;
+    const bool onlyYielding = std::all_of(waiting_.begin(), waiting_.end(),
+                                          [](const Entry& entry) { return entry.request.yields; });
+    if (onlyYielding) startAt = std::max(startAt, programTurnUntilMs_);
+    if (startAt > now) next = startAt;
   }
   if (next == kNever || closing()) {
     wake_.stop();
@@ -315,6 +364,27 @@ void CommandQueue::rearm(long long now) {
   wake_.stop();
   wake_.setInterval(static_cast<int>(std::max<long long>(1, next - now)));
   wake_.start();
+}
+
+std::deque<CommandQueue::Entry>::iterator CommandQueue::nextToStart(long long now) {
+  // A client's sequence that has begun goes on: nothing comes between its commands.
+  if (runningGroup_ != 0) {
+    const auto continued = std::find_if(waiting_.begin(), waiting_.end(), [&](const Entry& entry) {
+      return entry.group == runningGroup_;
+    });
+    if (continued != waiting_.end()) return continued;
+    runningGroup_ = 0;
+  }
+  const auto yielding = std::find_if(waiting_.begin(), waiting_.end(),
+                                     [](const Entry& entry) { return entry.request.yields; });
+  if (yielding != waiting_.end() && now - yielding->submittedAtMs >= kLongestYieldMs) {
+    return yielding;
+  }
+  const auto own = std::find_if(waiting_.begin(), waiting_.end(),
+                                [](const Entry& entry) { return !entry.request.yields; });
+  if (own != waiting_.end()) return own;
+  if (now < programTurnUntilMs_) return waiting_.end();
+  return yielding;
 }
 
 void CommandQueue::advance() {
@@ -332,8 +402,10 @@ void CommandQueue::advance() {
     } else {
       finishIfDone(now, finished);
       while (!running_ && !waiting_.empty() && now >= lineFreeAtMs_) {
-        Entry next = std::move(waiting_.front());
-        waiting_.pop_front();
+        const auto chosen = nextToStart(now);
+        if (chosen == waiting_.end()) break;
+        Entry next = std::move(*chosen);
+        waiting_.erase(chosen);
         start(std::move(next), now);
         finishIfDone(now, finished);
         now = nowMs();

@@ -18,6 +18,19 @@
 // together run back to back, so a sequence (the commands of a slew) cannot be split by
 // another source.
 //
+// Clients beside the program (planetarium programs sharing the mount) get a fair share of
+// the line without holding up the program: their requests yield. A yielding request starts
+// only when no request of the program's own waits, and not in the very moment one of the
+// program's ended (its caller's next command of the same operation, a poll's next read,
+// comes first), unless it has waited kLongestYieldMs. So a poll is held up by at most the
+// one client command that has the line when it begins. Yielding requests submitted
+// together run back to back once the first has begun: nothing comes between them.
+//
+// Consecutive stops collapse: a stop that repeats the last command written, within
+// kStopRepeatMs, is not written again (ten thousand stops in one packet are one on the
+// wire); it withdraws what a stop withdraws all the same. Every stop, written or not, is
+// told to the stop listeners (the sharing server withdraws what its clients sent ahead).
+//
 // Waits end on events, not in polling steps: the queue keeps one precise timer for the
 // next moment it has to act, and a reply ends its wait as it arrives. Every moment is
 // taken on the backend's millisecond clock with one millisecond added, so no pause or
@@ -72,6 +85,8 @@ enum class CommandOutcome {
 struct CommandResult {
   std::string reply;
   CommandOutcome outcome = CommandOutcome::Cancelled;
+  // The command went onto the line (a reply may still be missing).
+  bool written = false;
 };
 
 struct CommandRequest {
@@ -89,6 +104,16 @@ struct CommandRequest {
   // the fixed pause would take longer than the reply itself.
   bool readyOnReply = false;
   std::function<void(const CommandResult&)> done;
+  // A client's request: it yields the line to the program's own requests.
+  bool yields = false;
+};
+
+// A stop the queue has handled: its command, whether it went on the line (a repeated stop
+// does not), and when its last byte has left the port (or would have).
+struct StopNotice {
+  std::string command;
+  bool written = false;
+  long long onLineAtMs = 0;
 };
 
 class CommandQueue {
@@ -104,6 +129,12 @@ class CommandQueue {
   static constexpr int kReplyQuietMs = 50;
   // A reply time-out of 0 would wait for ever; such a wait is bounded to this.
   static constexpr int kShortestReplyTimeoutMs = 50;
+  // A yielding request that has waited this long goes before the program's requests.
+  static constexpr int kLongestYieldMs = 2000;
+  // How long after one of the program's requests ended the line stays its own.
+  static constexpr int kProgramTurnMs = 5;
+  // A stop repeating the last command written within this time is not written again.
+  static constexpr int kStopRepeatMs = 1000;
 
   CommandQueue(ui::Backend& backend, CommandWire& wire);
   ~CommandQueue();
@@ -126,9 +157,14 @@ class CommandQueue {
   // Waits, letting events run, until the request of ticket has ended.
   void WaitFor(Ticket ticket);
   // Writes a stop command at once, ahead of everything, also inside another command's
-  // wait, and withdraws the waiting requests marked to be abandoned on a stop. Nothing is
+  // wait (unless it repeats the stop written last, see above), tells the stop listeners,
+  // and withdraws the waiting requests marked to be abandoned on a stop. Nothing is
   // awaited.
   void WriteStop(const std::string& command);
+  // Calls listener with every stop, before the withdrawn requests are told they ended;
+  // the number to remove it with.
+  int AddStopListener(std::function<void(const StopNotice&)> listener);
+  void RemoveStopListener(int id);
 
   // ---- from the receiving side ----
   // A request waits for its reply now.
@@ -160,6 +196,9 @@ class CommandQueue {
     // A burst of the queued writes instead of one command.
     std::function<std::vector<std::string>()> takeBurst;
     std::function<void(std::vector<std::string>)> putBack;
+    long long submittedAtMs = 0;
+    // Requests submitted together that yield share a group (0: none).
+    std::uint64_t group = 0;
   };
   struct Running {
     Entry entry;
@@ -187,6 +226,9 @@ class CommandQueue {
   bool closing() const;
   bool pending(Ticket ticket) const;
   void cancelAll(std::vector<std::pair<Entry, CommandResult>>& finished);
+  // The waiting request to start now (end() when none may start yet).
+  std::deque<Entry>::iterator nextToStart(long long now);
+  void noteWritten(const std::string& command, long long now);
 
   ui::Backend& backend_;
   CommandWire& wire_;
@@ -197,6 +239,14 @@ class CommandQueue {
   long long lineFreeAtMs_ = 0;  // no command is written before (a stop's pause)
   double lineBusyUntilMs_ = 0;  // the bytes written so far have left the port by then
   Ticket nextTicket_ = 1;
+  std::uint64_t nextGroup_ = 1;
+  std::uint64_t runningGroup_ = 0;    // the yielding group that has begun
+  long long programTurnUntilMs_ = 0;  // yielding requests wait until then
+  std::string lastWritten_;           // the last command put on the line
+  long long lastWrittenAtMs_ = -1;
+  bool lastWrittenWasStop_ = false;
+  std::vector<std::pair<int, std::function<void(const StopNotice&)>>> stopListeners_;
+  int nextStopListener_ = 1;
   bool advancing_ = false;
   bool again_ = false;
 };

@@ -43,8 +43,13 @@ Connection::Connection(ui::Backend& backend, ControllerState& controller, Connec
 std::string Connection::probe() {
   std::string reply = cache_->SendCommand(":GV#", true);
   if (reply.empty() && restart_ != nullptr) reply = restart_->TryRestart();
-  if (reply.find(":GV") != std::string::npos) reply.clear();
-  return reply;
+  return versionOrNothing(reply);
+}
+
+std::string Connection::versionOrNothing(const std::string& reply) {
+  // An echo of the probe (a port that sends back what it gets) and random bytes alike are
+  // no controller: only a well-formed version identifies one.
+  return IsVersionReply(reply) ? reply : std::string();
 }
 
 void Connection::SerialPortSelect(const void* sender) {
@@ -99,8 +104,7 @@ void Connection::selectPort(const void*) {
     if (reply.empty() && previous > 0) {
       cache->SetPort(previous);
       f.status.setText("Status: Checking COM" + std::to_string(previous));
-      reply = cache->SendCommand(":GV#", true);
-      if (reply.find(":GV") != std::string::npos) reply.clear();
+      reply = versionOrNothing(cache->SendCommand(":GV#", true));
       if (!reply.empty()) selector.setItemIndex(previous);
     }
     if (!opened) unopened = choice;
@@ -109,6 +113,7 @@ void Connection::selectPort(const void*) {
     fail();
   } else {
     succeed(reply, selector.itemIndex());
+    if (onConnected) onConnected(false);
   }
   if (!unopened.empty()) {
     // Said, not silently undone: the chosen port has no device that can be opened. The port
@@ -139,7 +144,7 @@ void Connection::succeed(const std::string& reply, int port) {
   controller_.ControllerLevel = (level >= '0' && level <= '9') ? level - '0' : 1;
   CompareVersions();
   if (setOrvaneSettings) setOrvaneSettings();
-  f.updateTimer.start();
+  if (!controller_.PollingHeld) f.updateTimer.start();
   controller_.AlignmentPrompt = controller_.ControllerLevel >= 2;
   f.initialAlignLabel.setVisible(controller_.ControllerLevel >= 2);
   f.initialAlign.setVisible(controller_.ControllerLevel >= 2);
@@ -210,6 +215,7 @@ void Connection::retry() {
   }
   stopRetrying();
   succeed(reply, port);
+  if (onConnected) onConnected(true);
   // The setting writes queued while the link was down, in their order.
   cache_->SendOutAll();
 }

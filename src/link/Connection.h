@@ -74,10 +74,14 @@ class Connection {
   std::function<void()> showProfilePage;
   // Marks the status strip's readings as no longer current, when installed.
   std::function<void()> showReadingsStale;
+  // A controller was found: after a port choice (reconnected false), or the lost link's
+  // controller again (true).
+  std::function<void(bool reconnected)> onConnected;
 
  private:
   void selectPort(const void* sender);
   std::string probe();
+  static std::string versionOrNothing(const std::string& reply);
   void fail();
   void succeed(const std::string& reply, int port);
   void retry();

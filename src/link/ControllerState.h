@@ -44,6 +44,9 @@ struct ControllerState {
   // The position, clock and alignment readings are no longer current: the link was lost,
   // or the controller has not answered the last polls. The next good poll clears it.
   bool ReadingsStale = false;
+  // A transfer of all settings runs: polling waits for its end, also when the link comes
+  // back meanwhile.
+  bool PollingHeld = false;
   // The latest right ascension and declination polling read and showed.
   PositionReading LastRightAscension;
   PositionReading LastDeclination;

@@ -5,9 +5,9 @@
 namespace orvane {
 
 namespace {
-// The status report keeps this many lines, so that a long night of reports (a planetarium
-// client connecting again and again) does not grow it without end.
-constexpr size_t kStatusLines = 1000;
+// Each list keeps this many lines, so that a long night of reports (a planetarium client
+// connecting again and again) does not grow it without end.
+constexpr size_t kTraceLines = 1000;
 }  // namespace
 
 TTraceForm::TTraceForm(ui::Backend& backend) : ui::Form(backend, "TraceForm") {
@@ -38,12 +38,13 @@ TTraceForm::TTraceForm(ui::Backend& backend) : ui::Form(backend, "TraceForm") {
     m->setFont(list);
     m->setBounds(16, top, 180, 89);
     m->setVerticalScrollBar(true);
+    // Read-only: a list of lines that keeps no history of its changes.
     m->setReadOnly(true);
+    m->setLineLimit(kTraceLines);
     return m;
   };
   StatusLabel = label("StatusLabel", "Status Report", 8);
   Status = memo("Status", 32);
-  Status->setLineLimit(kStatusLines);
   OutputLabel = label("OutputLabel", "Output", 128);
   Output = memo("Output", 152);
   InputLabel = label("InputLabel", "Input", 248);

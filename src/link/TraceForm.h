@@ -1,5 +1,7 @@
 // TTraceForm: a diagnostic window with three lists (status reports, outgoing and incoming
-// text). Created hidden; nothing shows it in normal use.
+// text). Created hidden; nothing shows it in normal use. Each list keeps a fixed number of
+// the latest lines and no history of them, so its memory stays the same however long the
+// program runs.
 // Thread: user-interface thread only.
 #pragma once
 

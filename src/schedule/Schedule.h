@@ -68,6 +68,8 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   // ---- manual targeting ----
   std::unique_ptr<ui::Label> CurrentRALabel, CurrentDECLabel;
   std::unique_ptr<ui::Label> CurrentRA, CurrentDEC;
+  // Says when a slew could not go out (the link was lost); empty otherwise.
+  std::unique_ptr<ui::Label> SlewStatus;
   std::unique_ptr<ui::Label> TargetRALabel, TargetDECLabel;
   std::unique_ptr<ui::MaskEdit> TargetRA, TargetDEC;
   std::unique_ptr<ui::Shape> GoShape;
@@ -183,17 +185,12 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   // as choosing it does.
   int ShownEquinoxMode();
   void EditDecChange(ui::MaskEdit& field);
-  // Slews to a J2000 target given in the target fields' forms ("HHh MMm SSs",
-  // "sDD° MM' SS''") as "Go" does with J2000.0 chosen, whatever the window's choice (a
-  // planetarium program's goto).
-  void SlewToJ2000(const std::string& rightAscension, const std::string& declination);
 
  private:
   struct SlewTarget {
     std::string rightAscension;
     std::string declination;
     std::string name;
-    bool j2000 = false;  // precessed from J2000.0 whatever EquinoxMode says
   };
   struct ButtonColors {
     ui::Color fill;

@@ -171,6 +171,7 @@ void TSchedule::BuildTargeting() {
   CurrentDECLabel = ui::MakeCaption(b, this, "CurrentDECLabel", "Declination:", kLeftColumn, 326);
   CurrentRA = ui::MakeCaption(b, this, "CurrentRA", "", 140, 308);
   CurrentDEC = ui::MakeCaption(b, this, "CurrentDEC", "", 140, 326);
+  SlewStatus = ui::MakeCaption(b, this, "SlewStatus", "", kRightColumn, 332);
 }
 
 void TSchedule::BuildSchedule() {

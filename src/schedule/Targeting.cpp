@@ -30,10 +30,6 @@ void TSchedule::GoClick() {
   SlewTo(SlewTarget{TargetRA->text(), TargetDEC->text(), "unknown"});
 }
 
-void TSchedule::SlewToJ2000(const std::string& rightAscension, const std::string& declination) {
-  SlewTo(SlewTarget{rightAscension, declination, "unknown", true});
-}
-
 void TSchedule::J20000LabelClick() {
   SetEquinoxMode(1);
 }
@@ -92,8 +88,7 @@ void TSchedule::SlewTo(SlewTarget target) {
 void TSchedule::SendSlewSequence(const SlewTarget& target) {
   slewStopCount_ = stopCount_;
   Defocus();
-  // A J2000.0 target from elsewhere is precessed without touching the window's choice.
-  const bool precess = target.j2000 || ShownEquinoxMode() == kJ2000;
+  const bool precess = ShownEquinoxMode() == kJ2000;
   if (SlewAbandoned()) return;
   // One sequence in the queue: no poll or click comes between the target and the slew,
   // and a stop withdraws what has not gone out yet.
@@ -105,7 +100,14 @@ void TSchedule::SendSlewSequence(const SlewTarget& target) {
   if (precess) steps.push_back({":Sp#", true});
   steps.push_back({":MS#", true});
   const std::vector<CommandResult> results = cache_.SendSequence(steps, true);
-  if (SlewAbandoned() || results.back().outcome == CommandOutcome::Cancelled) return;
+  if (SlewAbandoned()) return;
+  if (!results.back().written) {
+    // Not stopped, yet the slew never went out: the link was lost (or there is none).
+    SlewStatus->setText("Status: Slew not sent, no connection to the controller");
+    scheme_.Blink(*SlewStatus);
+    return;
+  }
+  SlewStatus->setText("");
   if (disableAdditionalAlignment) disableAdditionalAlignment();
 }
 

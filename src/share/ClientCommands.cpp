@@ -1,5 +1,6 @@
 #include "share/ClientCommands.h"
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -48,12 +49,21 @@ class FieldReader {
     }
     return false;
   }
-  // A decimal fraction of the last field, which the controller's forms have no room for.
-  void skipFraction() {
-    if (at_ < text_.size() && text_[at_] == '.') {
-      ++at_;
-      while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
+  // A decimal fraction of the last field: its value (0 without one); nothing when the point
+  // has no digit after it.
+  std::optional<double> fraction() {
+    if (at_ >= text_.size() || text_[at_] != '.') return 0.0;
+    ++at_;
+    double value = 0;
+    double scale = 0.1;
+    size_t count = 0;
+    while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') {
+      value += (text_[at_++] - '0') * scale;
+      scale /= 10;
+      ++count;
     }
+    if (count == 0) return std::nullopt;
+    return value;
   }
   bool atEnd() const { return at_ == text_.size(); }
 
@@ -76,6 +86,26 @@ std::string threeDigits(int value) {
 
 constexpr std::string_view kDegreeSeparators = ":*\xDF\xB0";
 
+// Seconds with an optional fraction after the separator just read: "SS" or "SS.s".
+std::optional<double> secondsField(FieldReader& reader) {
+  const auto whole = reader.digits(2, 2);
+  if (!whole || *whole > 59) return std::nullopt;
+  const auto fraction = reader.fraction();
+  if (!fraction) return std::nullopt;
+  return *whole + *fraction;
+}
+
+// Whole seconds of an angle or a time, rounded (the controller takes whole seconds).
+long long roundedSeconds(int whole, int minutes, double seconds) {
+  return std::llround(whole * 3600.0 + minutes * 60.0 + seconds);
+}
+
+std::string sexagesimal(long long seconds) {
+  return twoDigits(static_cast<int>(seconds / 3600)) + ":" +
+         twoDigits(static_cast<int>(seconds / 60 % 60)) + ":" +
+         twoDigits(static_cast<int>(seconds % 60));
+}
+
 // "HH:MM:SS" (seconds may carry a fraction) or the low-precision "HH:MM.T".
 std::optional<std::string> rightAscensionCommand(std::string_view argument) {
   FieldReader reader(argument);
@@ -83,12 +113,11 @@ std::optional<std::string> rightAscensionCommand(std::string_view argument) {
   if (!hours || !reader.separator(":")) return std::nullopt;
   const auto minutes = reader.digits(2, 2);
   if (!minutes) return std::nullopt;
-  int seconds = 0;
+  double seconds = 0;
   if (reader.separator(":")) {
-    const auto whole = reader.digits(2, 2);
-    if (!whole) return std::nullopt;
-    seconds = *whole;
-    reader.skipFraction();
+    const auto field = secondsField(reader);
+    if (!field) return std::nullopt;
+    seconds = *field;
   } else if (reader.separator(".")) {
     const auto tenths = reader.digits(1, 1);
     if (!tenths) return std::nullopt;
@@ -96,8 +125,10 @@ std::optional<std::string> rightAscensionCommand(std::string_view argument) {
   } else {
     return std::nullopt;
   }
-  if (!reader.atEnd() || *hours > 23 || *minutes > 59 || seconds > 59) return std::nullopt;
-  return ":Sr" + twoDigits(*hours) + ":" + twoDigits(*minutes) + ":" + twoDigits(seconds) + "#";
+  if (!reader.atEnd() || *hours > 23 || *minutes > 59) return std::nullopt;
+  // 23:59:59.6 rounds to the start of the day again.
+  const long long total = roundedSeconds(*hours, *minutes, seconds) % (24 * 3600);
+  return ":Sr" + sexagesimal(total) + "#";
 }
 
 // "sDD*MM:SS", "sDD:MM:SS" or "sDD*MM", any of the usual degree signs.
@@ -107,18 +138,17 @@ std::optional<std::string> declinationCommand(std::string_view argument) {
   const auto degrees = reader.digits(1, 2);
   if (!degrees || !reader.separator(kDegreeSeparators)) return std::nullopt;
   const auto minutes = reader.digits(2, 2);
-  if (!minutes) return std::nullopt;
-  int seconds = 0;
+  if (!minutes || *minutes > 59) return std::nullopt;
+  double seconds = 0;
   if (reader.separator(":'")) {
-    const auto whole = reader.digits(2, 2);
-    if (!whole) return std::nullopt;
-    seconds = *whole;
-    reader.skipFraction();
+    const auto field = secondsField(reader);
+    if (!field) return std::nullopt;
+    seconds = *field;
   }
-  if (!reader.atEnd() || *minutes > 59 || seconds > 59) return std::nullopt;
-  if (*degrees * 3600 + *minutes * 60 + seconds > 90 * 3600) return std::nullopt;
-  return std::string(":Sd") + (sign < 0 ? "-" : "+") + twoDigits(*degrees) + ":" +
-         twoDigits(*minutes) + ":" + twoDigits(seconds) + "#";
+  if (!reader.atEnd()) return std::nullopt;
+  const long long total = roundedSeconds(*degrees, *minutes, seconds);
+  if (total > 90 * 3600) return std::nullopt;
+  return std::string(":Sd") + (sign < 0 && total > 0 ? "-" : "+") + sexagesimal(total) + "#";
 }
 
 std::optional<std::string> localTimeCommand(std::string_view argument) {
@@ -134,47 +164,61 @@ std::optional<std::string> localTimeCommand(std::string_view argument) {
   return ":SL" + twoDigits(*hours) + ":" + twoDigits(*minutes) + ":" + twoDigits(*seconds) + "#";
 }
 
-// Hours to add to local time for UTC, "sHH" or "sHH.H" (the fraction is dropped, as the
-// controller takes whole hours).
+// Hours to add to local time for UTC, "sHH" or "sHH.H". The controller takes whole hours:
+// a zone half an hour off (+5.5) cannot be set and is refused rather than cut.
 std::optional<std::string> utcOffsetCommand(std::string_view argument) {
   FieldReader reader(argument);
   const int sign = reader.sign();
   const auto hours = reader.digits(1, 2);
   if (!hours) return std::nullopt;
-  reader.skipFraction();
-  if (!reader.atEnd() || *hours > kLargestUtcOffset) return std::nullopt;
+  const auto fraction = reader.fraction();
+  if (!fraction || *fraction != 0 || !reader.atEnd() || *hours > kLargestUtcOffset) {
+    return std::nullopt;
+  }
   return ":SG" + std::to_string(sign * *hours) + "#";
+}
+
+// An angle in whole minutes, "DDD*MM" with optional ":SS", rounded to the minute.
+std::optional<int> angleMinutes(FieldReader& reader, size_t mostDegreeDigits) {
+  const auto degrees = reader.digits(1, mostDegreeDigits);
+  if (!degrees || !reader.separator(kDegreeSeparators)) return std::nullopt;
+  const auto minutes = reader.digits(2, 2);
+  if (!minutes || *minutes > 59) return std::nullopt;
+  int seconds = 0;
+  if (reader.separator(":'")) {
+    const auto field = reader.digits(2, 2);
+    if (!field || *field > 59) return std::nullopt;
+    seconds = *field;
+  }
+  if (!reader.atEnd()) return std::nullopt;
+  return (*degrees * 3600 + *minutes * 60 + seconds + 30) / 60;
 }
 
 // "sDDD*MM" (the sign may be missing) as the controller takes it, with its degree sign.
 std::optional<std::string> longitudeCommand(std::string_view argument) {
   FieldReader reader(argument);
   const int sign = reader.sign();
-  const auto degrees = reader.digits(1, 3);
-  if (!degrees || !reader.separator(kDegreeSeparators)) return std::nullopt;
-  const auto minutes = reader.digits(2, 2);
-  if (!minutes || !reader.atEnd() || *minutes > 59) return std::nullopt;
-  const int total = *degrees * 60 + *minutes;
-  if (total > (sign < 0 ? 180 : 360) * 60) return std::nullopt;
-  return std::string(":Sg") + (sign < 0 ? "-" : "+") + threeDigits(*degrees) + kDegreeSign +
-         twoDigits(*minutes) + "#";
+  const auto total = angleMinutes(reader, 3);
+  if (!total || *total > (sign < 0 ? 180 : 360) * 60) return std::nullopt;
+  return std::string(":Sg") + (sign < 0 ? "-" : "+") + threeDigits(*total / 60) + kDegreeSign +
+         twoDigits(*total % 60) + "#";
 }
 
-// "sDD*MM" or "sDD:MM:SS" (seconds are dropped: the controller takes minutes).
+// "sDD*MM" or "sDD:MM:SS" (the controller takes whole minutes).
 std::optional<std::string> latitudeCommand(std::string_view argument) {
   FieldReader reader(argument);
   const int sign = reader.sign();
-  const auto degrees = reader.digits(1, 2);
-  if (!degrees || !reader.separator(kDegreeSeparators)) return std::nullopt;
-  const auto minutes = reader.digits(2, 2);
-  if (!minutes || *minutes > 59) return std::nullopt;
-  if (reader.separator(":'")) {
-    const auto seconds = reader.digits(2, 2);
-    if (!seconds || *seconds > 59) return std::nullopt;
-  }
-  if (!reader.atEnd() || *degrees * 60 + *minutes > 90 * 60) return std::nullopt;
-  return std::string(":St") + (sign < 0 ? "-" : "+") + twoDigits(*degrees) + kDegreeSign +
-         twoDigits(*minutes) + "#";
+  const auto total = angleMinutes(reader, 2);
+  if (!total || *total > 90 * 60) return std::nullopt;
+  return std::string(":St") + (sign < 0 ? "-" : "+") + twoDigits(*total / 60) + kDegreeSign +
+         twoDigits(*total % 60) + "#";
+}
+
+int daysInMonth(int month, int twoDigitYear) {
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  // Two-digit years are this century's, where every fourth year is a leap year.
+  if (month == 2 && twoDigitYear % 4 == 0) return 29;
+  return kDays[month - 1];
 }
 
 std::optional<std::string> dateCommand(std::string_view argument) {
@@ -184,7 +228,8 @@ std::optional<std::string> dateCommand(std::string_view argument) {
   const auto day = reader.digits(2, 2);
   if (!day || !reader.separator("/")) return std::nullopt;
   const auto year = reader.digits(2, 2);
-  if (!year || !reader.atEnd() || *month < 1 || *month > 12 || *day < 1 || *day > 31) {
+  if (!year || !reader.atEnd() || *month < 1 || *month > 12 || *day < 1 ||
+      *day > daysInMonth(*month, *year)) {
     return std::nullopt;
   }
   return ":SC" + twoDigits(*month) + "/" + twoDigits(*day) + "/" + twoDigits(*year) + "#";
@@ -249,6 +294,58 @@ ClientCommand setCommand(const std::optional<std::string>& wire, bool waits, Cli
   return controller(*wire, waits, answer);
 }
 
+// Whether a command of this family has an answer (body: the text between ":" and "#").
+// Motion, stops, rates, park and home, focus, reticle, site choice, alignment mode,
+// tracking rate, the toggles and the object memory's writes have none: a client sends the
+// next command without reading, so an answer to them would be taken for the next one's.
+bool answered(std::string_view body) {
+  if (body.empty()) return false;
+  switch (body.front()) {
+    case 'M':
+      return body == "MS" || body == "MA";
+    case 'A':
+      return body == "Aa";
+    case 'F':
+      return body == "FB";
+    case 'h':
+      return body == "h?";
+    case 'O':
+      return body == "OR" || body == "Or";
+    case 'B':
+    case 'H':
+    case 'I':
+    case 'Q':
+    case 'R':
+    case 'T':
+    case 'U':
+    case 'W':
+    case 'f':
+    case 'g':
+    case 'r':
+      return false;
+    default:
+      return true;
+  }
+}
+
+// Refused with the answer the command has: "0", or nothing.
+ClientCommand refusedCommand(std::string_view body, std::string reason) {
+  return refused(std::move(reason), answered(body) ? "0" : "");
+}
+
+ClientCommand target(const std::optional<std::string>& wire, PositionAxis axis,
+                     std::string_view what) {
+  ClientCommand command = setCommand(wire, true, ClientAnswer::StatusDigit, what);
+  if (command.kind == ClientCommand::Kind::Controller) command.target = axis;
+  return command;
+}
+
+ClientCommand usingTarget(std::string wire, ClientAnswer answer) {
+  ClientCommand command = controller(std::move(wire), true, answer);
+  command.usesTarget = true;
+  return command;
+}
+
 }  // namespace
 
 bool TextCommandFramer::Feed(std::string_view bytes, std::vector<std::string>& commands) {
@@ -258,14 +355,13 @@ bool TextCommandFramer::Feed(std::string_view bytes, std::vector<std::string>& c
         commands.emplace_back(1, kAcknowledge);
         continue;
       }
-      if (byte == '#') continue;
+      if (byte == '#' || byte == '\r' || byte == '\n' || byte == ' ' || byte == '\t') continue;
     }
     partial_ += byte;
+    if (partial_.size() > kLongestCommand) return false;
     if (byte == '#') {
       commands.push_back(std::move(partial_));
       partial_.clear();
-    } else if (partial_.size() > kLongestCommand) {
-      return false;
     }
   }
   return true;
@@ -275,14 +371,14 @@ ClientCommand ClassifyClientCommand(std::string_view command) {
   if (command.size() == 1 && command[0] == kAcknowledge) return local(kAlignmentPolar);
   if (command.empty() || command.back() != '#') return garbage("not a command");
   if (command.front() == '>') return refused("setting writes are the program's own");
-  if (command.front() == '<') return refused("setting reads are the program's own");
+  if (command.front() == '<') return refused("setting reads are the program's own", "0");
   if (command == "bC#" || command == "bW#" || command == "bR#") {
     return refused("the start mode is chosen in the program");
   }
   if (command.front() != ':' || !printable(command)) return garbage("not a command");
   const std::string_view body = command.substr(1, command.size() - 2);
   if (body.empty()) return garbage("not a command");
-  if (body.front() == 'O') return refused("the object memory is the program's own");
+  if (body.front() == 'O') return refusedCommand(body, "the object memory is the program's own");
 
   const std::string_view name = body.substr(0, std::min<size_t>(body.size(), 2));
   std::string_view argument = body.substr(name.size());
@@ -327,18 +423,21 @@ ClientCommand ClassifyClientCommand(std::string_view command) {
     if (oneOf(name, {"Mn", "Ms", "Me", "Mw"})) {
       return controller(exact, false, ClientAnswer::None);
     }
-    if (name == "MS") return controller(exact, true, ClientAnswer::Slew);
-    if (name == "CM" || name == "Cm") return controller(exact, true, ClientAnswer::AsReplied);
+    if (name == "MS") return usingTarget(exact, ClientAnswer::Slew);
+    if (name == "CM" || name == "Cm") return usingTarget(exact, ClientAnswer::AsReplied);
     // The rate is set as the program's speed buttons set it; its reply is not passed on.
     if (oneOf(name, {"RG", "RC", "RS"})) return controller(exact, true, ClientAnswer::None);
   }
+  if (bare && body == "hP") {
+    ClientCommand park = refused("the controller cannot park");
+    park.park = true;
+    return park;
+  }
   if (name == "Sr") {
-    return setCommand(rightAscensionCommand(argument), true, ClientAnswer::StatusDigit,
-                      "right ascension");
+    return target(rightAscensionCommand(argument), PositionAxis::RightAscension, "right ascension");
   }
   if (name == "Sd") {
-    return setCommand(declinationCommand(argument), true, ClientAnswer::StatusDigit,
-                      "declination");
+    return target(declinationCommand(argument), PositionAxis::Declination, "declination");
   }
   if (name == "Sw") {
     return setCommand(slewSpeedCommand(argument), false, ClientAnswer::Accepted, "slew speed");
@@ -356,7 +455,7 @@ ClientCommand ClassifyClientCommand(std::string_view command) {
     return setCommand(latitudeCommand(argument), false, ClientAnswer::Accepted, "latitude");
   }
   if (name == "SC") return setCommand(dateCommand(argument), true, ClientAnswer::Date, "date");
-  return refused("not a command the program passes on");
+  return refusedCommand(body, "not a command the program passes on");
 }
 
 std::string AnswerForClient(ClientAnswer answer, const CommandResult& result) {
@@ -365,6 +464,9 @@ std::string AnswerForClient(ClientAnswer answer, const CommandResult& result) {
     case ClientAnswer::None:
       return {};
     case ClientAnswer::AsReplied:
+      // A command withdrawn (or refused) is answered at once; the controller's silence is
+      // passed on as silence.
+      if (result.outcome == CommandOutcome::Cancelled) return "0";
       return replied ? result.reply : std::string();
     case ClientAnswer::StatusDigit:
       return replied && result.reply[0] == '1' ? "1" : "0";

@@ -14,9 +14,17 @@
 // - a command for the controller, rewritten into the exact form the program itself sends,
 //   with whether the program waits for its reply and how the reply is shaped for the
 //   client (these clients expect some answers without the closing "#", others not at all).
+//   Arguments are checked and rounded as the controller reads them (whole seconds of
+//   right ascension and declination, whole minutes of latitude and longitude, whole
+//   hours from UTC, real calendar dates). A target (right ascension, declination) is the
+//   client's own until a slew or synchronisation uses it (see ShareServer).
+// Every command gets what a client of this controller expects: an answer at once for one
+// that is refused (the protocol's "0" where the command has an answer, nothing where it has
+// none, so that the client's next answer is not shifted).
 // Thread: any (pure functions and a plain accumulator).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +36,11 @@ namespace orvane {
 // Cuts a client's bytes into commands: ":" ... "#", "<" ... "#", ">" ... "#", the single
 // acknowledge byte 6 between commands, and anything else up to the next "#" (which the
 // classification refuses). A "#" outside a command is the clients' way to clear the line
-// and is skipped.
+// and is skipped, and so are line ends and blanks between commands, which the controller
+// ignores too.
 class TextCommandFramer {
  public:
+  // The longest command, its "#" included.
   static constexpr size_t kLongestCommand = 64;
 
   // Adds received bytes and appends the commands they complete; false once a command has
@@ -73,6 +83,13 @@ struct ClientCommand {
   std::string wire;
   bool waitsForReply = false;
   ClientAnswer answer = ClientAnswer::None;
+  // Controller: the command sets the target on this axis (the client keeps it).
+  std::optional<PositionAxis> target;
+  // Controller: the command acts on the target (a slew, a synchronisation), which goes
+  // out with it.
+  bool usesTarget = false;
+  // Refused: a park, which this controller cannot do.
+  bool park = false;
 };
 
 // command: one command as the framer cut it (with its "#"; the acknowledge byte alone).

@@ -28,6 +28,12 @@ std::int64_t microsOf(const ui::DateTime& utc) {
   return (seconds * 1000 + utc.millisecond) * 1000;
 }
 
+// The controller took the slew (":MS#" answered "0").
+bool slewTaken(const CommandResult& result) {
+  return result.outcome == CommandOutcome::Replied && !result.reply.empty() &&
+         result.reply[0] == '0';
+}
+
 const char* readCommand(PositionAxis axis) {
   return axis == PositionAxis::RightAscension ? ":GR#" : ":GD#";
 }
@@ -77,6 +83,7 @@ void ShareServer::handleCommand(ShareClient& client, const std::string& command,
         drop(client, "sends no commands of the protocol");
         return;
       }
+      if (classified.park) client.parkRefused = true;
       refuse(client, command, classified.reason);
       send(client, classified.reply);
       return;
@@ -84,33 +91,55 @@ void ShareServer::handleCommand(ShareClient& client, const std::string& command,
       send(client, classified.reply);
       return;
     case ClientCommand::Kind::SlewProgress:
-      send(client, slewing() ? "|#" : "#");
+      // A park the controller could not do is never reported done.
+      send(client, client.parkRefused || slewing() ? "|#" : "#");
       return;
     case ClientCommand::Kind::Position:
       answerPosition(client, classified.axis);
       return;
     case ClientCommand::Kind::Stop:
+      client.parkRefused = false;
       if (!controllerConnected()) {
         refuse(client, command, "no controller is connected");
         return;
       }
-      slewStartedMs_ = -1;
       cache_.SendStopCommand(classified.wire);
       return;
     case ClientCommand::Kind::Controller:
-      if (withdrawn) {
-        // Sent before the client's stop: answered as a command the stop withdrew.
-        send(client, AnswerForClient(classified.answer, CommandResult{}));
-        return;
-      }
-      if (!controllerConnected()) {
-        refuse(client, command, "no controller is connected");
-        send(client, AnswerForClient(classified.answer, CommandResult{}));
-        return;
-      }
-      forward(client, classified.wire, classified.waitsForReply, classified.answer);
+      handleForController(client, command, classified, withdrawn || heldByStop());
       return;
   }
+}
+
+void ShareServer::handleForController(ShareClient& client, const std::string& command,
+                                      const ClientCommand& classified, bool withdrawn) {
+  if (withdrawn) {
+    // Sent before a stop, or while it goes out: answered as a command the stop withdrew.
+    send(client, AnswerForClient(classified.answer, CommandResult{}));
+    return;
+  }
+  if (!controllerConnected()) {
+    refuse(client, command, "no controller is connected");
+    send(client, AnswerForClient(classified.answer, CommandResult{}));
+    return;
+  }
+  if (classified.target) {
+    // The client's own target, written with the slew or synchronisation that uses it.
+    std::string& target = *classified.target == PositionAxis::RightAscension
+                              ? client.targetRightAscension
+                              : client.targetDeclination;
+    target = classified.wire;
+    send(client, "1");
+    return;
+  }
+  if (classified.usesTarget) {
+    if (classified.answer == ClientAnswer::Slew) client.parkRefused = false;
+    forward(client,
+            TargetedSteps(client.targetRightAscension, client.targetDeclination, classified.wire),
+            classified.answer);
+    return;
+  }
+  forward(client, {CommandStep{classified.wire, classified.waitsForReply}}, classified.answer);
 }
 
 void ShareServer::refuse(ShareClient& client, const std::string& command,
@@ -147,39 +176,58 @@ void ShareServer::answerPosition(ShareClient& client, PositionAxis axis) {
     refuse(client, readCommand(axis), "no controller is connected");
     return;
   }
-  forward(client, readCommand(axis), true, ClientAnswer::AsReplied);
+  forward(client, {CommandStep{readCommand(axis), true}}, ClientAnswer::AsReplied);
 }
 
-void ShareServer::forward(ShareClient& client, const std::string& wire, bool waits,
+void ShareServer::forward(ShareClient& client, const std::vector<CommandStep>& steps,
                           ClientAnswer answer) {
-  CommandRequest request;
-  request.command = wire;
-  request.wantsReply = waits;
-  request.replyTimeoutMs = cache_.ReplyTimeoutMs();
-  // The program's stops withdraw what a client asked for and is not written yet.
-  request.abandonOnStop = true;
-  const int id = client.id;
+  const long long id = client.id;
+  const std::string wire = steps.back().command;
   std::weak_ptr<bool> alive = alive_;
-  request.done = [this, alive, id, wire, answer](const CommandResult& result) {
-    const std::shared_ptr<bool> server = alive.lock();
-    if (server && *server) commandDone(id, wire, answer, result);
-  };
   client.busy = true;
-  cache_.queue().Submit(std::move(request));
+  QueueClientSequence(cache_, steps,
+                      [this, alive, id, wire, answer](const std::vector<CommandResult>& results) {
+                        const std::shared_ptr<bool> server = alive.lock();
+                        if (server && *server) commandDone(id, wire, answer, results.back());
+                      });
 }
 
-void ShareServer::commandDone(int id, const std::string& wire, ClientAnswer answer,
+void ShareServer::commandDone(long long id, const std::string& wire, ClientAnswer answer,
                               const CommandResult& result) {
-  if (wire == ":MS#" && result.outcome == CommandOutcome::Replied && !result.reply.empty() &&
-      result.reply[0] == '0') {
-    slewStartedMs_ = now();
-  }
+  if (wire == ":MS#" && slewTaken(result)) clientSlewStarted();
   ShareClient* client = find(id);
   // A client that went meanwhile: its reply is nobody's.
   if (client == nullptr) return;
   client->busy = false;
   send(*client, AnswerForClient(answer, result));
   handleCommands(*client);
+}
+
+void ShareServer::clientSlewStarted() {
+  slewStartedMs_ = now();
+  if (onClientSlew) onClientSlew();
+}
+
+bool ShareServer::heldByStop() const {
+  return stopOnLineAtMs_ >= 0 && now() <= stopOnLineAtMs_;
+}
+
+void ShareServer::stopped(const StopNotice& notice) {
+  stopOnLineAtMs_ = std::max(stopOnLineAtMs_, notice.onLineAtMs);
+  slewStartedMs_ = -1;
+  // What clients sent before the stop, also what still waits in their sockets, is not
+  // done: marked now, answered in order (after a command of theirs that the queue
+  // withdraws, which is older).
+  for (auto& [id, client] : clients_) {
+    if (client->gone) continue;
+    if (!client->reading) readAhead(*client);
+    if (client->gone) continue;
+    client->withdrawn = client->commands.size();
+    client->nextGoto.reset();
+  }
+  for (auto& [id, client] : clients_) {
+    if (!client->gone && client->protocol == ShareProtocol::Text) handleCommands(*client);
+  }
 }
 
 void ShareServer::armReadDeadline() {
@@ -203,7 +251,7 @@ void ShareServer::checkAwaitedReads() {
     client->busy = false;
     const PositionAxis axis = client->awaitedAxis;
     if (controllerConnected()) {
-      forward(*client, readCommand(axis), true, ClientAnswer::AsReplied);
+      forward(*client, {CommandStep{readCommand(axis), true}}, ClientAnswer::AsReplied);
     } else {
       refuse(*client, readCommand(axis), "no controller is connected");
     }
@@ -266,14 +314,19 @@ bool ShareServer::slewing() const {
 void ShareServer::receiveGotos(ShareClient& client, std::string_view bytes) {
   std::vector<StellariumGoto> gotos;
   const bool fits = client.stellarium.Feed(bytes, gotos);
+  if (!gotos.empty()) client.lastHeardMs = now();
+  // A newer goto replaces an older one not begun yet: only the last of a burst counts.
   if (!gotos.empty()) {
-    if (controllerConnected()) {
-      // The slew waits for the controller's replies; it is sent from a timer, not from
-      // inside this socket's handler.
-      pendingGoto_ = gotos.back();
-      gotoTimer_.start();
-    } else {
+    const StellariumGoto& target = gotos.back();
+    if (const std::string problem = StellariumGotoProblem(target); !problem.empty()) {
+      trace(describe(client) + ": goto refused: " + problem);
+    } else if (!controllerConnected()) {
       trace(describe(client) + ": goto refused: no controller is connected");
+    } else if (heldByStop()) {
+      trace(describe(client) + ": goto withdrawn by a stop");
+    } else {
+      client.nextGoto = target;
+      startGoto(client);
     }
   }
   if (!fits) {
@@ -283,15 +336,26 @@ void ShareServer::receiveGotos(ShareClient& client, std::string_view bytes) {
   }
 }
 
-void ShareServer::sendGoto() {
-  if (!pendingGoto_ || !controllerConnected()) return;
-  const StellariumGoto target = *pendingGoto_;
-  pendingGoto_.reset();
-  const std::string rightAscension = RightAscensionFieldText(target.rightAscensionHours);
-  const std::string declination = DeclinationFieldText(target.declinationDegrees);
-  trace("Stellarium goto to " + rightAscension + " " + declination + " (J2000.0)");
-  slewStartedMs_ = now();
-  if (slewToJ2000) slewToJ2000(rightAscension, declination);
+void ShareServer::startGoto(ShareClient& client) {
+  if (client.gone || client.slewQueued || !client.nextGoto) return;
+  const StellariumGoto target = *client.nextGoto;
+  client.nextGoto.reset();
+  if (!controllerConnected()) return;
+  trace("Stellarium goto to " + RightAscensionFieldText(target.rightAscensionHours) + " " +
+        DeclinationFieldText(target.declinationDegrees) + " (J2000.0)");
+  client.slewQueued = true;
+  const long long id = client.id;
+  std::weak_ptr<bool> alive = alive_;
+  QueueClientSequence(cache_, J2000SlewSteps(target.rightAscensionHours, target.declinationDegrees),
+                      [this, alive, id](const std::vector<CommandResult>& results) {
+                        const std::shared_ptr<bool> server = alive.lock();
+                        if (!server || !*server) return;
+                        if (slewTaken(results.back())) clientSlewStarted();
+                        ShareClient* client = find(id);
+                        if (client == nullptr) return;
+                        client->slewQueued = false;
+                        startGoto(*client);
+                      });
 }
 
 }  // namespace orvane

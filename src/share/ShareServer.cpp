@@ -40,7 +40,7 @@ ShareServer::ShareServer(ui::Backend& backend, TCache& cache, ControllerState& c
       reaper_(backend, 1, false),
       silence_(backend, kSilenceCheckMs, false),
       readDeadline_(backend, 1, false),
-      gotoTimer_(backend, 1, false) {
+      stopSubscription_(cache.queue(), [this](const StopNotice& notice) { stopped(notice); }) {
   reaper_.onTimer = [this](ui::Timer& timer) {
     timer.stop();
     reap();
@@ -50,10 +50,6 @@ ShareServer::ShareServer(ui::Backend& backend, TCache& cache, ControllerState& c
   readDeadline_.onTimer = [this](ui::Timer& timer) {
     timer.stop();
     checkAwaitedReads();
-  };
-  gotoTimer_.onTimer = [this](ui::Timer& timer) {
-    timer.stop();
-    sendGoto();
   };
   fields_.shareSwitch.onClick = [this](ui::Widget&) { ShareSwitchClick(); };
   fields_.shareSwitch.setShowHint(true);
@@ -157,8 +153,6 @@ void ShareServer::Stop() {
   listeners_.clear();
   silence_.stop();
   readDeadline_.stop();
-  gotoTimer_.stop();
-  pendingGoto_.reset();
   trace("Sharing the mount ended");
   fields_.shareSwitch.setHint("");
   showStatus();
@@ -195,7 +189,7 @@ std::string ShareServer::describe(const ShareClient& client) const {
   return "Planetarium client " + client.peer;
 }
 
-ShareClient* ShareServer::find(int id) {
+ShareClient* ShareServer::find(long long id) {
   auto found = clients_.find(id);
   if (found == clients_.end() || found->second->gone) return nullptr;
   return found->second.get();
@@ -220,7 +214,7 @@ void ShareServer::acceptOn(Listener& listener) {
     client->lastHeardMs = now();
     client->lastSentMs = now();
     client->watch = std::make_unique<ui::DescriptorWatch>(backend_, descriptor);
-    const int id = client->id;
+    const long long id = client->id;
     client->watch->onReadable = [this, id](ui::DescriptorWatch&) { readFrom(id); };
     client->watch->onWritable = [this, id](ui::DescriptorWatch&) { writeTo(id); };
     trace(describe(*client) + " connected (" + protocolName(client->protocol) + ")");
@@ -234,7 +228,7 @@ void ShareServer::acceptOn(Listener& listener) {
   }
 }
 
-void ShareServer::readFrom(int id) {
+void ShareServer::readFrom(long long id) {
   char buffer[kReadChunk];
   for (int round = 0; round < kReadsPerRound; ++round) {
     ShareClient* client = find(id);
@@ -246,29 +240,10 @@ void ShareServer::readFrom(int id) {
                                                 : "disconnected");
       return;
     }
-    client->lastHeardMs = now();
-    const std::string_view bytes(buffer, got.bytes);
-    if (client->protocol == ShareProtocol::Stellarium) {
-      receiveGotos(*client, bytes);
-      continue;
-    }
-    std::vector<std::string> commands;
-    const bool fits = client->framer.Feed(bytes, commands);
-    for (std::string& command : commands) {
-      if (ClassifyClientCommand(command).kind == ClientCommand::Kind::Stop) {
-        // A stop does not wait behind the client's own commands: it goes out now, and what
-        // the client sent before it and is not handled yet is answered as not done.
-        client->withdrawn = client->commands.size();
-        handleCommand(*client, command);
-        continue;
-      }
-      client->commands.push_back(std::move(command));
-    }
-    if (!fits) {
-      drop(*client, "command longer than " + std::to_string(TextCommandFramer::kLongestCommand) +
-                        " bytes");
-      return;
-    }
+    take(*client, std::string_view(buffer, got.bytes));
+    client = find(id);
+    if (client == nullptr) return;
+    if (client->protocol == ShareProtocol::Stellarium) continue;
     handleCommands(*client);
     client = find(id);
     if (client == nullptr) return;
@@ -279,6 +254,48 @@ void ShareServer::readFrom(int id) {
       return;
     }
   }
+}
+
+void ShareServer::take(ShareClient& client, std::string_view bytes) {
+  if (client.protocol == ShareProtocol::Stellarium) {
+    receiveGotos(client, bytes);
+    return;
+  }
+  std::vector<std::string> commands;
+  const bool fits = client.framer.Feed(bytes, commands);
+  // Only a whole command is a sign of life: line ends, a lone "#" or noise now and then
+  // are not.
+  if (std::any_of(commands.begin(), commands.end(), [](const std::string& command) {
+        return !ClassifyClientCommand(command).garbage;
+      })) {
+    client.lastHeardMs = now();
+  }
+  client.reading = true;
+  for (std::string& command : commands) {
+    if (client.gone) break;
+    if (ClassifyClientCommand(command).kind == ClientCommand::Kind::Stop) {
+      // A stop does not wait behind the client's own commands: it goes out now, and what
+      // was sent before it and is not handled yet is answered as not done.
+      handleCommand(client, command);
+      continue;
+    }
+    client.commands.push_back(std::move(command));
+  }
+  client.reading = false;
+  if (!fits && !client.gone) {
+    drop(client,
+         "command longer than " + std::to_string(TextCommandFramer::kLongestCommand) + " bytes");
+  }
+}
+
+void ShareServer::readAhead(ShareClient& client) {
+  // A client with a full backlog is not read, stop or not: what it holds stays bounded.
+  if (client.commands.size() >= kMostWaitingCommands) return;
+  char buffer[TextCommandFramer::kLongestCommand * kMostWaitingCommands];
+  const Transfer got = ReadSome(client.descriptor, buffer, sizeof buffer);
+  // An end of the connection is noticed by the next read as usual.
+  if (got.status != TransferStatus::Done || got.bytes == 0) return;
+  take(client, std::string_view(buffer, got.bytes));
 }
 
 void ShareServer::send(ShareClient& client, std::string_view bytes) {
@@ -304,7 +321,7 @@ void ShareServer::flush(ShareClient& client) {
   client.watch->setWatchWriting(!client.output.empty());
 }
 
-void ShareServer::writeTo(int id) {
+void ShareServer::writeTo(long long id) {
   if (ShareClient* client = find(id)) flush(*client);
 }
 
@@ -314,6 +331,7 @@ void ShareServer::drop(ShareClient& client, const std::string& reason) {
   client.commands.clear();
   client.withdrawn = 0;
   client.awaitingPoll = false;
+  client.nextGoto.reset();
   // The socket is closed once no handler of it runs any more.
   client.watch->setWatchReading(false);
   client.watch->setWatchWriting(false);

@@ -7,23 +7,27 @@
 //
 // Nothing from the network writes to the device: every command a text client sends that
 // the controller is to see is a request in the program's one command queue (the cache
-// manager's), behind the program's own polling and the user's actions, and its reply goes
-// back to that client alone. A stop jumps the queue as the program's stops do, and the
-// program's stop button and stop key withdraw client commands not written yet. Position
-// reads are answered from the latest polled position, so clients that poll fast add no
-// wire traffic. A Stellarium goto slews as "Go" of manual targeting does in J2000.0, and
-// every poll's position, taken back from the equinox of the date to J2000, goes to every
-// Stellarium client.
+// manager's), taking its turn as ClientTurns says (behind the program's own commands,
+// clients in turn), and its reply goes back to that client alone. A client's target is
+// kept as its own and goes out with its slew or synchronisation as one unit, so two
+// clients' gotos never mix. A stop jumps the queue as the program's stops do, and every
+// stop (the program's or a client's) withdraws every client command not written yet: what
+// is queued, what clients sent ahead, and what arrives until the stop is on the wire; each
+// is answered as not done, in order. Position reads are answered from the latest polled
+// position, so clients that poll fast add no wire traffic. A Stellarium goto slews as "Go"
+// of manual targeting does in J2000.0, and every poll's position, taken back from the
+// equinox of the date to J2000, goes to every Stellarium client.
 //
 // Inputs are bounded: a command longer than 64 bytes, a binary message that is no goto,
-// a client silent for 10 minutes, output a client does not take and persistent noise end
-// that client's connection with a line in the trace; a client that sends faster than its
-// commands are served is not read until its backlog is handled; refused commands never
-// reach the wire (see ClientCommands). A client that disconnects mid-command leaves nothing on the
-// wire: only complete commands are queued.
+// a client that sends no command for 10 minutes, output a client does not take and
+// persistent noise end that client's connection with a line in the trace; a client that
+// sends faster than its commands are served is not read until its backlog is handled;
+// refused commands never reach the wire and are answered at once (see ClientCommands); a
+// goto to no place on the sky is refused with a line in the trace. A client that
+// disconnects mid-command leaves nothing on the wire: only complete commands are queued.
 //
 // Created by the Application after the windows, which wires it to polling (PositionRead)
-// and to the schedule window's J2000 slew (slewToJ2000).
+// and to what follows a client's slew (onClientSlew).
 // Thread: user-interface thread only; sockets are watched through the backend, so every
 // handler runs there and none blocks.
 // Layer: share/, just below app/; it may use dialogue/ and everything below.
@@ -37,6 +41,7 @@
 
 #include "link/CommandQueue.h"
 #include "link/ControllerState.h"
+#include "share/ClientTurns.h"
 #include "share/ShareClient.h"
 #include "share/ShareSettings.h"
 #include "share/SharedService.h"
@@ -98,10 +103,9 @@ class ShareServer {
   // ascension and declination are both new the position goes to the Stellarium clients.
   void PositionRead();
 
-  // Slews to a J2000 target given as manual targeting's fields ("HHh MMm SSs",
-  // "sDD° MM' SS''"), as "Go" does with J2000.0 chosen. Set by app/.
-  std::function<void(const std::string& rightAscension, const std::string& declination)>
-      slewToJ2000;
+  // A client's slew has begun (the controller took it): the target the user aligned on is
+  // no longer the controller's. Set by app/.
+  std::function<void()> onClientSlew;
 
  private:
   struct Listener {
@@ -113,15 +117,17 @@ class ShareServer {
 
   // ---- connections (ShareServer.cpp) ----
   void acceptOn(Listener& listener);
-  void readFrom(int id);
-  void writeTo(int id);
+  void readFrom(long long id);
+  // Bytes the client has sent: cut into commands or messages and handled (a stop at once).
+  void take(ShareClient& client, std::string_view bytes);
+  void writeTo(long long id);
   // Owed bytes go out as far as the socket takes them; the rest when it can take more.
   void send(ShareClient& client, std::string_view bytes);
   void flush(ShareClient& client);
   void drop(ShareClient& client, const std::string& reason);
   void reap();
   void checkSilence();
-  ShareClient* find(int id);
+  ShareClient* find(long long id);
   void showStatus();
   // status: a few words for the status line; detail: the whole reason, for its hint and
   // the trace.
@@ -132,18 +138,28 @@ class ShareServer {
 
   // ---- requests (ShareRequests.cpp) ----
   void handleCommands(ShareClient& client);
-  // withdrawn: the command came before a stop of the same client; it is answered as not
-  // done instead of going to the controller.
+  // withdrawn: the command came before a stop; it is answered as not done instead of going
+  // to the controller.
   void handleCommand(ShareClient& client, const std::string& command, bool withdrawn = false);
+  void handleForController(ShareClient& client, const std::string& command,
+                           const ClientCommand& classified, bool withdrawn);
   void refuse(ShareClient& client, const std::string& command, const std::string& reason);
   void answerPosition(ShareClient& client, PositionAxis axis);
-  void forward(ShareClient& client, const std::string& wire, bool waits, ClientAnswer answer);
-  void commandDone(int id, const std::string& wire, ClientAnswer answer,
+  // Queues steps as one unit of the client; the last step's result makes its answer.
+  void forward(ShareClient& client, const std::vector<CommandStep>& steps, ClientAnswer answer);
+  void commandDone(long long id, const std::string& wire, ClientAnswer answer,
                    const CommandResult& result);
   void checkAwaitedReads();
   void armReadDeadline();
+  // Every stop: withdraws what clients sent and is not written (see above).
+  void stopped(const StopNotice& notice);
+  // Takes in what the client's socket holds now (a bounded amount), for a stop to withdraw.
+  void readAhead(ShareClient& client);
+  // A command or goto handled now would go out behind a stop that is not on the wire yet.
+  bool heldByStop() const;
   void receiveGotos(ShareClient& client, std::string_view bytes);
-  void sendGoto();
+  void startGoto(ShareClient& client);
+  void clientSlewStarted();
   void pushPosition();
   // The latest position to one Stellarium client.
   void sendPosition(ShareClient& client);
@@ -165,13 +181,13 @@ class ShareServer {
   std::vector<SharedService*> services_;
   // Services started now (sharing may run with no planetarium port at all).
   std::vector<SharedService*> startedServices_;
-  std::map<int, std::unique_ptr<ShareClient>> clients_;
-  int nextClientId_ = 1;
+  std::map<long long, std::unique_ptr<ShareClient>> clients_;
+  long long nextClientId_ = 1;
   ui::Timer reaper_;       // closes dropped connections outside their handlers
   ui::Timer silence_;      // looks for silent clients
   ui::Timer readDeadline_; // reads waiting for a poll that does not come go to the wire
-  ui::Timer gotoTimer_;    // slews outside the socket handlers (a slew waits for its replies)
-  std::optional<StellariumGoto> pendingGoto_;
+  StopSubscription stopSubscription_;
+  long long stopOnLineAtMs_ = -1;  // the last stop's bytes have left the port then
 
   // The latest two positions polled, in J2000, for the Stellarium clients and the slew's
   // progress.

@@ -102,6 +102,21 @@ std::string twoDigits(long long value) {
 
 }  // namespace
 
+std::string StellariumGotoProblem(const StellariumGoto& target) {
+  char text[96];
+  if (!(std::fabs(target.declinationDegrees) <= 90.0)) {
+    std::snprintf(text, sizeof text, "declination %+.4f\xB0 is beyond a pole",
+                  target.declinationDegrees);
+    return text;
+  }
+  if (!(target.rightAscensionHours >= 0.0 && target.rightAscensionHours < 24.0)) {
+    std::snprintf(text, sizeof text, "right ascension %.4f h is outside 0 to 24 h",
+                  target.rightAscensionHours);
+    return text;
+  }
+  return {};
+}
+
 bool StellariumFramer::Feed(std::string_view bytes, std::vector<StellariumGoto>& gotos) {
   partial_.append(bytes.data(), bytes.size());
   std::size_t at = 0;

@@ -23,6 +23,10 @@ struct StellariumGoto {
   double declinationDegrees = 0;
 };
 
+// Why a goto names no place on the sky (a declination beyond a pole, a right ascension
+// outside the day); empty when it is one.
+std::string StellariumGotoProblem(const StellariumGoto& target);
+
 // Cuts a client's bytes into goto messages.
 class StellariumFramer {
  public:

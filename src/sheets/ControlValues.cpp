@@ -4,23 +4,23 @@
 
 namespace orvane {
 
+int OptionIndexFor(const ui::ComboBox& list, long long number, const std::string& text) {
+  long long parsed = 0;
+  const long long t = TryParseInteger(text, parsed) ? parsed : -1;
+  if (10 * number < t && t < 10 * number + 10) return static_cast<int>(t - 10 * number - 1);
+  if (t < 0) return list.indexOfIgnoringCase(text);
+  return t - 1 > 1000000 ? -1 : static_cast<int>(t - 1);
+}
+
 void Sheets::SetControlValue(ui::Widget* excluded, long long number, bool quiet,
                              const std::string& text, bool exact) {
   const long long listTag = exact ? number + 1000 : number / 10 + 1000;
-  long long parsed = 0;
-  const long long t = TryParseInteger(text, parsed) ? parsed : -1;
   // Indexes rather than iterators: a fired event may change what the sheets hold.
   for (size_t s = 0; s < sheets_.size(); ++s) {
     for (size_t i = 0; i < sheets_[s]->lists.size(); ++i) {
       ui::ComboBox& list = *sheets_[s]->lists[i];
       if (list.tag() != listTag || &list == excluded) continue;
-      if (10 * number < t && t < 10 * number + 10) {
-        list.setItemIndex(static_cast<int>(t - 10 * number - 1));
-      } else if (t < 0) {
-        list.setItemIndex(list.indexOfIgnoringCase(text));
-      } else {
-        list.setItemIndex(t - 1 > 1000000 ? -1 : static_cast<int>(t - 1));
-      }
+      list.setItemIndex(OptionIndexFor(list, number, text));
       // No option chosen: an editable list shows no name either, rather than one it no
       // longer stands for (an object database would offer to replace that entry).
       if (list.itemIndex() < 0 && list.editable()) list.setText("");

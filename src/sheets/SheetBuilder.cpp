@@ -37,7 +37,11 @@ std::string FieldGroupText(long long number) {
 
 Sheets::Sheets(ui::Backend& backend, SheetWindow window, ui::ColorScheme& scheme,
                const ProfileDocument& document)
-    : backend_(backend), window_(window), scheme_(scheme), document_(document) {}
+    : backend_(backend),
+      window_(window),
+      scheme_(scheme),
+      document_(document),
+      known_(backend, scheme) {}
 
 Sheets::~Sheets() = default;
 
@@ -192,6 +196,7 @@ ui::MaskEdit& Sheets::CreateStaticSlider(long long number, const std::string& te
     commitOnExit(*raw, false);
   }
   sheet.fields.push_back(std::move(field));
+  known_.Add(*raw);
   RegisterEvent(number, group, low, high, text);
   if (!command.empty()) AssociateCommand(*raw, command);
   if (group == "120") SlewSpeedControl = raw;
@@ -243,6 +248,8 @@ void Sheets::CreateBox(long long number, const std::string& text, const std::str
     list->setTabOrder(TabCounter++);
     list->onChange = [this](ui::Widget& sender) { Callback(sender); };
     sheet.lists.push_back(std::move(list));
+    // An object database's selector is no setting of the controller.
+    if (!editable) known_.Add(*raw);
     if (!command.empty()) AssociateCommand(*raw, command);
   } else if (sheet.lists.empty()) {
     throw ProfileLineError("an option without its list");

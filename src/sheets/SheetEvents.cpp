@@ -1,5 +1,7 @@
 // Control events: the one handler of every profile-built control, native writes for the
 // queue, and removing everything a profile built.
+#include <algorithm>
+
 #include "link/Cache.h"
 #include "sheets/Sheets.h"
 #include "text/Checksum.h"
@@ -26,7 +28,7 @@ void Sheets::Callback(ui::Widget& sender) {
     showSheet(sender);
     return;
   }
-  handleValueControl(sender);
+  handleValueControl(sender, false);
 }
 
 void Sheets::showSheet(ui::Widget& sender) {
@@ -52,8 +54,17 @@ void Sheets::showSheet(ui::Widget& sender) {
   }
 }
 
-void Sheets::handleValueControl(ui::Widget& sender) {
-  if (document_.ProfileLoading || receivingAll) return;
+void Sheets::handleValueControl(ui::Widget& sender, bool force) {
+  if (document_.ProfileLoading) return;
+  if (receivingAll) {
+    // The user's edit while every setting is read: kept, and sent once the read is over (a
+    // read would otherwise put the controller's old value over it).
+    if (!IsDeferred(sender)) {
+      deferredEdits_.push_back(&sender);
+      known_.MarkPending(sender, "Sent once all settings have been received");
+    }
+    return;
+  }
   bool bindingRan = false;
   const unsigned long removals = removals_;
   for (size_t i = 0; i < bindings_.size(); ++i) {
@@ -71,7 +82,7 @@ void Sheets::handleValueControl(ui::Widget& sender) {
     bool optionMatches =
         TryParseInteger(event.group, group) && group + 1000 == tag && event.text == sender.text();
     if (!numberMatches && !optionMatches) continue;
-    if (!bindingRan && !FireEvent(sender, event, false)) return;
+    if (!bindingRan && !FireEvent(sender, event, force)) return;
     long long mirrored = numberMatches ? tag % 1000 : number % 1000;
     SetControlValue(&sender, mirrored, true, sender.text(), false);
     if (sender.kind() == ui::WidgetKind::ComboBox && window_.window.activeControl() == &sender) {
@@ -87,14 +98,11 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
   std::string command = prefix;
   if (control.kind() == ui::WidgetKind::MaskEdit) {
     auto& field = static_cast<ui::MaskEdit&>(control);
-    std::string text = field.text();
-    if (field.hasActiveMask()) {
-      const char blank = field.editMask().back();
-      for (char& ch : text) {
-        if (ch == blank || ch == ' ') ch = '0';
-      }
-    } else if (text.empty()) {
+    const std::string text = SentText(field, field.text());
+    if (!field.hasActiveMask() && text.empty()) {
       if (cache_ != nullptr) cache_->ClearEvents(queuedNumber);
+      pendingWrites_.erase(queuedNumber);
+      known_.MarkUnknown(control, "Not sent: the field is empty");
       return false;
     }
     double value = StrToFloatDef(text, event.low - 1);
@@ -113,11 +121,23 @@ bool Sheets::FireEvent(ui::Widget& control, ControlEvent& event, bool force) {
   command += CalculateChecksum(command);
   command += '#';
   if (cache_ != nullptr) cache_->AddToCache(command);
+  // The control and every other one showing this setting show the value on its way.
+  long long number = 0;
+  std::vector<ui::Widget*> showing;
+  if (TryParseInteger(event.number, number)) showing = ControlsShowing(number, false);
+  if (std::find(showing.begin(), showing.end(), &control) == showing.end()) {
+    showing.push_back(&control);
+  }
+  for (ui::Widget* shown : showing) known_.MarkPending(*shown, "Waiting to be sent");
+  pendingWrites_[queuedNumber] = std::move(showing);
   return true;
 }
 
 void Sheets::RemoveAllComponents() {
   ++removals_;
+  known_.Clear();
+  pendingWrites_.clear();
+  deferredEdits_.clear();
   // The label blinking now may be one of those about to go.
   scheme_.FinishBlink();
   LocalTimeBinding = nullptr;

@@ -8,14 +8,18 @@
 // Layer: sheets/, below persistence/; it may use profile/, link/, ui/ and text/.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "link/ClockTick.h"
 #include "profile/ProfileDocument.h"
+#include "sheets/KnownSettings.h"
 #include "profile/ProfileReader.h"
 #include "sheets/ControlLine.h"
 #include "sheets/RangeErrorReport.h"
@@ -98,6 +102,44 @@ class Sheets : public ProfileSheets, public ClockFields {
 
   void RemoveAllComponents();
 
+  // ---- what the controller holds (ControllerValues.cpp) ----
+  KnownSettings& known() { return known_; }
+  const KnownSettings& known() const { return known_; }
+  // The controls that show setting number, found as SetControlValue finds them.
+  std::vector<ui::Widget*> ControlsShowing(long long number, bool exact) const;
+  // The text control would show once text were put into it by SetControlValue (exact).
+  std::string ShownValue(const ui::Widget& control, long long number,
+                         const std::string& text) const;
+  // A value of number read from the controller: put into its controls without sending it
+  // back (an edit the user made while all settings are received stays, and goes out once
+  // the receive is over), which are confirmed; the controller's value counts as the value
+  // last sent.
+  void ApplyReadValue(long long number, const std::string& text);
+  // A value of number read from the controller into a comparison, the controls untouched:
+  // confirmed where they show it, unknown where they do not.
+  void CompareReadValue(long long number, const std::string& text);
+  // The read of number failed: its controls are unknown, and their next value goes out.
+  void ReadFailed(long long number, const std::string& why);
+  // Another controller (or none): nothing of it is known.
+  void ForgetControllerValues(const std::string& why);
+  // The cache manager wrote a queued setting write.
+  void SettingWritten(const std::string& command);
+  // Edits made while all settings were received, sent now (the user's value wins).
+  void CommitDeferredEdits();
+  size_t deferredEditCount() const { return deferredEdits_.size(); }
+  bool IsDeferred(const ui::Widget& control) const {
+    return std::find(deferredEdits_.begin(), deferredEdits_.end(), &control) !=
+           deferredEdits_.end();
+  }
+  // Sends a control's value as a commit of it does, also when it equals the value last
+  // sent.
+  void SendValue(ui::Widget& control) { handleValueControl(control, true); }
+  // Whether a command bound to the control reads its value from the controller.
+  bool HasBoundRead(const ui::Widget& control) const;
+  // Where a control stands: its sheet's name and its row's label ("Mechanics: RA Worm
+  // Teeth").
+  std::string DescribeControl(const ui::Widget& control) const;
+
   // ---- state ----
   const std::vector<std::unique_ptr<SheetRecord>>& sheets() const { return sheets_; }
   SheetRecord* currentSheet() const { return sheets_.empty() ? nullptr : sheets_.back().get(); }
@@ -135,7 +177,16 @@ class Sheets : public ProfileSheets, public ClockFields {
   void commitOnExit(ui::MaskEdit& field, bool signFirst);
   void buildValueRow(const ControlLine& line);
   void showSheet(ui::Widget& sender);
-  void handleValueControl(ui::Widget& sender);
+  void handleValueControl(ui::Widget& sender, bool force);
+  // The value a field's event compares with its last value, as FireEvent reads a field
+  // showing text.
+  static std::optional<double> FieldValue(const ui::MaskEdit& field, const std::string& text,
+                                          const ControlEvent& event);
+  // A field's text as its write carries it: blanks of a masked field as "0".
+  static std::string SentText(const ui::MaskEdit& field, std::string text);
+  // What the controller holds of a field's setting (nothing: not known) becomes the value
+  // its events last sent.
+  void noteControllerValue(ui::Widget& control, const std::optional<std::string>& held);
 
   ui::Backend& backend_;
   SheetWindow window_;
@@ -149,7 +200,22 @@ class Sheets : public ProfileSheets, public ClockFields {
   std::vector<std::unique_ptr<SheetRecord>> sheets_;
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   std::vector<std::unique_ptr<ControlEvent>> events_;
+  // Last, so that the marks go before the panels they lie on.
+  KnownSettings known_;
+  // Queued setting writes by the number the queue holds them under, with the controls
+  // that show the value on its way.
+  std::map<std::string, std::vector<ui::Widget*>> pendingWrites_;
+  // Edits made while all settings are received, in order.
+  std::vector<ui::Widget*> deferredEdits_;
 };
+
+// The entry of list that SetControlValue selects for text and number: an option's number
+// (number's options are 10 x number + 1 ...), an option's text, or the entry's position
+// from 1; -1 when none.
+int OptionIndexFor(const ui::ComboBox& list, long long number, const std::string& text);
+
+// A bound command that reads a value (its first two characters, upper-cased, are ":G").
+bool IsReadCommand(std::string_view command);
 
 // Label indent of a row: 0 for headings (multiples of 10 below 100, and multiples of 10
 // from 200 up), else 20.

@@ -136,7 +136,9 @@ TEST_F(StatusPollingTest, SilentControllerKeepsThePositionAndAsksForARestart) {
   controller().options().silent = true;
   mark();
   backend().advance(5000);
-  EXPECT_EQ(main().RA->text(), ra);
+  // Never an empty or made-up position: the old one until the tick ends without an
+  // answer, then the mark of a reading that is not current.
+  EXPECT_TRUE(main().RA->text() == ra || main().RA->text() == "--") << main().RA->text();
   EXPECT_GE(count(std::string(1, '\x06')), 1);
   EXPECT_TRUE(main().UpdateTimer.enabled());
   // It answers again: polling simply goes on.
@@ -153,9 +155,7 @@ TEST_F(StatusPollingTest, ReadingsOfASilentControllerAreMarkedUntilItAnswersAgai
   ASSERT_TRUE(main().ClockOffsetKnown);
   ASSERT_EQ(main().InitialAlign->text(), "Done");
   controller().options().silent = true;
-  // Two silent polls keep the old values, the third marks them.
-  Ticks(2);
-  EXPECT_EQ(main().RA->text().substr(0, 3), "06h");
+  // The first poll without an answer marks them.
   ASSERT_TRUE(backend().runUntil([&] { return main().RA->text() == "--"; }, 20000));
   EXPECT_EQ(main().CurrentOrvaneStatus->text(), "Status: Controller not answering");
   EXPECT_EQ(main().Dec->text(), "--");

@@ -27,6 +27,32 @@ TEST_F(TargetingTest, GoInJ2000SendsTheWholeSequenceInOrder) {
   EXPECT_EQ(controller->objectName(), "unknown");
 }
 
+TEST_F(TargetingTest, ASlewThatALostLinkDroppedSaysSo) {
+  int slews = 0;
+  schedule->disableAdditionalAlignment = [&] { ++slews; };
+  schedule->TargetRA->setText("12h 03m 45s");
+  schedule->Go->click();
+  ASSERT_EQ(slews, 1);
+  EXPECT_EQ(schedule->SlewStatus->text(), "");
+  // The line drops as the target's right ascension arrives: the rest never goes out.
+  controller->setCommandObserver([this](const std::string& command) {
+    if (command.rfind(":Sr", 0) != 0) return;
+    controller->options().unplugAtMs = static_cast<double>(app.backend().nowMs()) + 1;
+    controller->options().replugAfterMs = 4000;
+  });
+  Mark();
+  schedule->Go->click();
+  EXPECT_EQ(slews, 1);
+  EXPECT_EQ(schedule->SlewStatus->text(), "Status: Slew not sent, no connection to the controller");
+  EXPECT_EQ(Sent(), (Commands{":Sr12:03:45#"}));
+  // Back again, the next slew goes out and the line says nothing.
+  controller->setCommandObserver(nullptr);
+  ASSERT_TRUE(app.backend().runUntil([&] { return app.main().ConnectedPort == 1; }, 10000));
+  schedule->Go->click();
+  EXPECT_EQ(slews, 2);
+  EXPECT_EQ(schedule->SlewStatus->text(), "");
+}
+
 // Before any choice the marker stands beside "J2000.0": the target goes as J2000.0, the
 // controller told as when the user chooses it. In equinox of date no precession is asked.
 TEST_F(TargetingTest, GoSendsTheTargetInTheEpochTheWindowShows) {

@@ -33,6 +33,17 @@ TEST(TextCommandFramerTest, ACommandLongerThanSixtyFourBytesEndsTheReading) {
   EXPECT_TRUE(framer.Feed(":" + std::string(62, 'A') + "#", commands));  // 64 bytes
   EXPECT_FALSE(framer.Feed(":" + std::string(64, 'A'), commands));       // 65 without end
   EXPECT_EQ(commands.size(), 1u);
+  TextCommandFramer exact;
+  EXPECT_FALSE(exact.Feed(":" + std::string(63, 'A') + "#", commands));  // 65 with its end
+  EXPECT_EQ(commands.size(), 1u);
+}
+
+TEST(TextCommandFramerTest, LineEndsAndBlanksBetweenCommandsAreIgnored) {
+  TextCommandFramer framer;
+  std::vector<std::string> commands;
+  ASSERT_TRUE(framer.Feed(":GR#\r\n :GD#\n\t\r:Sr 05:30:00#\r", commands));
+  EXPECT_EQ(commands, (std::vector<std::string>{":GR#", ":GD#", ":Sr 05:30:00#"}));
+  EXPECT_FALSE(framer.midCommand());
 }
 
 struct Rewritten {
@@ -46,7 +57,12 @@ TEST(ClientCommandsTest, ControllerCommandsGoOutInTheProgramsOwnForms) {
   const Rewritten cases[] = {
       {":Sr 05:30:00#", ":Sr05:30:00#", true, ClientAnswer::StatusDigit},
       {":Sr05:30.5#", ":Sr05:30:30#", true, ClientAnswer::StatusDigit},   // low precision
-      {":Sr 23:59:59.87#", ":Sr23:59:59#", true, ClientAnswer::StatusDigit},
+      // Fractions of a second are rounded, as far as the next day or degree.
+      {":Sr 23:59:59.87#", ":Sr00:00:00#", true, ClientAnswer::StatusDigit},
+      {":Sr 05:30:59.5#", ":Sr05:31:00#", true, ClientAnswer::StatusDigit},
+      {":Sr 05:30:10.4#", ":Sr05:30:10#", true, ClientAnswer::StatusDigit},
+      {":Sd -10*59:59.5#", ":Sd-11:00:00#", true, ClientAnswer::StatusDigit},
+      {":Sd +89*59:59.6#", ":Sd+90:00:00#", true, ClientAnswer::StatusDigit},
       {":Sd +20*00:00#", ":Sd+20:00:00#", true, ClientAnswer::StatusDigit},
       {":Sd -05\xDF" "10:20#", ":Sd-05:10:20#", true, ClientAnswer::StatusDigit},
       {":Sd-45*30#", ":Sd-45:30:00#", true, ClientAnswer::StatusDigit},
@@ -58,9 +74,12 @@ TEST(ClientCommandsTest, ControllerCommandsGoOutInTheProgramsOwnForms) {
       {":Sw 4#", ":Sw4#", false, ClientAnswer::Accepted},
       {":SL 21:05:09#", ":SL21:05:09#", false, ClientAnswer::Accepted},
       {":SG +01.0#", ":SG1#", false, ClientAnswer::Accepted},
+      {":St-33*52:31#", ":St-33\xDF" "53#", false, ClientAnswer::Accepted},
+      {":Sg359*59:30#", ":Sg+360\xDF" "00#", false, ClientAnswer::Accepted},
+      {":SC 02/29/28#", ":SC02/29/28#", true, ClientAnswer::Date},
       {":SG -05#", ":SG-5#", false, ClientAnswer::Accepted},
       {":Sg010:30#", ":Sg+010\xDF" "30#", false, ClientAnswer::Accepted},
-      {":St+48:12:30#", ":St+48\xDF" "12#", false, ClientAnswer::Accepted},
+      {":St+48:12:30#", ":St+48\xDF" "13#", false, ClientAnswer::Accepted},  // rounded
       {":SC 12/07/26#", ":SC12/07/26#", true, ClientAnswer::Date},
   };
   for (const Rewritten& c : cases) {
@@ -75,11 +94,16 @@ TEST(ClientCommandsTest, ControllerCommandsGoOutInTheProgramsOwnForms) {
 TEST(ClientCommandsTest, WhatAPlanetariumHasNoBusinessWithIsRefused) {
   // Refused with nothing for the client, or with the clients' "0" for a bad argument.
   const std::pair<const char*, const char*> cases[] = {
-      {">120:4A#", ""},  {"<99:F#", ""},        {":OS#", ""},          {":Od M31#", ""},
-      {"bC#", ""},       {"bW#", ""},           {":U#", ""},           {":GVP#", ""},
+      {">120:4A#", ""},  {"<99:F#", "0"},       {":OS#", ""},          {":Od M31#", ""},
+      {"bC#", ""},       {"bW#", ""},           {":U#", ""},           {":GVP#", "0"},
       {":Mgn0100#", ""}, {":RM#", ""},          {":Sr 25:00:00#", "0"}, {":Sr 5:3#", "0"},
       {":Sd +91*00:00#", "0"}, {":Sw9#", "0"},  {":SG +13#", "0"},     {":SC 13/01/26#", "0"},
       {":Sg 400:00#", "0"},    {":St+95:00#", "0"},
+      // What the controller does not have: an answer at once where the command has one.
+      {":ST060.2#", "0"}, {":SMABC#", "0"}, {":OR#", "0"}, {":hP#", ""}, {":W1#", ""},
+      // Dates and zones the controller would take wrongly.
+      {":SC 02/31/26#", "0"}, {":SC 02/29/27#", "0"}, {":SG+12.9#", "0"}, {":SG+05.5#", "0"},
+      {":Sd+90*00:00.6#", "0"},
   };
   for (const auto& [text, reply] : cases) {
     const ClientCommand command = ClassifyClientCommand(text);
@@ -88,6 +112,7 @@ TEST(ClientCommandsTest, WhatAPlanetariumHasNoBusinessWithIsRefused) {
     EXPECT_EQ(command.reply, reply) << text;
     EXPECT_TRUE(command.wire.empty()) << text;
   }
+  EXPECT_TRUE(ClassifyClientCommand(":hP#").park);
   for (const char* noise : {"\x01\x02#", "abc#", ":\x7F#", "#", ":#"}) {
     const ClientCommand command = ClassifyClientCommand(noise);
     EXPECT_EQ(command.kind, Kind::Refused) << noise;
@@ -128,6 +153,7 @@ TEST(ClientCommandsTest, RepliesAreShapedAsTheClientsExpectThem) {
   EXPECT_EQ(AnswerForClient(ClientAnswer::Slew, silent), "1No answer from the controller#");
   EXPECT_EQ(AnswerForClient(ClientAnswer::AsReplied, one), "1#");
   EXPECT_EQ(AnswerForClient(ClientAnswer::AsReplied, silent), "");
+  EXPECT_EQ(AnswerForClient(ClientAnswer::AsReplied, withdrawn), "0");
   EXPECT_EQ(AnswerForClient(ClientAnswer::None, one), "");
   // The date's announcement takes the place of the controller's reply.
   EXPECT_EQ(AnswerForClient(ClientAnswer::Date, silent).substr(0, 25), "1Updating Planetary Data#");

@@ -6,107 +6,52 @@
 // simulated mount, while the program goes on polling and the simulator never sees a
 // command written into a reply it still owes. Every wait is bounded.
 #include <signal.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <sstream>
 
-#include "link/DeviceMap.h"
-#include "link/PosixSerialDeviceFactory.h"
 #include "persistence/ProfileFolder.h"
 #include "share/IndiTools.h"
-#include "share/ShareTestSupport.h"
+#include "share/ShareLiveSupport.h"
 #include "share/StellariumProtocol.h"
 #include "support/SimulatorProcess.h"
 
 namespace orvane::share_test {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::SimulatorProcess;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kStartMs = 15000;
-constexpr auto kPatience = std::chrono::seconds(30);
-
-class ShareIndiTest : public ::testing::Test {
+class ShareIndiTest : public LiveShareTest {
  protected:
   void SetUp() override {
     if (!indi_.missing().empty()) {
       GTEST_SKIP() << indi_.missing() << " is missing: INDI's tools come with the Debian package "
                    << "indi-bin, which scripts/install-deps.sh installs";
     }
-    const fs::path link = environment_.root() / "com1";
-    simulator_ = std::make_unique<SimulatorProcess>(
-        ORVANE_SIM_PROGRAM, std::vector<std::string>{"--link", link.string(), "--log", "--strict"});
-    ASSERT_TRUE(simulator_->waitForOutput("ready", kStartMs));
-    const fs::path folder = environment_.root() / "program";
-    fs::create_directories(folder);
-    testing::WriteFile(folder / "Share.ocf",
-                       "Version \"32.4\"\nPort \"COM1\"\nTimeOut \"1000\"\nCacheDelay \"1000\"\n"
-                       "Update \"1000\"\n");
-    backend_ = std::make_unique<ui::HeadlessBackend>(ui::DateTime{2026, 12, 7, 21, 0, 0, 0}, 60,
-                                                     ui::Size{1024, 768},
-                                                     ui::HeadlessBackend::Clock::Real);
-    settings_ = std::make_unique<SettingsStore>(SettingsStore::DefaultLocation());
-    settings_->write("COM1", link.string());
-    settings_->write("LastProfile", "Share.ocf");
-    settings_->write("Share", "on");
-    textPort_ = FreePort();
-    settings_->write("ShareTextPort", std::to_string(textPort_));
-    settings_->write("ShareStellariumPort", "0");
-    devices_ = std::make_unique<PosixSerialDeviceFactory>(*backend_, DeviceMap(*settings_));
-    app_ = std::make_unique<Application>(*backend_, *settings_, *devices_, folder);
-    app_->CreateWindows();
-    ASSERT_TRUE(Pump([&] {
-      return main().ConnectedPort > 0 && main().controllerState().LastDeclination.atMs >= 0;
-    }));
-    ASSERT_TRUE(app_->share()->running());
+    StartProgram();
     indi_.StartServer();
   }
 
   void TearDown() override {
     indi_.StopServer();
-    if (app_) app_->Shutdown();
-    app_.reset();
-    devices_.reset();
-    settings_.reset();
-    backend_.reset();
+    LiveShareTest::TearDown();
   }
 
-  TMainForm& main() { return *app_->windows().main; }
-
-  // Lets the program run (real time) until done() holds; false after the patience.
-  bool Pump(const std::function<bool()>& done) {
-    const auto deadline = Clock::now() + kPatience;
-    while (!done()) {
-      if (Clock::now() > deadline) return false;
-      backend_->advance(20);
-    }
-    return true;
+  // Finds the driver's device and connects it to the program's text port.
+  void ConnectDriver() {
+    ASSERT_TRUE(Pump([&] { return indi_.FindDevice(); })) << indi_.serverOutput();
+    indi_.ConnectDriver(textPort());
+    ASSERT_TRUE(Pump([&] { return indi_.Property("CONNECTION.CONNECT") == "On"; }))
+        << indi_.serverOutput();
   }
 
-  testing::TempEnvironment environment_;
   // The driver talks to the program while a tool runs: the program goes on meanwhile.
   IndiTools indi_{[this] { backend_->advance(20); }};
-  std::unique_ptr<SimulatorProcess> simulator_;
-  std::unique_ptr<ui::HeadlessBackend> backend_;
-  std::unique_ptr<SettingsStore> settings_;
-  std::unique_ptr<PosixSerialDeviceFactory> devices_;
-  std::unique_ptr<Application> app_;
-  int textPort_ = 0;
 };
 
 TEST_F(ShareIndiTest, TheGenericDriverFollowsTheMountAndSlewsIt) {
-  // The driver's device name, from its own description.
-  ASSERT_TRUE(Pump([&] { return indi_.FindDevice(); })) << indi_.serverOutput();
-  indi_.ConnectDriver(textPort_);
-  ASSERT_TRUE(Pump([&] { return indi_.Property("CONNECTION.CONNECT") == "On"; }))
-      << indi_.serverOutput();
+  ConnectDriver();
   EXPECT_EQ(app_->share()->clientCount(), 1);
 
   // The driver shows the position polling reads.
@@ -139,6 +84,39 @@ TEST_F(ShareIndiTest, TheGenericDriverFollowsTheMountAndSlewsIt) {
   EXPECT_NE(output.find("<- :Sd+75:15:00#"), std::string::npos);
   EXPECT_NE(output.find("orvane-sim: 0 breaches"), std::string::npos) << output.substr(0, 4000);
   EXPECT_EQ(output.find("breach:"), std::string::npos);
+}
+
+// What the controller cannot do is refused at once: setting the tracking frequency fails
+// without the driver's three waits of five seconds, and a park is never reported done (the
+// mount did not move) until the driver aborts it; the driver follows the position all along.
+TEST_F(ShareIndiTest, TheGenericDriverIsRefusedAtOnceWhatTheControllerCannotDo) {
+  ConnectDriver();
+  const auto asked = Clock::now();
+  indi_.Set("Tracking Frequency.trackFreq=60.2");
+  ASSERT_TRUE(Pump([&] { return indi_.Property("Tracking Frequency._STATE") == "Alert"; }));
+  // The driver tries three times and waits five seconds for each answer that does not come.
+  EXPECT_LT(Clock::now() - asked, std::chrono::seconds(10));
+
+  indi_.Set("TELESCOPE_PARK.PARK=On");
+  ASSERT_TRUE(Pump([&] { return indi_.Property("TELESCOPE_PARK._STATE") == "Busy"; }));
+  PumpFor(std::chrono::seconds(4));  // the driver asks about the motion every second
+  EXPECT_EQ(indi_.Property("TELESCOPE_PARK._STATE"), "Busy");
+  EXPECT_NE(indi_.Property("EQUATORIAL_EOD_COORD._STATE"), "Alert");  // the position read on
+  const auto& trace = app().windows().trace->Status->lines();
+  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                          [](const std::string& line) {
+                            return line.find("\":hP#\" refused: the controller cannot park") !=
+                                   std::string::npos;
+                          }),
+            1);
+  indi_.Set("TELESCOPE_ABORT_MOTION.ABORT=On");
+  EXPECT_TRUE(Pump([&] { return indi_.Property("TELESCOPE_PARK._STATE") != "Busy"; }));
+
+  indi_.StopServer();
+  const std::string output = Finish();
+  EXPECT_EQ(output.find("<- :hP#"), std::string::npos);
+  EXPECT_EQ(output.find("<- :ST"), std::string::npos);
+  EXPECT_NE(output.find("orvane-sim: 0 breaches"), std::string::npos) << output.substr(0, 4000);
 }
 
 }  // namespace

@@ -99,6 +99,27 @@ TEST(MountMotion, SlewMovesEachAxisAtTheSlewSpeedUntilItArrives) {
   EXPECT_EQ(ask(controller, ":GD#", 9000), "-04:00:00#");
 }
 
+// A target set after a slew has ended (or during one) is where the next slew goes; the
+// mount does not jump there, and the slew in progress keeps its own target.
+TEST(MountMotion, ANewTargetIsReachedBySlewingNotByJumping) {
+  SimulatedController controller(equatorOptions());
+  ask(controller, ":Sw2#", 0);
+  ask(controller, ":Sr06:40:00#", 0);
+  EXPECT_EQ(ask(controller, ":MS#", 0), "0#");
+  EXPECT_FALSE(controller.mount().slewing(60000));
+  ask(controller, ":Sr07:20:00#", 60000);  // 10 degrees further east
+  ask(controller, ":Sd+06:00:00#", 60000);
+  EXPECT_NEAR(controller.rightAscensionHours(61000) * 15, 100, 1e-9);
+  EXPECT_NEAR(controller.declinationDegrees(61000), 0, 1e-9);
+  EXPECT_EQ(ask(controller, ":MS#", 61000), "0#");
+  EXPECT_NEAR(controller.rightAscensionHours(62000) * 15, 102, 1e-9);
+  EXPECT_NEAR(controller.declinationDegrees(62000), 2, 1e-9);
+  ask(controller, ":Sr12:00:00#", 62000);  // set during the slew: for the next one
+  EXPECT_NEAR(controller.rightAscensionHours(66000) * 15, 110, 1e-9);
+  EXPECT_FALSE(controller.mount().slewing(66000));
+  EXPECT_EQ(ask(controller, ":GD#", 66000), "+06:00:00#");
+}
+
 TEST(MountMotion, AJ2000TargetIsPrecessedToTheControllersDate) {
   // 7 December 2026: 26.9 years of precession.
   SimulatedController controller(fixedOptions());

@@ -51,6 +51,11 @@ void QtMemoPeer::applyOwn(Prop prop) {
       break;
     case Prop::Style:
       edit_->setReadOnly(memo_.readOnly());
+      // A memo only the program writes (a log) keeps no undo history: every line it takes
+      // or drops would stay in that history for ever.
+      if (edit_->isUndoRedoEnabled() == memo_.readOnly()) {
+        edit_->setUndoRedoEnabled(!memo_.readOnly());
+      }
       edit_->setLineWrapMode(memo_.wordWrap() ? QPlainTextEdit::WidgetWidth
                                               : QPlainTextEdit::NoWrap);
       edit_->setVerticalScrollBarPolicy(memo_.verticalScrollBar() ? Qt::ScrollBarAlwaysOn
