@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs the
 # whole test suite; then builds the serial link and the widget layer with ThreadSanitizer
-# and runs the tests that cross threads (the port's event thread, calls handed to the
+# and runs the tests that cross threads (a writer thread flooding the port, calls handed to the
 # user-interface thread, waits that end on a ready socket, the whole program healing a
 # pulled line in real time); then
 # builds everything once more with clang, without sanitizers,
@@ -25,7 +25,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSA
 cmake --build build-tsan --parallel "$jobs" --target test_link test_ui
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 (cd build-tsan && ctest --output-on-failure -j"$jobs" --timeout 300 \
-  -R '^(CommTest|PtyCommTest|CommEventThreadTest|HeadlessGuiCallTest|HeadlessDescriptorWatchTest|SimulatorLinkTest)\.')
+  -R '^(CommTest|PtyCommTest|CommEventWatchTest|HeadlessGuiCallTest|HeadlessDescriptorWatchTest|SimulatorLinkTest)\.')
 
 clang_started=$SECONDS
 cmake -S . -B build-clang -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -146,12 +146,11 @@ int TThreadComm::Write(const char* data, int count) {
 int TThreadComm::Read(char* buffer, int count) {
   if (!Enabled()) return -1;
   std::lock_guard scope(lock_);
-  TComStat status;
-  device_->clearErrors(status);
+  device_->clearErrorFlags();
   if (count <= 0) return 0;
   int read = device_->read(buffer, count);
   if (read < 0) {
-    device_->clearErrors(status);
+    device_->clearErrorFlags();
     return 0;
   }
   return read;

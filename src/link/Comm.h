@@ -4,16 +4,13 @@
 // same component under the name the windows use; the cache manager owns the one instance.
 //
 // Threads. Every operation and every handler runs on the user-interface thread. Device
-// events are watched elsewhere (a poll thread for termios devices, a window timer for the
-// simulated device); the watcher hands each event to the user-interface thread and waits
-// until HandleCommEvent has run there, so handlers run one at a time, in order, whenever
-// that thread processes pending events.
+// events are watched by that thread's own event loop (the device's descriptor among those
+// the message pump waits on for termios devices, a window timer for the simulated device),
+// so handlers run one at a time, in order, whenever that thread processes pending events.
 //
-// Closing. Close stops the watcher without waiting for the user-interface thread: a
-// watcher that is waiting for its handed-over call to run (possibly the very call inside
-// which Close is running, e.g. from OnLost) is told to stop and left to end by itself; the
-// handed-over call checks the stop request before it reaches this component, so no
-// handler runs after Close has returned and nothing can deadlock. See TCommEventThread.
+// Closing. Close stops the watcher, also from inside a handler (e.g. from OnLost): no
+// handler runs after Close has returned, and nothing waits for another thread. See
+// TCommEventWatch.
 //
 // A failed device (adapter pulled, the far side of a pseudo-terminal closed, I/O errors)
 // is reported once through OnLost; the watcher ends then. The component stays open until

@@ -14,7 +14,7 @@
 #include <chrono>
 #include <optional>
 
-#include "link/CommEventThread.h"
+#include "link/CommEventWatch.h"
 
 namespace orvane {
 
@@ -232,9 +232,18 @@ std::uint32_t PosixSerialDevice::clearErrors(ComStat& status) {
   status.inQueue = static_cast<std::uint32_t>(std::max(inQueueCount(), 0));
   status.outQueue = static_cast<std::uint32_t>(std::max(outQueueCount(), 0));
   status.xoffHold = outputHeld_;
-  // Real UARTs count line errors; pseudo-terminals and some adapters do not.
+  return clearErrorFlags();
+}
+
+std::uint32_t PosixSerialDevice::clearErrorFlags() {
+  // Real UARTs count line errors; pseudo-terminals and some adapters do not, and are not
+  // asked again.
+  if (!countsErrors_) return 0;
   serial_icounter_struct counters{};
-  if (::ioctl(descriptor_, TIOCGICOUNT, &counters) != 0) return 0;
+  if (::ioctl(descriptor_, TIOCGICOUNT, &counters) != 0) {
+    if (errno == ENOTTY || errno == EINVAL) countsErrors_ = false;
+    return 0;
+  }
   std::uint32_t errors = 0;
   if (counters_) {
     if (counters.frame != counters_->frame) errors |= comm_error::kFrame;
@@ -303,8 +312,8 @@ bool PosixSerialDevice::modemLine(int index) {
 void PosixSerialDevice::startEvents(std::uint32_t mask,
                                     std::function<void(std::uint32_t)> handler) {
   stopEvents();
-  watcher_ = std::make_unique<TCommEventThread>(backend_, descriptor_, pseudoTerminal_, mask,
-                                                std::move(handler));
+  watcher_ = std::make_unique<TCommEventWatch>(backend_, descriptor_, pseudoTerminal_, mask,
+                                               std::move(handler));
   watcher_->start();
 }
 

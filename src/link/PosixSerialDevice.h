@@ -10,10 +10,10 @@
 // (CLOCAL); the settings found at open are put back at close.
 // Pseudo-terminals have no modem lines: setting DTR or RTS there succeeds and changes
 // nothing; reading them gives false.
-// Only received bytes and failure are watched (TCommEventThread); termios offers no
+// Only received bytes and failure are watched (TCommEventWatch); termios offers no
 // waitable break, modem-line or transmit-empty events.
 //
-// Thread: user-interface thread; the event watcher runs on its own thread.
+// Thread: user-interface thread only (the event watch too).
 #pragma once
 
 #include <linux/serial.h>
@@ -32,7 +32,7 @@ namespace ui {
 class Backend;
 }
 
-class TCommEventThread;
+class TCommEventWatch;
 
 class PosixSerialDevice : public SerialDevice {
  public:
@@ -49,6 +49,7 @@ class PosixSerialDevice : public SerialDevice {
   int inQueueCount() override;
   int outQueueCount() override;
   std::uint32_t clearErrors(ComStat& status) override;
+  std::uint32_t clearErrorFlags() override;
   void purge(bool input, bool output) override;
   void flush() override;
   int setDtr(bool on) override;
@@ -75,7 +76,8 @@ class PosixSerialDevice : public SerialDevice {
   bool outputHeld_ = false;  // the program suspended output as if XOff had arrived
   // Line error counters at the last clearErrors; none before the first.
   std::optional<serial_icounter_struct> counters_;
-  std::unique_ptr<TCommEventThread> watcher_;
+  bool countsErrors_ = true;  // the device keeps line error counters (not known to fail yet)
+  std::unique_ptr<TCommEventWatch> watcher_;
 };
 
 }  // namespace orvane

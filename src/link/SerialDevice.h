@@ -87,6 +87,11 @@ class SerialDevice {
   virtual int outQueueCount() = 0;
   // Reads and clears the line error flags (comm_error) and fills status.
   virtual std::uint32_t clearErrors(ComStat& status) = 0;
+  // Reads and clears the line error flags alone, for callers that need no status.
+  virtual std::uint32_t clearErrorFlags() {
+    ComStat ignored;
+    return clearErrors(ignored);
+  }
   virtual void purge(bool input, bool output) = 0;
   virtual void flush() = 0;  // waits until written bytes have left
   // 0 on success, else the system error code.
