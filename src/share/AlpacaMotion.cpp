@@ -7,6 +7,7 @@
 #include "link/Cache.h"
 #include "schedule/SlewCommands.h"
 #include "share/AlpacaTelescope.h"
+#include "share/ClientTurns.h"
 #include "share/StellariumProtocol.h"
 
 namespace orvane {
@@ -51,31 +52,14 @@ std::pair<char, char> DirectionsOf(long long axis) {
 
 void AlpacaTelescope::Submit(const std::vector<CommandStep>& steps,
                              std::function<void(const std::vector<CommandResult>&)> done) {
-  struct Progress {
-    std::vector<CommandResult> results;
-    std::size_t ended = 0;
-  };
-  auto progress = std::make_shared<Progress>();
-  progress->results.resize(steps.size());
+  // A client's unit: it yields the line to the program's own position reads, takes turns
+  // with the other clients, and the program's stops withdraw what is not written yet.
   std::weak_ptr<bool> alive = alive_;
-  std::vector<CommandRequest> requests;
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    CommandRequest request;
-    request.command = steps[i].command;
-    request.wantsReply = steps[i].wait;
-    request.replyTimeoutMs = cache_.ReplyTimeoutMs();
-    request.pauseAfterMs = steps[i].pauseAfterMs;
-    // The program's stops withdraw what a client asked for and is not written yet.
-    request.abandonOnStop = true;
-    request.done = [progress, i, alive, done](const CommandResult& result) {
-      progress->results[i] = result;
-      if (++progress->ended < progress->results.size()) return;
-      const std::shared_ptr<bool> device = alive.lock();
-      if (device && *device) done(progress->results);
-    };
-    requests.push_back(std::move(request));
-  }
-  cache_.queue().SubmitAll(std::move(requests));
+  QueueClientSequence(cache_, steps,
+                      [alive, done = std::move(done)](const std::vector<CommandResult>& results) {
+                        const std::shared_ptr<bool> device = alive.lock();
+                        if (device && *device) done(results);
+                      });
 }
 
 std::optional<AlpacaAnswer> AlpacaTelescope::FailureOf(const CommandResult& result,

@@ -3,7 +3,9 @@
 // management API, every member the mount serves and every one it does not, requests it
 // cannot understand, transaction numbers, slews, synchronisation, stops and axis motion as
 // the controller sees them, discovery over UDP, and the limits of the sharing server.
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "link/TraceForm.h"
 #include "share/AlpacaTestSupport.h"
@@ -338,6 +340,56 @@ TEST_F(AlpacaTest, TheProgramsStopWithdrawsASlewNotWrittenYet) {
   EXPECT_EQ(answer.json()["ErrorNumber"], kInvalidOperation) << answer.body;
   backend().advance(3000);
   EXPECT_EQ(CountReceived(":MS#"), 0);
+}
+
+// Imaging programs that keep the line busy (a synchronisation after every plate solve, from
+// several at once) hold the program's own position poll up by one of their units at most,
+// and take turns among themselves.
+TEST_F(AlpacaTest, ClientsYieldTheLineToThePositionPollAndTakeTurns) {
+  sim::ControllerOptions strict;
+  strict.strict = true;
+  StartAlpaca(strict);
+  const long long alone = LongestPollCycle(10000);
+  struct Syncing {
+    std::unique_ptr<TestClient> client;
+    HttpAnswerReader reader;
+    int answers = 0;
+  };
+  const std::string form = "RightAscension=6.25&Declination=10";
+  const std::string sync = "PUT " + Device("synctocoordinates") +
+                           " HTTP/1.1\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                           "Content-Length: " +
+                           std::to_string(form.size()) + "\r\n\r\n" + form;
+  std::vector<Syncing> clients(4);
+  for (Syncing& each : clients) {
+    each.client = std::make_unique<TestClient>(alpacaPort());
+    each.client->Write(sync);
+  }
+  // Each client synchronises again as soon as it has its answer.
+  const long long shared = LongestPollCycle(20000, [&] {
+    for (Syncing& each : clients) {
+      each.client->Poll();
+      if (each.client->received.empty()) continue;
+      each.reader.Feed(each.client->received);
+      each.client->received.clear();
+      if (static_cast<int>(each.reader.answers.size()) == each.answers) continue;
+      ASSERT_EQ(each.reader.answers.back().json()["ErrorNumber"], 0)
+          << each.reader.answers.back().body;
+      ++each.answers;
+      each.client->Write(sync);
+    }
+  });
+  // One unit on the line: the target's two commands and the synchronisation, with their
+  // replies and pauses.
+  EXPECT_LE(shared, alone + 250) << "alone " << alone << " ms";
+  int fewest = clients.front().answers, most = fewest;
+  for (const Syncing& each : clients) {
+    fewest = std::min(fewest, each.answers);
+    most = std::max(most, each.answers);
+  }
+  EXPECT_GT(fewest, 10);
+  EXPECT_LE(most - fewest, 2);
+  EXPECT_EQ(controller().breaches(), 0);
 }
 
 TEST_F(AlpacaTest, SyncToCoordinatesTellsTheControllerWhereTheMountPoints) {

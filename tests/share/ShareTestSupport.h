@@ -141,6 +141,27 @@ class ShareTest : public ::testing::Test {
     return backend().runUntil(done, limitMs);
   }
 
+  // The longest time between two polls of the position while the program runs for ms,
+  // with step() called all along.
+  long long LongestPollCycle(
+      long long ms, const std::function<void()>& step = [] {}) {
+    long long last = main().controllerState().LastDeclination.atMs;
+    long long longest = 0;
+    const long long end = backend().nowMs() + ms;
+    RunUntil(
+        [&] {
+          step();
+          const long long polled = main().controllerState().LastDeclination.atMs;
+          if (polled != last) {
+            longest = std::max(longest, polled - last);
+            last = polled;
+          }
+          return backend().nowMs() >= end;
+        },
+        ms + 1000);
+    return longest;
+  }
+
   // Sends a command and runs the program until the client has a whole answer: one ending
   // in "#", or the single characters "0", "1" and "P" some answers are.
   std::string Ask(TestClient& client, std::string_view command) {

@@ -19,29 +19,7 @@ sim::ControllerOptions Strict() {
   return options;
 }
 
-class ShareTurnsTest : public ShareTest {
- protected:
-  // The longest time between two polls of the position while the program runs for ms,
-  // with step() called all along.
-  long long LongestPollCycle(
-      long long ms, const std::function<void()>& step = [] {}) {
-    long long last = main().controllerState().LastDeclination.atMs;
-    long long longest = 0;
-    const long long end = backend().nowMs() + ms;
-    RunUntil(
-        [&] {
-          step();
-          const long long polled = main().controllerState().LastDeclination.atMs;
-          if (polled != last) {
-            longest = std::max(longest, polled - last);
-            last = polled;
-          }
-          return backend().nowMs() >= end;
-        },
-        ms + 1000);
-    return longest;
-  }
-};
+class ShareTurnsTest : public ShareTest {};
 
 TEST_F(ShareTurnsTest, ClientsHoldThePollUpByOneCommandAtMostAndTakeTurns) {
   StartProgram(true, Strict());
