@@ -37,6 +37,7 @@ TEST_F(QtBackendTest, TextIsLatin1) {
   field.setText(degrees);
   ui::ComboBox combo(backend, form.get());
   combo.setItems({degrees, "\xE9t\xE9"});
+  showForm();
   EXPECT_EQ(qwidgetOf(*form)->windowTitle(), expected);
   EXPECT_EQ(static_cast<QPushButton*>(qwidgetOf(button))->text(), expected);
   EXPECT_EQ(static_cast<QLineEdit*>(qwidgetOf(field))->text(), expected);
@@ -227,6 +228,37 @@ TEST_F(QtBackendTest, MaskedFieldTakesTypedKeysThroughTheForm) {
   EXPECT_EQ(edit->cursorPosition(), static_cast<int>(field.selStart()));
   pressKey(edit, Qt::Key_Home);
   EXPECT_EQ(edit->cursorPosition(), 0);
+}
+
+// A field on a page not shown (a clock field set every second) leaves its line edit alone
+// until the page is shown; then the line edit shows the last text and the caret.
+TEST_F(QtBackendTest, AFieldOnAHiddenPageTakesItsTextWhenShown) {
+  ui::Panel page(backend, form.get());
+  page.setBounds(0, 0, 200, 100);
+  ui::MaskEdit field(backend, &page);
+  field.setBounds(10, 10, 120, 24);
+  field.setEditMask("00:00:00;1;_");
+  field.setText("01:02:03");
+  showForm();
+  auto* edit = static_cast<QLineEdit*>(qwidgetOf(field));
+  EXPECT_EQ(edit->text(), QString("01:02:03"));
+  page.hide();
+  ASSERT_FALSE(edit->isVisible());
+  for (int second = 4; second < 60; ++second) field.setText("01:02:" + std::to_string(second));
+  EXPECT_EQ(edit->text(), QString("01:02:03"));  // not laid out again while hidden
+  field.setSelection(3, 2);
+  page.show();
+  EXPECT_EQ(edit->text(), QString("01:02:59"));
+  EXPECT_EQ(edit->selectionStart(), 3);
+  EXPECT_EQ(edit->selectedText(), QString("02"));
+  // Shown, it follows at once again.
+  field.setText("23:59:58");
+  EXPECT_EQ(edit->text(), QString("23:59:58"));
+  // A field hidden itself (not its page) and shown again catches up the same way.
+  field.hide();
+  field.setText("12:00:00");
+  field.show();
+  EXPECT_EQ(edit->text(), QString("12:00:00"));
 }
 
 TEST_F(QtBackendTest, PlainFieldTakesLatin1Characters) {

@@ -15,6 +15,9 @@ QtMaskEditPeer::QtMaskEditPeer(QtBackend& backend, MaskEdit& field)
                    [this] { userMovedSelection(); });
   QObject::connect(edit_, &QLineEdit::textEdited, guard(),
                    [this](const QString& text) { userEdited(text); });
+  edit_->setOnShown([this] {
+    if (textPending_) apply(Prop::Text);
+  });
   attach(edit_);
 }
 
@@ -28,14 +31,15 @@ bool QtMaskEditPeer::keyPressed(QKeyEvent& /*event*/, Form& /*form*/) {
 
 void QtMaskEditPeer::applyOwn(Prop prop) {
   switch (prop) {
-    case Prop::Text: {
-      const QString display = toQString(field_.displayText());
-      if (edit_->text() != display) edit_->setText(display);
-      applySelection();
+    case Prop::Text:
+      applyText();
       break;
-    }
     case Prop::Selection:
-      applySelection();
+      if (textPending_) {
+        applyText();
+      } else {
+        applySelection();
+      }
       break;
     case Prop::Style:
       edit_->setReadOnly(field_.readOnly());
@@ -47,6 +51,17 @@ void QtMaskEditPeer::applyOwn(Prop prop) {
     default:
       break;
   }
+}
+
+void QtMaskEditPeer::applyText() {
+  if (!edit_->isVisible()) {
+    textPending_ = true;
+    return;
+  }
+  textPending_ = false;
+  const QString display = toQString(field_.displayText());
+  if (edit_->text() != display) edit_->setText(display);
+  applySelection();
 }
 
 void QtMaskEditPeer::applySelection() {

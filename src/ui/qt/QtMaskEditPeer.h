@@ -23,12 +23,17 @@ class QtMaskEditPeer : public QtWidgetPeer {
   void applyOwn(Prop prop) override;
 
  private:
+  void applyText();
   void applySelection();
   void userMovedSelection();
   void userEdited(const QString& text);
 
   MaskEdit& field_;
   QtMaskEditWidget* edit_;
+  // The field's text changed while the line edit was hidden (on a page not shown): laying
+  // out a line edit's text is costly, and a clock field changes every second, so it takes
+  // the text when it is shown.
+  bool textPending_ = false;
 };
 
 }  // namespace orvane::ui

@@ -22,6 +22,11 @@ QtMaskEditWidget::QtMaskEditWidget(MaskEdit& field, QWidget* parent)
   setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
+void QtMaskEditWidget::showEvent(QShowEvent* event) {
+  QtLineEdit::showEvent(event);
+  if (onShown_) onShown_();
+}
+
 void QtMaskEditWidget::keyPressEvent(QKeyEvent* event) {
   if (field_ == nullptr) {
     event->accept();

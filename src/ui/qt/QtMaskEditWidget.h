@@ -7,6 +7,8 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <functional>
+
 #include "ui/qt/QtTextEdits.h"
 
 namespace orvane::ui {
@@ -18,18 +20,22 @@ class QtMaskEditWidget : public QtLineEdit {
   QtMaskEditWidget(MaskEdit& field, QWidget* parent);
   // The field is going away; keys do nothing from now on.
   void detach() { field_ = nullptr; }
+  // Called each time the line edit is shown (with its window, its page, or itself).
+  void setOnShown(std::function<void()> onShown) { onShown_ = std::move(onShown); }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   // Text composed by an input method arrives here instead of as key presses.
   void inputMethodEvent(QInputMethodEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // A character typed by the user: through the form (key preview and key-press handlers).
   void type(char ch);
   void paste();
   MaskEdit* field_;
+  std::function<void()> onShown_;
 };
 
 }  // namespace orvane::ui
