@@ -90,10 +90,15 @@ std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(ui::Backend& backend,
   // The lock is what keeps a second program (or a privileged one) off the controller.
   if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0)
     return fail(errno == EWOULDBLOCK ? EBUSY : errno, false);
-  if (::ioctl(descriptor, TIOCEXCL) != 0) return fail(errno, false);
+  // A pseudo-terminal outlives its users: exclusive mode left on it by a process that was
+  // killed would refuse every later open, the same program restarted included, until the
+  // terminal's owner made a new one. There the lock alone keeps a second program off.
+  const bool pseudoTerminal = IsPseudoTerminal(descriptor);
+  const bool exclusive = !pseudoTerminal;
+  if (exclusive && ::ioctl(descriptor, TIOCEXCL) != 0) return fail(errno, false);
 
   termios original{};
-  if (::tcgetattr(descriptor, &original) != 0) return fail(errno, true);
+  if (::tcgetattr(descriptor, &original) != 0) return fail(errno, exclusive);
   termios raw = original;
   ::cfmakeraw(&raw);
   raw.c_cflag |= CLOCAL | CREAD;
@@ -103,10 +108,10 @@ std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(ui::Backend& backend,
   raw.c_cc[VTIME] = 0;
   ::cfsetispeed(&raw, B9600);
   ::cfsetospeed(&raw, B9600);
-  if (::tcsetattr(descriptor, TCSANOW, &raw) != 0) return fail(errno, true);
+  if (::tcsetattr(descriptor, TCSANOW, &raw) != 0) return fail(errno, exclusive);
 
   std::unique_ptr<PosixSerialDevice> device(
-      new PosixSerialDevice(backend, descriptor, IsPseudoTerminal(descriptor), original));
+      new PosixSerialDevice(backend, descriptor, pseudoTerminal, original));
   ComStat ignored;
   device->clearErrors(ignored);  // takes the line error counters as they are now
   return device;

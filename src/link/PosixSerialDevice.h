@@ -3,7 +3,8 @@
 //
 // Exclusive: TIOCEXCL refuses other opens of the terminal, and an flock() on the device
 // node keeps two programs (or two components) off one controller even where TIOCEXCL does
-// not (privileged users); the second open fails with the system's error code.
+// not (privileged users, pseudo-terminals, which are left without TIOCEXCL because it
+// would outlive a killed program); the second open fails with the system's error code.
 // Reads never block (VMIN 0, VTIME 0, O_NONBLOCK): the component only reads what waits.
 // Writes wait for room in the output queue up to the write time-out.
 // The line is set up without flow control and with the modem lines ignored for input

@@ -3,7 +3,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +179,35 @@ TEST_F(PtyCommTest, SecondOpenIsRefusedUntilTheFirstCloses) {
   second.Open();
   EXPECT_TRUE(second.Enabled());
   second.Close();
+}
+
+// A program that is killed undoes nothing. The pseudo-terminal outlives it (a simulator, a
+// network serial bridge), and nothing left on it may refuse the program started again.
+TEST_F(PtyCommTest, AKilledUserLeavesThePseudoTerminalOpenable) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int errorCode = 0;
+    const auto device = PosixSerialDevice::Open(backend, terminal.slavePath(), errorCode);
+    if (device == nullptr) ::_exit(2);
+    ::raise(SIGKILL);
+    ::_exit(3);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the child could not open the terminal";
+
+  // Asked of the terminal itself: a privileged run of this test would open it anyway.
+  const int descriptor =
+      ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(descriptor, 0) << std::strerror(errno);
+  int exclusive = -1;
+  EXPECT_EQ(::ioctl(descriptor, TIOCGEXCL, &exclusive), 0);
+  ::close(descriptor);
+  EXPECT_EQ(exclusive, 0);
+
+  comm.Open();
+  EXPECT_TRUE(comm.Enabled());
 }
 
 TEST_F(PtyCommTest, OnlyTerminalsOpen) {
