@@ -16,6 +16,7 @@
 #include "dialogue/RestartForm.h"
 #include "link/DeviceMap.h"
 #include "link/PosixSerialDeviceFactory.h"
+#include "link/ProgramPhase.h"
 #include "persistence/ProfilePage.h"
 #include "persistence/SettingsStore.h"
 #include "share/ShareServer.h"
@@ -127,6 +128,42 @@ std::unique_ptr<ui::Timer> RetrySharing(Application& application, SettingsStore&
   return timer;
 }
 
+// A controller that did not answer when the program started (the mount switched on after
+// the computer, an adapter plugged in later): with no one to choose the port again, the
+// program looks for it again, after 5 s and then at twice the wait each time, up to a
+// minute, for as long as it is not connected. A lost link is healed by the connection
+// itself; "Offline" is left alone.
+constexpr int kFirstConnectWaitMs = 5 * 1000;
+constexpr int kLongestConnectWaitMs = 60 * 1000;
+
+std::unique_ptr<ui::Timer> RetryConnecting(TMainForm& main, HeadlessConsole& console) {
+  auto timer = std::make_unique<ui::Timer>(console, kFirstConnectWaitMs);
+  timer->onTimer = [&main, &console](ui::Timer& self) {
+    if (main.shuttingDown()) {
+      self.stop();
+      return;
+    }
+    const ControllerState& controller = main.controllerState();
+    const bool startedUp = main.StartupTimer.tag() == startup_phase::kStarted &&
+                           !main.StartupTimer.enabled();
+    if (!startedUp || controller.ConnectedPort != -1 || controller.CommandBusy ||
+        main.connection.Reconnecting()) {
+      self.setInterval(kFirstConnectWaitMs);
+      return;
+    }
+    console.Log("No controller: looking for it again");
+    main.connection.SerialPortSelect(&main.StartupTimer);
+    if (main.shuttingDown()) return;
+    if (main.controllerState().ConnectedPort > 0) {
+      console.Log("Controller found on a new try");
+      self.setInterval(kFirstConnectWaitMs);
+    } else {
+      self.setInterval(std::min(self.interval() * 2, kLongestConnectWaitMs));
+    }
+  };
+  return timer;
+}
+
 }  // namespace
 
 std::string ProfileOfCommandLine(const std::string& name, const std::filesystem::path& folder) {
@@ -221,6 +258,7 @@ int RunHeadless(const CommandLine& commandLine, const std::filesystem::path& pro
     // Sharing started with the windows, before status lines were written.
     console.Log(main.ShareStatus->text());
     std::unique_ptr<ui::Timer> shareRetry = RetrySharing(application, settings, console);
+    std::unique_ptr<ui::Timer> connectRetry = RetryConnecting(main, console);
     application.Run();
     console.modalHandler = nullptr;
   }

@@ -158,6 +158,25 @@ TEST(HeadlessProgramTest, FindsTheControllerAgainAfterTheCableWasPulled) {
   EXPECT_EQ(run.Terminate(kEndingMs).first, 0);
 }
 
+// At a remote observatory the computer often comes up before the mount: a controller that
+// is not there when the program starts is looked for again until it answers.
+TEST(HeadlessProgramTest, AControllerSwitchedOnAfterTheStartIsFoundOnItsOwn) {
+  TempEnvironment environment;
+  // The line is gone at once and comes back six seconds later.
+  HeadlessRun run(environment, ORVANE_CONTROL_PROGRAM, ORVANE_SIM_PROGRAM,
+                  {{"--unplug-after", "0", "--replug-after", "6000"}, {}, {}});
+  ASSERT_TRUE(run.started());
+  ASSERT_TRUE(run.WaitFor("Status: Unable to establish connection", kPatienceMs))
+      << run.program().output();
+  ASSERT_TRUE(run.WaitFor("No controller: looking for it again", kPatienceMs))
+      << run.program().output();
+  ASSERT_TRUE(run.WaitFor("Controller found on a new try", kPatienceMs))
+      << run.program().output();
+  EXPECT_EQ(run.Count("Status: Connection established"), 1);
+  EXPECT_TRUE(PollsAgain(run, 0));
+  EXPECT_EQ(run.Terminate(kEndingMs).first, 0);
+}
+
 TEST(HeadlessProgramTest, ARestartedUnalignedControllerIsAnsweredFromTheSettings) {
   TempEnvironment environment;
   HeadlessRun run(environment, ORVANE_CONTROL_PROGRAM, ORVANE_SIM_PROGRAM,
