@@ -1,6 +1,9 @@
 #include "app/HeadlessConsole.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "text/Latin1Text.h"
 #include "ui/Controls.h"
@@ -66,7 +69,8 @@ class TraceLines : public ui::WidgetPeer {
 HeadlessConsole::HeadlessConsole(std::FILE* out)
     : ui::HeadlessBackend(ui::DateTime{}, 0, ui::Size{1024, 768},
                           ui::HeadlessBackend::Clock::Computer),
-      out_(out) {}
+      out_(out),
+      toJournal_(IsJournalStream(out, std::getenv("JOURNAL_STREAM"))) {}
 
 std::unique_ptr<ui::WidgetPeer> HeadlessConsole::createPeer(ui::Widget& widget) {
   if (widget.kind() == ui::WidgetKind::Label) return std::make_unique<LabelLine>(*this, widget);
@@ -86,8 +90,10 @@ int HeadlessConsole::messageBox(const std::string& text, const std::string& capt
 }
 
 void HeadlessConsole::Log(std::string_view text) {
+  const std::string shown = Latin1ToUtf8(ConsoleLineText(text));
   const std::string line =
-      ConsoleTimeStamp(localNow()) + " " + Latin1ToUtf8(ConsoleLineText(text)) + "\n";
+      toJournal_ ? "<" + std::to_string(ConsoleLinePriority(shown)) + ">" + shown + "\n"
+                 : ConsoleTimeStamp(localNow()) + " " + shown + "\n";
   std::fputs(line.c_str(), out_);
   std::fflush(out_);
 }
@@ -120,6 +126,24 @@ std::string ConsoleLineText(std::string_view text) {
     }
   }
   return line;
+}
+
+int ConsoleLinePriority(std::string_view line) {
+  if (StartsWith(line, "Error: ") || StartsWith(line, "Error ")) return 3;
+  if (StartsWith(line, "Message ")) return 4;
+  return 6;
+}
+
+bool IsJournalStream(std::FILE* stream, const char* journalStream) {
+  if (stream == nullptr || journalStream == nullptr) return false;
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  char end = 0;
+  if (std::sscanf(journalStream, "%llu:%llu%c", &device, &inode, &end) != 2) return false;
+  struct stat status {};
+  if (::fstat(::fileno(stream), &status) != 0) return false;
+  return static_cast<unsigned long long>(status.st_dev) == device &&
+         static_cast<unsigned long long>(status.st_ino) == inode;
 }
 
 std::string ConsoleTimeStamp(const ui::DateTime& local) {

@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
+#include "persistence/SettingsStore.h"
 #include "support/HeadlessRun.h"
 #include "support/TextShape.h"
 
@@ -194,6 +196,39 @@ TEST(HeadlessProgramTest, ARestartedUnalignedControllerIsAnsweredFromTheSettings
   EXPECT_TRUE(PollsAgain(run, run.simulator().output().size()));
   EXPECT_EQ(run.Count("has not been aligned"), 1) << "asked once, answered once";
   EXPECT_EQ(run.Terminate(kEndingMs).first, 0);
+}
+
+// Run as a service, standard error is the journal's stream (the service manager names it in
+// JOURNAL_STREAM): the journal keeps the time itself, and takes each line's priority from
+// its start, so that errors can be told from the rest ("journalctl -p err").
+TEST(HeadlessProgramTest, LinesForTheJournalCarryTheirPriorityInsteadOfATime) {
+  TempEnvironment environment;
+  const std::filesystem::path profile = environment.root() / "Journal.ocf";
+  WriteFile(profile, "Version \"32.4\"\nPort \"COM1\"\nTimeOut \"1000\"\n");
+  // COM1 leads nowhere: a line at the error priority.
+  SettingsStore(SettingsStore::DefaultLocation())
+      .write("COM1", (environment.root() / "no-such-port").string());
+  SimulatorProcess program(
+      "/bin/sh",
+      {"-c",
+       "JOURNAL_STREAM=$(stat -L -c %d:%i /proc/self/fd/2) exec /usr/bin/env -u DISPLAY "
+       "-u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \"$0\" --headless --profile \"$1\" --port COM1",
+       ORVANE_CONTROL_PROGRAM, profile.string()});
+  ASSERT_TRUE(program.waitForOutput("<6>Status: Unable to establish connection", kPatienceMs))
+      << program.output();
+  EXPECT_TRUE(program.waitForOutput("<3>Error: Cannot open COM1", kPatienceMs))
+      << program.output();
+  ::kill(program.pid(), SIGTERM);
+  EXPECT_EQ(program.waitForExit(kEndingMs), 0);
+  std::istringstream lines(program.output());
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    EXPECT_TRUE(Shaped(line.substr(0, 3), "<9>")) << line;
+  }
+  EXPECT_GE(count, 4);
+  EXPECT_NE(program.output().find("<6>Ending on SIGTERM"), std::string::npos);
 }
 
 TEST(HeadlessProgramTest, AProfileThatIsNotThereIsRefusedBeforeAnythingStarts) {
