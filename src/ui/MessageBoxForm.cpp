@@ -78,11 +78,11 @@ MessageBoxForm::MessageBoxForm(Backend& backend, const std::string& text,
   const int count = static_cast<int>(specs.size());
   int left = (kWidth - count * kButtonWidth - (count - 1) * kButtonGap) / 2;
   const int top = height - kMargin - kButtonHeight + 6;
-  for (const ButtonSpec& spec : specs) {
+  for (const ButtonSpec& button : specs) {
     Choice choice;
-    MakeFlatButton(backend, this, choice.shape, choice.label, spec.caption, spec.caption, left, top,
-                   kButtonWidth, kButtonHeight);
-    const int result = spec.result;
+    MakeFlatButton(backend, this, choice.shape, choice.label, button.caption, button.caption, left,
+                   top, kButtonWidth, kButtonHeight);
+    const int result = button.result;
     choice.label->onClick = [this, result](Widget&) { setModalResult(result); };
     choice.result = result;
     Choices.push_back(std::move(choice));
