@@ -32,7 +32,6 @@ class HeadlessConsole : public ui::HeadlessBackend {
   // the line is the text behind its priority instead ("<3>" for an error, see
   // ConsoleLinePriority), so that the journal can tell errors from the rest.
   void Log(std::string_view text);
-  bool toJournal() const { return toJournal_; }
   // Status lines are written from now on; the texts the windows are built with are not.
   // (Trace lines are written from the start.)
   void StartShowing() { showing_ = true; }

@@ -119,8 +119,7 @@ void BulkSettings::runQueue(Request first) {
   fields_.updateTimer.stop();
   Request next = first;
   const unsigned long removals = sheets_.removalCount();
-  for (;;) {
-    if (aborted(removals)) break;
+  while (!aborted(removals)) {
     running_ = next.kind;
     if (next.kind == Kind::Receive) {
       receive(*next.sender);
