@@ -163,6 +163,9 @@ int SimulatorServer::run() {
     double now = elapsedMs();
     if (!lineDropped && controller.unplugged(now)) {
       terminal->closeMaster();
+      // The device is gone, and its link with it (as /dev/serial/by-id links go): a link
+      // left behind would lead to whatever terminal gets the device's number next.
+      link.reset();
       queue.clear();
       lineDropped = true;
       out_ << "orvane-sim: line dropped" << std::endl;
@@ -176,8 +179,7 @@ int SimulatorServer::run() {
         return 1;
       }
       terminal = std::move(fresh);
-      if (link) {
-        link.reset();
+      if (!settings_.linkPath.empty()) {
         link = DeviceLink::create(settings_.linkPath, terminal->devicePath(), error);
         if (!link) {
           errors_ << "orvane-sim: " << error << std::endl;

@@ -160,6 +160,9 @@ TEST_F(SimulatorProgram, UnplugHangsUpTheProgramsSide) {
   EXPECT_TRUE(hungUp);
   close(fd);
   EXPECT_TRUE(simulator.waitForOutput("line dropped", kReplyTimeoutMs));
+  // The device's link goes with it: left behind, it would lead to whatever terminal gets the
+  // freed number next (another simulator's, another program's).
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link())));
   // Still running until told to stop.
   ASSERT_EQ(kill(simulator.pid(), SIGINT), 0);
   EXPECT_EQ(simulator.waitForExit(kStartTimeoutMs), 0);
