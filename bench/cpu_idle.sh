@@ -7,8 +7,18 @@
 # second its simulator received, and the CPU per command. Without INDI's tools the program
 # is measured alone.
 #
-# Usage: bench/cpu_idle.sh [build folder] [seconds]
+# The windowed program shows its clocks and paints them once a second; beside it runs the
+# toolkit's floor for that (bench_clockfloor of the benchmark build: a bare Qt window with
+# four clock labels), whose share is what any Qt window showing the clocks costs on this
+# machine. With --headless the program runs without a display (orvane-control --headless).
+#
+# Usage: bench/cpu_idle.sh [--headless] [build folder] [seconds]
 set -euo pipefail
+headless=""
+if [ "${1:-}" = "--headless" ]; then
+  headless="--headless"
+  shift
+fi
 build="${1:-build}"
 seconds="${2:-60}"
 work="$(mktemp -d)"
@@ -53,9 +63,17 @@ mkdir -p "$work/config/OrvaneControl" "$work/home"
 start_simulator "$work/com1" "$work/program-sim.log"
 echo "COM1=$work/com1" > "$work/config/OrvaneControl/OrvaneControl.conf"
 XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" \
-  "$build/orvane-control" >/dev/null 2>&1 &
+  "$build/orvane-control" $headless >/dev/null 2>&1 &
 program=$!
 pids+=("$program")
+
+# The toolkit's floor for the clocks the windowed program shows.
+floor=""
+if [ -z "$headless" ] && [ -x "$build/bench/bench_clockfloor" ]; then
+  QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" "$build/bench/bench_clockfloor" >/dev/null 2>&1 &
+  floor=$!
+  pids+=("$floor")
+fi
 
 # INDI's generic driver on a serial line to a simulator of its own (its configuration in a
 # home folder of its own, its server on a free port and a socket of its own).
@@ -80,6 +98,7 @@ fi
 
 sleep 5  # start-up and detection
 before=$(cpu_ns "$program")
+if [ -n "$floor" ]; then floor_before=$(cpu_ns "$floor"); fi
 commands_before=$(commands "$work/program-sim.log")
 if [ -n "$driver" ]; then
   driver_before=$(cpu_ns "$driver")
@@ -88,6 +107,7 @@ fi
 sleep "$seconds"
 after=$(cpu_ns "$program")
 commands_after=$(commands "$work/program-sim.log")
+if [ -n "$floor" ]; then floor_after=$(cpu_ns "$floor"); fi
 
 report() {  # name, cpu ns, commands
   awk -v name="$1" -v ns="$2" -v c="$3" -v s="$seconds" 'BEGIN {
@@ -95,7 +115,12 @@ report() {  # name, cpu ns, commands
     printf "%-16s %.4f %% of one core, %.2f commands/s, %.4f %% per command/s\n", name ":", share, rate, (rate > 0 ? share / rate : 0)
   }'
 }
-report "orvane-control" "$((after - before))" "$((commands_after - commands_before))"
+report "orvane-control${headless:+ $headless}" "$((after - before))" "$((commands_after - commands_before))"
+if [ -n "$floor" ]; then
+  awk -v ns="$((floor_after - floor_before))" -v s="$seconds" 'BEGIN {
+    printf "%-16s %.4f %% of one core (a bare Qt window painting four clock labels once a second)\n", "toolkit floor:", 100 * ns / 1e9 / s
+  }'
+fi
 if [ -n "$driver" ]; then
   driver_after=$(cpu_ns "$driver")
   driver_commands_after=$(commands "$work/indi-sim.log")
