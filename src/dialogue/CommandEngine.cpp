@@ -56,10 +56,15 @@ bool CommandEngine::shuttingDown() const {
 }
 
 ControlBinding* CommandEngine::findBinding(const std::string& command) const {
-  for (const auto& binding : sheets_.bindings()) {
-    if (binding->command == command) return binding.get();
+  const auto& bindings = sheets_.bindings();
+  if (indexedRemovals_ != sheets_.removalCount() || indexedBindings_ != bindings.size()) {
+    bindingIndex_.clear();
+    for (const auto& binding : bindings) bindingIndex_.emplace(binding->command, binding.get());
+    indexedRemovals_ = sheets_.removalCount();
+    indexedBindings_ = bindings.size();
   }
-  return nullptr;
+  const auto found = bindingIndex_.find(command);
+  return found != bindingIndex_.end() ? found->second : nullptr;
 }
 
 std::string CommandEngine::send(const std::string& wire, bool wait) {

@@ -17,6 +17,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "link/ControllerState.h"
@@ -121,6 +122,11 @@ class CommandEngine {
   RangeErrorReport* rangeErrors_ = nullptr;
   TSchedule* schedule_ = nullptr;
   std::vector<Pending> pending_;
+  // The first binding of each command text, for the bindings the sheets hold now (their
+  // removal count and number): the poll looks its reads up several times a second.
+  mutable std::unordered_map<std::string, ControlBinding*> bindingIndex_;
+  mutable unsigned long indexedRemovals_ = 0;
+  mutable std::size_t indexedBindings_ = 0;
   // The command being run: whether it wrote anything, and whether that went onto the line.
   struct Sent {
     bool attempted = false;

@@ -261,8 +261,10 @@ void ShareServer::checkAwaitedReads() {
 }
 
 void ShareServer::PositionRead() {
+  bool awaited = false;
   for (auto& [id, client] : clients_) {
     if (client->gone || !client->awaitingPoll) continue;
+    awaited = true;
     const ControllerState::PositionReading& latest = reading(client->awaitedAxis);
     if (latest.atMs < client->awaitingSinceMs) continue;
     client->awaitingPoll = false;
@@ -270,7 +272,7 @@ void ShareServer::PositionRead() {
     send(*client, latest.text + "#");
     handleCommands(*client);
   }
-  armReadDeadline();
+  if (awaited) armReadDeadline();
 
   const ControllerState::PositionReading& ra = controller_.LastRightAscension;
   const ControllerState::PositionReading& dec = controller_.LastDeclination;
@@ -279,11 +281,8 @@ void ShareServer::PositionRead() {
   const std::optional<double> hours = HoursOfReading(ra.text);
   const std::optional<double> degrees = DegreesOfReading(dec.text);
   if (!hours || !degrees) return;
-  // The controller reports the equinox of the date; Stellarium's clients take J2000.
-  const Equatorial j2000 =
-      PrecessToJ2000(Equatorial{*hours, *degrees}, CenturiesSinceJ2000(backend_.utcNow()));
   previous_ = latest_;
-  latest_ = Position{j2000.hours, j2000.degrees, now()};
+  latest_ = Position{*hours, *degrees, now()};
   pushPosition();
 }
 
@@ -294,8 +293,11 @@ void ShareServer::pushPosition() {
 }
 
 void ShareServer::sendPosition(ShareClient& client) {
-  send(client,
-       EncodeStellariumPosition(latest_.hours, latest_.degrees, microsOf(backend_.utcNow())));
+  // The controller reports the equinox of the date; Stellarium's clients take J2000.
+  const ui::DateTime utc = backend_.utcNow();
+  const Equatorial j2000 =
+      PrecessToJ2000(Equatorial{latest_.hours, latest_.degrees}, CenturiesSinceJ2000(utc));
+  send(client, EncodeStellariumPosition(j2000.hours, j2000.degrees, microsOf(utc)));
 }
 
 bool ShareServer::slewing() const {

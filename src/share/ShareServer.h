@@ -191,6 +191,9 @@ class ShareServer {
 
   // The latest two positions polled, in J2000, for the Stellarium clients and the slew's
   // progress.
+  // The mount's position as the controller reported it (equinox of the date); turned to
+  // J2000 only when a Stellarium client is sent it, so that a poll with no such client
+  // costs no precession.
   struct Position {
     double hours = 0;
     double degrees = 0;

@@ -107,6 +107,37 @@ TEST(HeadlessTimerTest, SeveralTimersTickInDueOrder) {
   EXPECT_EQ(ticks, expected);
 }
 
+TEST(HeadlessTimerTest, ATickMayStopRestartOrEndTimersDueInTheSameRound) {
+  // As the command engine stops and restarts the polling timer, and a closed window ends
+  // its timers, from inside another timer's tick.
+  HeadlessBackend backend;
+  std::vector<std::pair<long long, char>> ticks;
+  auto log = [&](char name) {
+    return [&ticks, &backend, name](Timer&) { ticks.emplace_back(backend.nowMs(), name); };
+  };
+  Timer first(backend, 100);
+  Timer stopped(backend, 100);
+  Timer restarted(backend, 100);
+  auto ended = std::make_unique<Timer>(backend, 100);
+  Timer last(backend, 100);
+  stopped.onTimer = log('s');
+  restarted.onTimer = log('r');
+  ended->onTimer = log('e');
+  last.onTimer = log('l');
+  first.onTimer = [&](Timer& self) {
+    log('f')(self);
+    if (backend.nowMs() != 100) return;
+    stopped.stop();
+    restarted.stop();
+    restarted.start();  // a new period from now
+    ended.reset();
+  };
+  backend.advance(250);
+  const std::vector<std::pair<long long, char>> expected = {
+      {100, 'f'}, {100, 'l'}, {200, 'f'}, {200, 'r'}, {200, 'l'}};
+  EXPECT_EQ(ticks, expected);
+}
+
 TEST(HeadlessTimerTest, SleepAdvancesTheClockWithoutTicking) {
   HeadlessBackend backend;
   Timer timer(backend, 100);

@@ -9,9 +9,11 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "ui/DescriptorWatch.h"
+#include "ui/Timer.h"
 #include "ui/headless/HeadlessBackend.h"
 
 namespace orvane::ui {
@@ -82,6 +84,60 @@ TEST(HeadlessDescriptorWatchTest, ARealTimeWaitEndsOnAReadySocketOrAHandedOverCa
   caller.join();
   EXPECT_TRUE(called);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));  // not the whole wait
+}
+
+TEST(HeadlessDescriptorWatchTest, ARealTimeWaitOnQuietSocketsEndsWhenATimerFallsDue) {
+  HeadlessBackend backend(DateTime{2026, 12, 7, 21, 0, 0, 0}, 60, Size{1024, 768},
+                          HeadlessBackend::Clock::Real);
+  SocketPair pair;
+  ASSERT_GE(pair.ends[0], 0);
+  DescriptorWatch watch(backend, pair.ends[0]);
+  watch.onReadable = [](DescriptorWatch&) {};
+  Timer timer(backend, 80);
+  int ticks = 0;
+  timer.onTimer = [&](Timer&) { ++ticks; };
+  const auto start = Clock::now();
+  for (int i = 0; i < 10 && ticks == 0; ++i) backend.waitForMessages(5000);
+  EXPECT_EQ(ticks, 1);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(79));
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));  // not the whole wait
+}
+
+TEST(HeadlessDescriptorWatchTest, AHandlerThatWaitsItselfLeavesTheOtherSocketsToTheInnerWait) {
+  // A reply awaited inside a client's handler: the inner wait serves the other ready
+  // socket, and the outer look, which saw it ready too, does not hand its bytes on twice.
+  HeadlessBackend backend(DateTime{2026, 12, 7, 21, 0, 0, 0}, 60, Size{1024, 768},
+                          HeadlessBackend::Clock::Real);
+  SocketPair client;
+  SocketPair port;
+  ASSERT_GE(client.ends[0], 0);
+  ASSERT_GE(port.ends[0], 0);
+  DescriptorWatch clientWatch(backend, client.ends[0]);
+  DescriptorWatch portWatch(backend, port.ends[0]);
+  std::string fromPort;
+  int portReads = 0;
+  portWatch.onReadable = [&](DescriptorWatch& w) {
+    char buffer[16];
+    const ssize_t got = ::read(w.descriptor(), buffer, sizeof buffer);
+    if (got > 0) {
+      fromPort.append(buffer, static_cast<size_t>(got));
+      ++portReads;
+    }
+  };
+  int clientReads = 0;
+  clientWatch.onReadable = [&](DescriptorWatch& w) {
+    char buffer[16];
+    if (::read(w.descriptor(), buffer, sizeof buffer) <= 0) return;
+    ++clientReads;
+    for (int i = 0; i < 10 && fromPort.empty(); ++i) backend.waitForMessages(1000);
+  };
+  ASSERT_EQ(::write(port.ends[1], "12:00:00#", 9), 9);
+  ASSERT_EQ(::write(client.ends[1], ":GR#", 4), 4);
+  backend.waitForMessages(1000);
+  backend.waitForMessages(50);
+  EXPECT_EQ(clientReads, 1);
+  EXPECT_EQ(portReads, 1);
+  EXPECT_EQ(fromPort, "12:00:00#");
 }
 
 TEST(HeadlessDescriptorWatchTest, AHandlerMayEndItsWatchWhileTheSocketIsReadyBothWays) {

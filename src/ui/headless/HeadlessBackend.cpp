@@ -114,9 +114,23 @@ void HeadlessBackend::wakeDescriptorWait() {
   [[maybe_unused]] ssize_t written = ::write(wakeWrite_, &byte, 1);
 }
 
-bool HeadlessBackend::serveDescriptors(int waitMs) {
+struct HeadlessBackend::PollSet {
   std::vector<pollfd> fds;
   std::vector<std::pair<DescriptorWatch*, long long>> asked;
+};
+
+bool HeadlessBackend::serveDescriptors(int waitMs) {
+  if (pollSets_.size() <= pollDepth_) pollSets_.push_back(std::make_unique<PollSet>());
+  PollSet& set = *pollSets_[pollDepth_];
+  struct Nested {
+    std::size_t& depth;
+    explicit Nested(std::size_t& d) : depth(++d) {}
+    ~Nested() { --depth; }
+  } nested(pollDepth_);
+  std::vector<pollfd>& fds = set.fds;
+  std::vector<std::pair<DescriptorWatch*, long long>>& asked = set.asked;
+  fds.clear();
+  asked.clear();
   for (const auto& [watch, sequence] : watches_) {
     short events = 0;
     if (watch->watchesReading()) events |= POLLIN;
@@ -130,7 +144,7 @@ bool HeadlessBackend::serveDescriptors(int waitMs) {
   if (wait) fds.push_back(pollfd{wakeRead_, POLLIN, 0});
   int result = ::poll(fds.data(), fds.size(), wait ? waitMs : 0);
   if (result < 0 && errno == EINTR) result = 0;
-  if (wait) {
+  if (wait && result > 0 && fds.back().revents != 0) {
     char buffer[64];
     while (::read(wakeRead_, buffer, sizeof buffer) > 0) {
     }
@@ -164,10 +178,27 @@ long long HeadlessBackend::syncClock() {
 
 void HeadlessBackend::scheduleTimer(Timer* timer) {
   syncClock();
-  timers_[timer] = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
+  const TimerEntry entry{nowMs_ + timer->interval(), ++timerSequence_};
+  if (ScheduledTimer* found = scheduled(timer)) {
+    found->entry = entry;
+  } else {
+    timers_.push_back(ScheduledTimer{timer, entry});
+  }
 }
 
-void HeadlessBackend::unscheduleTimer(Timer* timer) { timers_.erase(timer); }
+void HeadlessBackend::unscheduleTimer(Timer* timer) {
+  if (ScheduledTimer* found = scheduled(timer)) {
+    *found = timers_.back();
+    timers_.pop_back();
+  }
+}
+
+HeadlessBackend::ScheduledTimer* HeadlessBackend::scheduled(Timer* timer) {
+  for (ScheduledTimer& candidate : timers_) {
+    if (candidate.timer == timer) return &candidate;
+  }
+  return nullptr;
+}
 
 Timer* HeadlessBackend::earliestDue(long long upTo, const std::vector<Timer*>& skip) const {
   Timer* due = nullptr;
@@ -184,9 +215,11 @@ Timer* HeadlessBackend::earliestDue(long long upTo, const std::vector<Timer*>& s
 }
 
 void HeadlessBackend::fire(Timer* timer) {
-  nowMs_ = std::max(nowMs_, timers_[timer].dueMs);
+  ScheduledTimer* found = scheduled(timer);
+  if (found == nullptr) return;
+  nowMs_ = std::max(nowMs_, found->entry.dueMs);
   // The next period starts now, as a window timer's does; missed periods are not caught up.
-  timers_[timer] = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
+  found->entry = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
   tickTimer(timer);
 }
 
@@ -260,11 +293,24 @@ void HeadlessBackend::processMessages() {
 
 void HeadlessBackend::waitForMessages(int maxMs) {
   const bool ranCalls = runHandedOverCalls();
+  if (!ranCalls && realTime() && !watches_.empty() && wakeRead_ >= 0) {
+    // One look at the sockets that waits until the next timer is due: sockets ready now
+    // end it at once, so no look without waiting comes first.
+    const long long limit = syncClock() + std::max(maxMs, 0);
+    Timer* next = earliestDue(limit, {});
+    const long long until = next != nullptr ? std::max(nowMs_, scheduled(next)->entry.dueMs) : limit;
+    if (pendingCalls() == 0 && !terminated_) {
+      serveDescriptors(static_cast<int>(std::max<long long>(until - nowMs_, 0)));
+    }
+    runHandedOverCalls();
+    fireDueTimers();
+    return;
+  }
   const bool servedSockets = serveDescriptors(0);
   if (fireDueTimers() || ranCalls || servedSockets) return;
   const long long limit = syncClock() + std::max(maxMs, 0);
   Timer* next = earliestDue(limit, {});
-  const long long until = next != nullptr ? std::max(nowMs_, timers_[next].dueMs) : limit;
+  const long long until = next != nullptr ? std::max(nowMs_, scheduled(next)->entry.dueMs) : limit;
   if (!realTime()) {
     nowMs_ = until;
   } else if (!watches_.empty() && wakeRead_ >= 0) {

@@ -24,7 +24,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
-#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -168,7 +168,14 @@ class HeadlessBackend : public Backend {
     long long dueMs;
     long long sequence;
   };
-  std::map<Timer*, TimerEntry> timers_;
+  // The running timers, in no order (a handful, started and stopped around every command:
+  // kept side by side, nothing allocated once they have all run).
+  struct ScheduledTimer {
+    Timer* timer;
+    TimerEntry entry;
+  };
+  std::vector<ScheduledTimer> timers_;
+  ScheduledTimer* scheduled(Timer* timer);
   std::vector<Timer*> ticking_;  // timers whose handlers are running, innermost last
   long long timerSequence_ = 0;
 
@@ -187,6 +194,11 @@ class HeadlessBackend : public Backend {
   // from a later one made at the same address.
   std::vector<std::pair<DescriptorWatch*, long long>> watches_;
   long long watchSequence_ = 0;
+  // The lists of one look at the sockets, kept from look to look (one per nesting: a
+  // handler may wait, and look again, inside a look).
+  struct PollSet;
+  std::vector<std::unique_ptr<PollSet>> pollSets_;
+  std::size_t pollDepth_ = 0;
   // A handed-over call or terminate() writes to it to end a real-time wait on sockets.
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
