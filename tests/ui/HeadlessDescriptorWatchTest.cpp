@@ -31,6 +31,12 @@ struct SocketPair {
   }
 };
 
+// A backend on the computer's clock that waits for real.
+HeadlessBackend RealTimeBackend() {
+  return HeadlessBackend(DateTime{2026, 12, 7, 21, 0, 0, 0}, 60, Size{1024, 768},
+                         HeadlessBackend::Clock::Real);
+}
+
 TEST(HeadlessDescriptorWatchTest, BytesAreSeenAtTheNextRoundInVirtualTime) {
   HeadlessBackend backend;
   SocketPair pair;
@@ -52,8 +58,7 @@ TEST(HeadlessDescriptorWatchTest, BytesAreSeenAtTheNextRoundInVirtualTime) {
 }
 
 TEST(HeadlessDescriptorWatchTest, ARealTimeWaitEndsOnAReadySocketOrAHandedOverCall) {
-  HeadlessBackend backend(DateTime{2026, 12, 7, 21, 0, 0, 0}, 60, Size{1024, 768},
-                          HeadlessBackend::Clock::Real);
+  HeadlessBackend backend = RealTimeBackend();
   SocketPair pair;
   ASSERT_GE(pair.ends[0], 0);
   DescriptorWatch watch(backend, pair.ends[0]);
@@ -87,8 +92,7 @@ TEST(HeadlessDescriptorWatchTest, ARealTimeWaitEndsOnAReadySocketOrAHandedOverCa
 }
 
 TEST(HeadlessDescriptorWatchTest, ARealTimeWaitOnQuietSocketsEndsWhenATimerFallsDue) {
-  HeadlessBackend backend(DateTime{2026, 12, 7, 21, 0, 0, 0}, 60, Size{1024, 768},
-                          HeadlessBackend::Clock::Real);
+  HeadlessBackend backend = RealTimeBackend();
   SocketPair pair;
   ASSERT_GE(pair.ends[0], 0);
   DescriptorWatch watch(backend, pair.ends[0]);
@@ -106,8 +110,7 @@ TEST(HeadlessDescriptorWatchTest, ARealTimeWaitOnQuietSocketsEndsWhenATimerFalls
 TEST(HeadlessDescriptorWatchTest, AHandlerThatWaitsItselfLeavesTheOtherSocketsToTheInnerWait) {
   // A reply awaited inside a client's handler: the inner wait serves the other ready
   // socket, and the outer look, which saw it ready too, does not hand its bytes on twice.
-  HeadlessBackend backend(DateTime{2026, 12, 7, 21, 0, 0, 0}, 60, Size{1024, 768},
-                          HeadlessBackend::Clock::Real);
+  HeadlessBackend backend = RealTimeBackend();
   SocketPair client;
   SocketPair port;
   ASSERT_GE(client.ends[0], 0);
