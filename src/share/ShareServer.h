@@ -189,11 +189,9 @@ class ShareServer {
   StopSubscription stopSubscription_;
   long long stopOnLineAtMs_ = -1;  // the last stop's bytes have left the port then
 
-  // The latest two positions polled, in J2000, for the Stellarium clients and the slew's
-  // progress.
-  // The mount's position as the controller reported it (equinox of the date); turned to
-  // J2000 only when a Stellarium client is sent it, so that a poll with no such client
-  // costs no precession.
+  // The latest two positions polled, for the Stellarium clients and the slew's progress,
+  // as the controller reported them (equinox of the date): turned to J2000 only when a
+  // Stellarium client is sent one, so that a poll with no such client costs no precession.
   struct Position {
     double hours = 0;
     double degrees = 0;

@@ -291,14 +291,18 @@ void HeadlessBackend::processMessages() {
   fireDueTimers();
 }
 
+long long HeadlessBackend::waitEnd(int maxMs) {
+  const long long limit = syncClock() + std::max(maxMs, 0);
+  Timer* next = earliestDue(limit, {});
+  return next != nullptr ? std::max(nowMs_, scheduled(next)->entry.dueMs) : limit;
+}
+
 void HeadlessBackend::waitForMessages(int maxMs) {
   const bool ranCalls = runHandedOverCalls();
   if (!ranCalls && realTime() && !watches_.empty() && wakeRead_ >= 0) {
     // One look at the sockets that waits until the next timer is due: sockets ready now
     // end it at once, so no look without waiting comes first.
-    const long long limit = syncClock() + std::max(maxMs, 0);
-    Timer* next = earliestDue(limit, {});
-    const long long until = next != nullptr ? std::max(nowMs_, scheduled(next)->entry.dueMs) : limit;
+    const long long until = waitEnd(maxMs);
     if (pendingCalls() == 0 && !terminated_) {
       serveDescriptors(static_cast<int>(std::max<long long>(until - nowMs_, 0)));
     }
@@ -308,9 +312,7 @@ void HeadlessBackend::waitForMessages(int maxMs) {
   }
   const bool servedSockets = serveDescriptors(0);
   if (fireDueTimers() || ranCalls || servedSockets) return;
-  const long long limit = syncClock() + std::max(maxMs, 0);
-  Timer* next = earliestDue(limit, {});
-  const long long until = next != nullptr ? std::max(nowMs_, scheduled(next)->entry.dueMs) : limit;
+  const long long until = waitEnd(maxMs);
   if (!realTime()) {
     nowMs_ = until;
   } else if (!watches_.empty() && wakeRead_ >= 0) {

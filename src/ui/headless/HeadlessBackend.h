@@ -176,6 +176,8 @@ class HeadlessBackend : public Backend {
   };
   std::vector<ScheduledTimer> timers_;
   ScheduledTimer* scheduled(Timer* timer);
+  // When a wait of up to maxMs from now ends: sooner if a timer falls due before.
+  long long waitEnd(int maxMs);
   std::vector<Timer*> ticking_;  // timers whose handlers are running, innermost last
   long long timerSequence_ = 0;
 
