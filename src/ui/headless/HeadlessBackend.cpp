@@ -300,8 +300,9 @@ long long HeadlessBackend::waitEnd(int maxMs) {
 void HeadlessBackend::waitForMessages(int maxMs) {
   const bool ranCalls = runHandedOverCalls();
   if (!ranCalls && realTime() && !watches_.empty() && wakeRead_ >= 0) {
-    // One look at the sockets that waits until the next timer is due: sockets ready now
-    // end it at once, so no look without waiting comes first.
+    // One look at the sockets that waits until the next timer is due: a ready socket or a
+    // handed-over call (which writes to the wake-up pipe) ends it at once, so no look
+    // without waiting comes first.
     const long long until = waitEnd(maxMs);
     if (pendingCalls() == 0 && !terminated_) {
       serveDescriptors(static_cast<int>(std::max<long long>(until - nowMs_, 0)));
@@ -315,13 +316,9 @@ void HeadlessBackend::waitForMessages(int maxMs) {
   const long long until = waitEnd(maxMs);
   if (!realTime()) {
     nowMs_ = until;
-  } else if (!watches_.empty() && wakeRead_ >= 0) {
-    // A ready socket or a handed-over call (which writes to the wake-up pipe) ends the wait.
-    if (pendingCalls() == 0 && !terminated_) {
-      serveDescriptors(static_cast<int>(std::max<long long>(until - nowMs_, 0)));
-    }
   } else {
-    // Another thread may hand a call over meanwhile; that ends the wait at once.
+    // No sockets to wait on: another thread may hand a call over meanwhile; that ends the
+    // wait at once.
     std::unique_lock lock(callMutex_);
     callDone_.wait_for(lock, std::chrono::milliseconds(until - nowMs_),
                        [&] { return !calls_.empty() || terminated_; });
