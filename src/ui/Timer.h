@@ -17,7 +17,8 @@ class Timer;
 class TimerPeer {
  public:
   virtual ~TimerPeer() = default;
-  // Enabled state or interval changed: restart the period.
+  // Enabled state or interval changed, or a period kept on a beat ended: restart the
+  // period, periodMs() long.
   virtual void update() = 0;
 };
 
@@ -39,6 +40,16 @@ class Timer {
   bool precise() const { return precise_; }
   void setPrecise(bool precise);
 
+  // Keeps the ticks on the beat of another timer that runs all the time (the clock's
+  // one-second tick): each period ends just after the beat nearest to where the interval
+  // alone would end it, so that both ticks are handled in one wake-up of the program
+  // instead of two, the beat's first. A period restarted a little after a beat thus ends on the beat one interval on; a
+  // period shorter than the beat, or a beat that is not running, keeps the interval. Null:
+  // the interval alone.
+  void setBeat(const Timer* beat);
+  // Milliseconds from now to the end of a period that starts now.
+  int periodMs() const;
+
   std::int64_t tag() const { return tag_; }
   void setTag(std::int64_t tag) { tag_ = tag; }
 
@@ -52,6 +63,8 @@ class Timer {
   bool enabled_;
   bool precise_ = false;
   std::int64_t tag_ = 0;
+  const Timer* beat_ = nullptr;
+  long long lastBeatMs_ = 0;  // when the period last started or the timer last ticked
   std::unique_ptr<TimerPeer> peer_;
 };
 

@@ -36,6 +36,10 @@ inline std::string NativeWrite(const std::string& number, const std::string& val
 
 class DialogueTest : public ::testing::Test {
  protected:
+  // Polling's first tick after the link is found: on the clocks' beat nearest to a second
+  // later.
+  static constexpr long long kFirstPollMs = 1500;
+
   // A profile on COM1 with the given lines after its keyword lines. Polling every second,
   // the queue written every second, replies awaited up to a second.
   void StartWith(const std::vector<std::string>& lines, sim::ControllerOptions options = {},
@@ -79,8 +83,7 @@ class DialogueTest : public ::testing::Test {
   }
 
   // Runs virtual time until polling has made n more ticks (each reads ":GR#"), and lets
-  // the last one finish. Every command of a tick restarts the timer's period, so ticks are
-  // a little more than the interval apart.
+  // the last one finish. The ticks fall on the clocks' beat.
   void Ticks(int n) {
     const int target = count(":GR#") + n;
     backend().runUntil([&] { return count(":GR#") >= target; }, 3000LL * n);

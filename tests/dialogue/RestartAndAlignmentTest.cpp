@@ -102,7 +102,7 @@ class AlignmentTest : public DialogueTest {
 
 TEST_F(AlignmentTest, StatusShowsDoneAndBeepsOncePerRise) {
   StartWith({});
-  backend().advance(1000);
+  backend().advance(kFirstPollMs);
   EXPECT_EQ(main().InitialAlign->text(), "Done");
   EXPECT_TRUE(backend().tones.empty());
   controller().setStatusBit4(true);
@@ -147,7 +147,7 @@ TEST_F(AlignmentTest, DialogOpensWhileUnalignedAndClosesByItself) {
     EXPECT_FALSE(dialog().visible());
     return ui::modal::kOk;
   };
-  backend().advance(1000);
+  backend().advance(kFirstPollMs);
   EXPECT_EQ(opened, 1);
   backend().advance(3000);
   EXPECT_EQ(opened, 1);
@@ -160,7 +160,7 @@ TEST_F(AlignmentTest, ProceedSuppressesTheDialogAndQuitEnds) {
     if (&form == &dialog()) dialog().ProceedClick();
     return ui::modal::kOk;
   };
-  backend().advance(1000);
+  backend().advance(kFirstPollMs);
   EXPECT_EQ(modalCount("AlignmentForm"), 1);
   EXPECT_FALSE(main().AlignmentPrompt);
   backend().advance(3000);
@@ -173,7 +173,7 @@ TEST_F(AlignmentTest, ProceedSuppressesTheDialogAndQuitEnds) {
     return ui::modal::kOk;
   };
   main().SerialPort->userSelect(1);
-  backend().advance(1000);
+  backend().advance(kFirstPollMs);
   EXPECT_TRUE(backend().terminated());
 }
 

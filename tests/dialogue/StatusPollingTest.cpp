@@ -3,6 +3,10 @@
 // offset, the focused clock field, the swapped-cable report and a silent controller.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 #include "app/Observer.h"
 #include "dialogue/DialogueTestSupport.h"
 
@@ -71,6 +75,70 @@ TEST_F(StatusPollingTest, EveryTickReadsThePositionAndSpeedTheTenthTheClocks) {
   EXPECT_EQ(count(":GL#"), 1);
   EXPECT_EQ(count(":GB#"), 1);
   EXPECT_EQ(main().sheets.sheets()[0]->fields[1]->text(), "120726");
+}
+
+// The virtual times at which a timer ticked, its own handler run after each.
+class TickTimes {
+ public:
+  TickTimes(ui::Timer& timer, ui::HeadlessBackend& backend)
+      : timer_(timer), own_(timer.onTimer) {
+    timer_.onTimer = [this, &backend](ui::Timer& self) {
+      at.push_back(backend.nowMs());
+      own_(self);
+    };
+  }
+  ~TickTimes() { timer_.onTimer = own_; }
+  TickTimes(const TickTimes&) = delete;
+  TickTimes& operator=(const TickTimes&) = delete;
+  std::vector<long long> at;
+
+ private:
+  ui::Timer& timer_;
+  std::function<void(ui::Timer&)> own_;
+};
+
+TEST_F(StatusPollingTest, PollsFollowTheClocksTickOnceASecond) {
+  StartWith({"Sheet \"Site\"", "512 \"Local Time\" command=\":SL,:GL\" mask=\"!90:00:00;1;_\"",
+             "513 \"Date\" command=\":SC,:GC\" mask=\"00-00-00;0;_\""},
+            At(2, 2, 2));
+  Ticks(1);
+  TickTimes clocks(cache().Timer, backend());
+  TickTimes polls(main().UpdateTimer, backend());
+  auto onBeat = [&](long long at) {
+    return std::find(clocks.at.begin(), clocks.at.end(), at - 1) != clocks.at.end();
+  };
+  backend().advance(12000);
+  // Every poll a millisecond after a tick of the clocks (the program wakes once a second
+  // for both), the tenth with its slow reads too; none missed.
+  ASSERT_GE(polls.at.size(), 11u);
+  for (long long at : polls.at) EXPECT_TRUE(onBeat(at)) << at;
+  EXPECT_GE(count(":GL#"), 1);
+
+  // A command of the user's between two beats stops and restores the timer: the polls
+  // stay on the beat.
+  backend().advance(300);
+  main().engine.ExecuteCommand(":GVP");
+  const std::size_t before = polls.at.size();
+  backend().advance(3000);
+  ASSERT_GE(polls.at.size(), before + 2);
+  for (std::size_t i = before; i < polls.at.size(); ++i) EXPECT_TRUE(onBeat(polls.at[i]));
+
+  // A controller that answers late stretches a tick: the next poll waits for the beat
+  // after, and is still on it.
+  controller().options().replyDelayMs = 700;
+  backend().advance(6000);
+  const std::vector<long long> late(polls.at.end() - 2, polls.at.end());
+  EXPECT_TRUE(onBeat(late[0]) && onBeat(late[1])) << late[0] << " " << late[1];
+  EXPECT_GE(late[1] - late[0], 2000);
+}
+
+TEST_F(StatusPollingTest, IntervalsShorterThanASecondKeepTheirOwnTime) {
+  StartWith({}, At(2, 2), "500");
+  Ticks(1);
+  mark();
+  backend().advance(10000);
+  // A tick takes about 150 ms: more than one a second.
+  EXPECT_GE(count(":GR#"), 13);
 }
 
 TEST_F(StatusPollingTest, ControllerClockOffsetDrivesTheLocalTime) {

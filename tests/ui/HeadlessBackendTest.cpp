@@ -138,6 +138,73 @@ TEST(HeadlessTimerTest, ATickMayStopRestartOrEndTimersDueInTheSameRound) {
   EXPECT_EQ(ticks, expected);
 }
 
+TEST(HeadlessTimerTest, APeriodKeptOnABeatEndsOnTheNearestBeat) {
+  // The clocks' tick and the polling timer: the polls' handler stops and restarts its timer
+  // around every command, a little after the beat.
+  HeadlessBackend backend;
+  Timer beat(backend, 1000);
+  Timer polling(backend, 1000, false);
+  polling.setBeat(&beat);
+  std::vector<std::pair<long long, char>> ticks;
+  beat.onTimer = [&](Timer&) { ticks.emplace_back(backend.nowMs(), 'b'); };
+  polling.onTimer = [&](Timer& self) {
+    ticks.emplace_back(backend.nowMs(), 'p');
+    self.stop();
+    backend.sleep(self.tag() == 0 ? 200 : 700);  // the commands of the tick
+    self.start();
+  };
+  backend.advance(600);
+  polling.start();  // 600 ms after a beat: 1600 ms on is nearer the beat after the next
+  EXPECT_EQ(polling.periodMs(), 1401);
+  backend.advance(2600);
+  // Just after the beat. A tick 200 ms long: the next period ends on the next beat, not
+  // 1200 ms on.
+  const std::vector<std::pair<long long, char>> onBeat = {
+      {1000, 'b'}, {2000, 'b'}, {2001, 'p'}, {3000, 'b'}, {3001, 'p'}};
+  EXPECT_EQ(ticks, onBeat);
+  EXPECT_EQ(polling.periodMs(), 800);
+  // A tick 700 ms long (a slow controller) stretches the period to the beat after.
+  polling.setTag(1);
+  ticks.clear();
+  backend.advance(3000);
+  const std::vector<std::pair<long long, char>> stretched = {
+      {4000, 'b'}, {4001, 'p'}, {5000, 'b'}, {6000, 'b'}, {6001, 'p'}};
+  EXPECT_EQ(ticks, stretched);
+}
+
+TEST(HeadlessTimerTest, ABeatKeepsLongerPeriodsOnItAndLeavesShorterOnesAlone) {
+  HeadlessBackend backend;
+  Timer beat(backend, 1000);
+  Timer slow(backend, 2000, false);
+  Timer fast(backend, 400, false);
+  slow.setBeat(&beat);
+  fast.setBeat(&beat);
+  TickLog slowLog;
+  TickLog fastLog;
+  slowLog.attach(slow, backend);
+  fastLog.attach(fast, backend);
+  backend.advance(100);
+  slow.start();
+  fast.start();
+  backend.advance(4500);
+  EXPECT_EQ(slowLog.at, (std::vector<long long>{2001, 4001}));
+  EXPECT_EQ(fastLog.at, (std::vector<long long>{500, 900, 1300, 1700, 2100, 2500, 2900, 3300,
+                                                3700, 4100, 4500}));
+  // A beat that stops leaves the period to the interval; a timer let off the beat too.
+  beat.stop();
+  slow.stop();
+  slow.start();
+  backend.advance(2100);
+  EXPECT_EQ(slowLog.at.back(), 6600);
+  beat.start();  // beats from 6700
+  slow.setBeat(nullptr);
+  slow.stop();
+  slow.start();
+  backend.advance(2100);
+  EXPECT_EQ(slowLog.at.back(), 8700);
+  EXPECT_EQ(slow.periodMs(), 2000);
+}
+
 TEST(HeadlessTimerTest, SleepAdvancesTheClockWithoutTicking) {
   HeadlessBackend backend;
   Timer timer(backend, 100);

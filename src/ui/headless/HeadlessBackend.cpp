@@ -178,7 +178,7 @@ long long HeadlessBackend::syncClock() {
 
 void HeadlessBackend::scheduleTimer(Timer* timer) {
   syncClock();
-  const TimerEntry entry{nowMs_ + timer->interval(), ++timerSequence_};
+  const TimerEntry entry{nowMs_ + timer->periodMs(), ++timerSequence_};
   if (ScheduledTimer* found = scheduled(timer)) {
     found->entry = entry;
   } else {
@@ -219,7 +219,7 @@ void HeadlessBackend::fire(Timer* timer) {
   if (found == nullptr) return;
   nowMs_ = std::max(nowMs_, found->entry.dueMs);
   // The next period starts now, as a window timer's does; missed periods are not caught up.
-  found->entry = TimerEntry{nowMs_ + timer->interval(), ++timerSequence_};
+  found->entry = TimerEntry{nowMs_ + timer->periodMs(), ++timerSequence_};
   tickTimer(timer);
 }
 

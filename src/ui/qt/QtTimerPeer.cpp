@@ -17,7 +17,7 @@ QtTimerPeer::~QtTimerPeer() {
 void QtTimerPeer::update() {
   if (timer_.running()) {
     qtimer_->setTimerType(timer_.precise() ? Qt::PreciseTimer : Qt::CoarseTimer);
-    qtimer_->start(timer_.interval());
+    qtimer_->start(timer_.periodMs());
   } else {
     qtimer_->stop();
   }
