@@ -135,11 +135,21 @@ void QtBackend::waitForMessages(int maxMs) {
   // Pending events (posted ones included) are handled without waiting; only when there
   // are none does the call wait for the next. A precise single-shot timer bounds the wait:
   // Qt's default timers may fire early.
-  QTimer wake;
-  wake.setTimerType(Qt::PreciseTimer);
-  wake.setSingleShot(true);
+  if (waitDepth_ == waitTimers_.size()) {
+    auto timer = std::make_unique<QTimer>();
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setSingleShot(true);
+    waitTimers_.push_back(std::move(timer));
+  }
+  QTimer& wake = *waitTimers_[waitDepth_];
+  struct Level {
+    std::size_t& depth;
+    explicit Level(std::size_t& d) : depth(++d) {}
+    ~Level() { --depth; }
+  } level(waitDepth_);
   wake.start(std::max(maxMs, 0));
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  wake.stop();
 }
 
 void QtBackend::sleep(int milliseconds) {

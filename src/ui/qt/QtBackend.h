@@ -23,6 +23,7 @@
 
 class QApplication;
 class QEventLoop;
+class QTimer;
 class QStyle;
 
 namespace orvane::ui {
@@ -91,6 +92,10 @@ class QtBackend final : public Backend {
   std::unique_ptr<QtDisplayMode> displayMode_;  // made on first use
   QtGuiCallQueue calls_;
   std::vector<QPointer<QEventLoop>> modalLoops_;
+  // The timers that bound waits for messages, one per nesting level (a handler run in a
+  // wait may wait itself), kept from wait to wait.
+  std::vector<std::unique_ptr<QTimer>> waitTimers_;
+  std::size_t waitDepth_ = 0;
   std::atomic<bool> terminated_{false};
   bool running_ = false;  // inside run()
   std::chrono::steady_clock::time_point started_;
