@@ -43,9 +43,9 @@ class Timer {
   // Keeps the ticks on the beat of another timer that runs all the time (the clock's
   // one-second tick): each period ends just after the beat nearest to where the interval
   // alone would end it, so that both ticks are handled in one wake-up of the program
-  // instead of two, the beat's first. A period restarted a little after a beat thus ends on the beat one interval on; a
-  // period shorter than the beat, or a beat that is not running, keeps the interval. Null:
-  // the interval alone.
+  // instead of two, the beat's first. A period restarted a little after a beat thus ends
+  // on the beat one interval on. A period shorter than the beat, or a beat that is not
+  // running, keeps the interval. Null: the interval alone.
   void setBeat(const Timer* beat);
   // Milliseconds from now to the end of a period that starts now.
   int periodMs() const;
