@@ -10,6 +10,7 @@
 #include "schedule/Schedule.h"
 #include "sheets/Sheets.h"
 #include "ui/Backend.h"
+#include "ui/NestingLevel.h"
 
 namespace orvane {
 
@@ -48,11 +49,7 @@ void StatusPolling::GetOrvaneSettings() {
                             (restart_ != nullptr && restart_->visible());
     if (depth_ > 1 || !dialogOpen) return;
   }
-  struct Depth {
-    int& depth;
-    explicit Depth(int& d) : depth(++d) {}
-    ~Depth() { --depth; }
-  } inTick(depth_);
+  const ui::NestingLevel inTick(depth_);
   // A timer does not tick again inside its own handler, so a second one stands in for the
   // polling timer while this tick waits on a dialog.
   if (depth_ == 1) {

@@ -10,6 +10,7 @@
 // Thread: user-interface thread only.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -98,7 +99,7 @@ class StatusPolling {
   TRestartForm* restart_ = nullptr;
   TAlignmentForm* alignmentForm_ = nullptr;
   TSchedule* schedule_ = nullptr;
-  int depth_ = 0;  // ticks running, nested ones included
+  std::size_t depth_ = 0;  // ticks running, nested ones included
   int silentTicks_ = 0;  // ticks in a row without a usable position reading
   std::unique_ptr<ui::Timer> dialogTicker_;
 };

@@ -12,6 +12,7 @@
 #include "ui/Calendar.h"
 #include "ui/DescriptorWatch.h"
 #include "ui/Form.h"
+#include "ui/NestingLevel.h"
 #include "ui/Timer.h"
 #include "ui/TrayIcon.h"
 #include "ui/Widget.h"
@@ -122,11 +123,7 @@ struct HeadlessBackend::PollSet {
 bool HeadlessBackend::serveDescriptors(int waitMs) {
   if (pollSets_.size() <= pollDepth_) pollSets_.push_back(std::make_unique<PollSet>());
   PollSet& set = *pollSets_[pollDepth_];
-  struct Nested {
-    std::size_t& depth;
-    explicit Nested(std::size_t& d) : depth(++d) {}
-    ~Nested() { --depth; }
-  } nested(pollDepth_);
+  const NestingLevel nested(pollDepth_);
   std::vector<pollfd>& fds = set.fds;
   std::vector<std::pair<DescriptorWatch*, long long>>& asked = set.asked;
   fds.clear();

@@ -18,6 +18,7 @@
 #include "ui/Edits.h"
 #include "ui/Form.h"
 #include "ui/MessageBoxForm.h"
+#include "ui/NestingLevel.h"
 #include "ui/TrayIcon.h"
 #include "ui/qt/QtButtonPeer.h"
 #include "ui/qt/QtComboPeer.h"
@@ -142,11 +143,7 @@ void QtBackend::waitForMessages(int maxMs) {
     waitTimers_.push_back(std::move(timer));
   }
   QTimer& wake = *waitTimers_[waitDepth_];
-  struct Level {
-    std::size_t& depth;
-    explicit Level(std::size_t& d) : depth(++d) {}
-    ~Level() { --depth; }
-  } level(waitDepth_);
+  const NestingLevel level(waitDepth_);
   wake.start(std::max(maxMs, 0));
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   wake.stop();
