@@ -93,11 +93,7 @@ bool CommandQueue::pending(Ticket ticket) const {
 }
 
 void CommandQueue::WaitFor(Ticket ticket) {
-  while (pending(ticket) && !closing()) {
-    long long wait = kLongestWaitMs;
-    if (wake_.enabled()) wait = std::clamp<long long>(wakeAtMs_ - nowMs(), 1, wait);
-    backend_.waitForMessages(static_cast<int>(wait));
-  }
+  while (pending(ticket) && !closing()) waitForNextEvent();
   if (closing()) advance();  // ends everything at once
 }
 
@@ -113,12 +109,25 @@ CommandResult CommandQueue::Run(CommandRequest request) {
       advance();
       continue;
     }
-    long long wait = kLongestWaitMs;
-    if (wake_.enabled()) wait = std::clamp<long long>(wakeAtMs_ - nowMs(), 1, wait);
-    backend_.waitForMessages(static_cast<int>(wait));
+    waitForNextEvent();
   }
   if (closing()) advance();  // ends everything at once
   return result->value_or(CommandResult{});
+}
+
+void CommandQueue::waitForNextEvent() {
+  const long long untilWake = wakeAtMs_ - nowMs();
+  // The queue's own timer ends the wait when it is due, unless it is the one whose handler
+  // waits here (a completion that runs a command of its own).
+  if (wake_.enabled() && !wake_.ticking() && untilWake <= kLongestWaitMs) {
+    backend_.waitForMessagesUntilTick(static_cast<int>(std::max<long long>(untilWake, 1)));
+  } else {
+    long long wait = kLongestWaitMs;
+    if (wake_.enabled()) wait = std::clamp<long long>(untilWake, 1, wait);
+    backend_.waitForMessages(static_cast<int>(wait));
+    // Inside its own handler the timer does not tick: what it would do is done here.
+    if (wake_.enabled() && wake_.ticking() && nowMs() >= wakeAtMs_) advance();
+  }
 }
 
 void CommandQueue::WriteStop(const std::string& command) {
@@ -361,9 +370,7 @@ void CommandQueue::rearm(long long now) {
   // Most calls find the same moment armed already; a timer restarted for nothing costs.
   if (wake_.enabled() && next == wakeAtMs_) return;
   wakeAtMs_ = next;
-  wake_.stop();
-  wake_.setInterval(static_cast<int>(std::max<long long>(1, next - now)));
-  wake_.start();
+  wake_.start(static_cast<int>(std::max<long long>(1, next - now)));
 }
 
 std::deque<CommandQueue::Entry>::iterator CommandQueue::nextToStart(long long now) {

@@ -221,6 +221,8 @@ class CommandQueue {
   // Ends the running request if it is done by now; true when it ended.
   bool finishIfDone(long long now, std::vector<std::pair<Entry, CommandResult>>& finished);
   void rearm(long long now);
+  // Waits for the next event: input, a reply, or the queue's timer falling due.
+  void waitForNextEvent();
   long long nowMs() const;
   long long after(long long now, double ms) const;
   bool closing() const;

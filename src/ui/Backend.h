@@ -60,6 +60,9 @@ class Backend {
   // something to arrive: input, a timer falling due, a ready socket, a call handed over
   // from another thread. Waits that end on an event use it instead of polling in steps.
   virtual void waitForMessages(int maxMs) = 0;
+  // waitForMessages() for a caller whose own timer is running, is not inside its handler
+  // and ticks within maxMs: that tick ends the wait, so the backend need not bound it.
+  virtual void waitForMessagesUntilTick(int maxMs) { waitForMessages(maxMs); }
   // Pauses the user-interface thread without processing events.
   virtual void sleep(int milliseconds) = 0;
   // Runs the message loop until terminate() is called.

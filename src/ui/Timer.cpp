@@ -17,32 +17,48 @@ Timer::Timer(Backend& backend, int intervalMs, bool enabled)
   if (peer_) peer_->update();
 }
 
-Timer::~Timer() = default;
+Timer::~Timer() {
+  if (destroyed_ != nullptr) *destroyed_ = true;
+}
+
+void Timer::changed(bool restarted) {
+  if (restarted) lastBeatMs_ = backend_.ticksMs();
+  if (ticking_) {
+    changedInTick_ = true;
+    restartedInTick_ = restartedInTick_ || restarted;
+    return;
+  }
+  if (peer_) peer_->update();
+}
 
 void Timer::setInterval(int intervalMs) {
   if (intervalMs == interval_) return;
   interval_ = intervalMs;
-  lastBeatMs_ = backend_.ticksMs();
-  if (peer_) peer_->update();
+  changed(true);
 }
 
 void Timer::setEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
-  if (enabled_) lastBeatMs_ = backend_.ticksMs();
-  if (peer_) peer_->update();
+  changed(enabled_);
+}
+
+void Timer::start(int intervalMs) {
+  interval_ = intervalMs;
+  enabled_ = true;
+  changed(true);
 }
 
 void Timer::setPrecise(bool precise) {
   if (precise == precise_) return;
   precise_ = precise;
-  if (peer_) peer_->update();
+  changed(false);
 }
 
 void Timer::setBeat(const Timer* beat) {
   if (beat == beat_ || beat == this) return;
   beat_ = beat;
-  if (peer_) peer_->update();
+  changed(false);
 }
 
 int Timer::periodMs() const {
@@ -61,7 +77,30 @@ void Timer::tick() {
   lastBeatMs_ = backend_.ticksMs();
   // A period kept on a beat is measured anew each time: the next beat, not the interval.
   if (beat_ != nullptr && running() && peer_) peer_->update();
-  if (running() && onTimer) onTimer(*this);
+  if (!running() || !onTimer || ticking_) return;
+  // Restored on every way out of the handler, unless the handler destroyed the timer.
+  struct InHandler {
+    Timer& timer;
+    bool destroyed = false;
+    explicit InHandler(Timer& t) : timer(t) {
+      timer.destroyed_ = &destroyed;
+      timer.ticking_ = true;
+      timer.changedInTick_ = false;
+      timer.restartedInTick_ = false;
+    }
+    ~InHandler() {
+      if (destroyed) return;
+      timer.destroyed_ = nullptr;
+      timer.ticking_ = false;
+      if (!timer.changedInTick_) return;
+      // A period the handler started (stopping and restarting the timer) begins as it ends.
+      if (timer.restartedInTick_) timer.lastBeatMs_ = timer.backend_.ticksMs();
+      if (timer.peer_) timer.peer_->update();
+    }
+    InHandler(const InHandler&) = delete;
+    InHandler& operator=(const InHandler&) = delete;
+  } inHandler(*this);
+  onTimer(*this);
 }
 
 }  // namespace orvane::ui

@@ -35,6 +35,8 @@ class Timer {
   void setEnabled(bool enabled);
   void start() { setEnabled(true); }
   void stop() { setEnabled(false); }
+  // Starts a new period of intervalMs from now, whether the timer ran or not.
+  void start(int intervalMs);
   // Whether the timer would tick: enabled with an interval above 0.
   bool running() const { return enabled_ && interval_ > 0; }
   bool precise() const { return precise_; }
@@ -56,6 +58,11 @@ class Timer {
   std::function<void(Timer&)> onTimer;
   // Called by the backend when the period has elapsed.
   void tick();
+  // Whether the handler is running: the timer cannot tick again until it returns, so
+  // whatever the handler changes reaches the backend once, when it does (a handler that
+  // stops and restarts its timer around each of its commands costs one restart, not one
+  // per command).
+  bool ticking() const { return ticking_; }
 
  private:
   Backend& backend_;
@@ -65,7 +72,13 @@ class Timer {
   std::int64_t tag_ = 0;
   const Timer* beat_ = nullptr;
   long long lastBeatMs_ = 0;  // when the period last started or the timer last ticked
+  bool ticking_ = false;
+  bool changedInTick_ = false;    // the backend's timer is updated when the handler returns
+  bool restartedInTick_ = false;  // ... and its period starts then
+  bool* destroyed_ = nullptr;     // set when the handler destroys the timer
   std::unique_ptr<TimerPeer> peer_;
+
+  void changed(bool restarted);
 };
 
 }  // namespace orvane::ui

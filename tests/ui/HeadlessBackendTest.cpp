@@ -253,6 +253,86 @@ TEST(HeadlessTimerTest, AHandlerThatProcessesMessagesDoesNotReEnterItself) {
   EXPECT_EQ(deepest, 1);
 }
 
+// Counts how often the backend's timers are started, stopped or restarted.
+class CountingBackend : public HeadlessBackend {
+ public:
+  int updates = 0;
+  std::unique_ptr<TimerPeer> createTimerPeer(Timer& timer) override {
+    struct Counted : TimerPeer {
+      std::unique_ptr<TimerPeer> inner;
+      int& updates;
+      Counted(std::unique_ptr<TimerPeer> peer, int& count) : inner(std::move(peer)), updates(count) {}
+      void update() override {
+        ++updates;
+        inner->update();
+      }
+    };
+    return std::make_unique<Counted>(HeadlessBackend::createTimerPeer(timer), updates);
+  }
+};
+
+TEST(HeadlessTimerTest, WhatAHandlerChangesInItsTimerTakesEffectWhenItReturns) {
+  // As a polling tick stops its timer around each of its commands and waits for each reply.
+  CountingBackend backend;
+  Timer polling(backend, 1000);
+  TickLog log;
+  bool tickingInside = false;
+  polling.onTimer = [&](Timer& t) {
+    log.at.push_back(backend.nowMs());
+    tickingInside = t.ticking();
+    for (int command = 0; command < 4; ++command) {
+      t.stop();
+      backend.advance(50);  // the command's wait: other events run, time passes
+      t.start();
+    }
+  };
+  backend.advance(1000);
+  const int afterFirstTick = backend.updates;
+  backend.advance(2200);
+  EXPECT_TRUE(tickingInside);
+  EXPECT_FALSE(polling.ticking());
+  // Each period starts when the handler returns, a second after it.
+  EXPECT_EQ(log.at, (std::vector<long long>{1000, 2200, 3400}));
+  EXPECT_EQ(backend.updates - afterFirstTick, 2) << "one restart per tick, not one per command";
+
+  // A handler that stops its timer for good: no tick after it, and none inside its waits.
+  polling.onTimer = [&](Timer& t) {
+    log.at.push_back(backend.nowMs());
+    t.stop();
+    backend.advance(3000);
+  };
+  backend.advance(1200);
+  backend.advance(5000);
+  EXPECT_EQ(log.at, (std::vector<long long>{1000, 2200, 3400, 4600}));
+  EXPECT_FALSE(polling.enabled());
+
+  // A handler that ends its own timer (a window closed from its tick).
+  auto owned = std::make_unique<Timer>(backend, 100);
+  int ownedTicks = 0;
+  owned->onTimer = [&](Timer& t) {
+    ++ownedTicks;
+    t.stop();
+    owned.reset();
+  };
+  backend.advance(300);
+  EXPECT_EQ(ownedTicks, 1);
+  EXPECT_EQ(owned, nullptr);
+
+  // A handler that fails still hands its changes over.
+  Timer failing(backend, 100);
+  int failingTicks = 0;
+  failing.onTimer = [&](Timer& t) {
+    ++failingTicks;
+    t.setInterval(300);
+    throw std::runtime_error("Port closed");
+  };
+  backend.advance(100);
+  backend.advance(299);
+  EXPECT_EQ(failingTicks, 1);
+  backend.advance(1);
+  EXPECT_EQ(failingTicks, 2);
+}
+
 TEST(HeadlessTimerTest, ProcessMessagesTicksATimerOnceEvenWhenItsHandlerOutlastsItsPeriod) {
   HeadlessBackend backend;
   Timer slow(backend, 10);

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <limits>
 
 #include "ui/Calendar.h"
+#include "ui/ComputerClock.h"
 #include "ui/DescriptorWatch.h"
 #include "ui/Form.h"
 #include "ui/NestingLevel.h"
@@ -400,19 +400,7 @@ DateTime HeadlessBackend::utcNow() {
 
 DateTime HeadlessBackend::computerClock(bool local) {
   syncClock();
-  const auto now = std::chrono::system_clock::now();
-  const long long epochMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-  const std::time_t seconds = static_cast<std::time_t>(epochMs / 1000);
-  std::tm parts{};
-  // The time zone (and its daylight saving) as the computer has it at this moment.
-  if (local) {
-    ::localtime_r(&seconds, &parts);
-  } else {
-    ::gmtime_r(&seconds, &parts);
-  }
-  return DateTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-                  parts.tm_min,         parts.tm_sec,     static_cast<int>(epochMs % 1000)};
+  return ComputerClockNow(local);
 }
 
 bool HeadlessBackend::setScreenDimensions(int width, int height) {

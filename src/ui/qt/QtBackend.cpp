@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QDateTime>
 #include <QEventLoop>
 #include <QMenu>
 #include <QScreen>
@@ -14,6 +13,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ui/ComputerClock.h"
 #include "ui/Controls.h"
 #include "ui/Edits.h"
 #include "ui/Form.h"
@@ -43,13 +43,6 @@ namespace {
 
 // A tone longer than this is cut short rather than freezing the windows.
 constexpr int kLongestToneMs = 5000;
-
-DateTime toDateTime(const QDateTime& value) {
-  const QDate date = value.date();
-  const QTime time = value.time();
-  return DateTime{date.year(),   date.month(),  date.day(), time.hour(),
-                  time.minute(), time.second(), time.msec()};
-}
 
 template <typename Peer, typename Kind>
 std::unique_ptr<WidgetPeer> makePeer(QtBackend& backend, Widget& widget) {
@@ -149,6 +142,10 @@ void QtBackend::waitForMessages(int maxMs) {
   wake.stop();
 }
 
+void QtBackend::waitForMessagesUntilTick(int /*maxMs*/) {
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
 void QtBackend::sleep(int milliseconds) {
   if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
@@ -173,11 +170,11 @@ void QtBackend::terminate() {
 }
 
 DateTime QtBackend::localNow() {
-  return toDateTime(QDateTime::currentDateTime());
+  return ComputerClockNow(true);
 }
 
 DateTime QtBackend::utcNow() {
-  return toDateTime(QDateTime::currentDateTimeUtc());
+  return ComputerClockNow(false);
 }
 
 long long QtBackend::ticksMs() {

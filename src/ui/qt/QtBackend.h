@@ -45,6 +45,7 @@ class QtBackend final : public Backend {
 
   void processMessages() override;
   void waitForMessages(int maxMs) override;
+  void waitForMessagesUntilTick(int maxMs) override;
   void sleep(int milliseconds) override;
   void run() override;
   void terminate() override;
