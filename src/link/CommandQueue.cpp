@@ -351,9 +351,14 @@ void CommandQueue::rearm(long long now) {
   long long next = kNever;
   if (running_) {
     const Running& r = *running_;
-    if (now < r.pauseEndMs) next = std::min(next, r.pauseEndMs);
-    if (r.entry.request.wantsReply && !r.entry.takeBurst) {
-      if (r.deadlineMs > now) next = std::min(next, r.deadlineMs);
+    const bool awaitsReply = r.entry.request.wantsReply && !r.entry.takeBurst;
+    // The end of the pause is a moment to wake at only when the request ends with it: a
+    // reply still awaited wakes the queue as it comes (or its time-out does), so a caller
+    // that sleeps through the pause finds the timer where it was left.
+    const bool endsWithPause = !awaitsReply || (r.replied && !r.suppressed) || r.waitEnded;
+    if (endsWithPause && now < r.pauseEndMs) next = std::min(next, r.pauseEndMs);
+    if (awaitsReply) {
+      if (r.deadlineMs > now) next = std::min(next, std::max(r.deadlineMs, r.pauseEndMs));
       if (r.quietEndMs > now) next = std::min(next, r.quietEndMs);
     }
   } else if (!waiting_.empty()) {
