@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace orvane::ui {
 
@@ -44,10 +45,11 @@ class Timer {
 
   // Keeps the ticks on the beat of another timer that runs all the time (the clock's
   // one-second tick): each period ends just after the beat nearest to where the interval
-  // alone would end it, so that both ticks are handled in one wake-up of the program
-  // instead of two, the beat's first. A period restarted a little after a beat thus ends
-  // on the beat one interval on. A period shorter than the beat, or a beat that is not
-  // running, keeps the interval. Null: the interval alone.
+  // alone would end it, and the beat's tick, once its handler has returned, has it tick at
+  // once, so that both ticks are handled in one wake-up of the program instead of two,
+  // the beat's first. A period restarted a little after a beat thus ends on the beat one
+  // interval on. A period shorter than the beat, or a beat that is not running, keeps the
+  // interval. Null: the interval alone.
   void setBeat(const Timer* beat);
   // Milliseconds from now to the end of a period that starts now.
   int periodMs() const;
@@ -76,9 +78,15 @@ class Timer {
   bool changedInTick_ = false;    // the backend's timer is updated when the handler returns
   bool restartedInTick_ = false;  // ... and its period starts then
   bool* destroyed_ = nullptr;     // set when the handler destroys the timer
+  // The timers kept on this one's beat (following it changes nothing of the beat itself).
+  mutable std::vector<Timer*> followers_;
+  long long dueAtMs_ = 0;          // kept on a beat: when the period ends
+  bool dueNow_ = false;            // ... brought forward to tick right after the beat
   std::unique_ptr<TimerPeer> peer_;
 
   void changed(bool restarted);
+  void armPeer();
+  void bringFollowersForward();
 };
 
 }  // namespace orvane::ui

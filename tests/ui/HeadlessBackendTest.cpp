@@ -157,18 +157,18 @@ TEST(HeadlessTimerTest, APeriodKeptOnABeatEndsOnTheNearestBeat) {
   polling.start();  // 600 ms after a beat: 1600 ms on is nearer the beat after the next
   EXPECT_EQ(polling.periodMs(), 1401);
   backend.advance(2600);
-  // Just after the beat. A tick 200 ms long: the next period ends on the next beat, not
-  // 1200 ms on.
+  // Right after the beat's tick, in the same moment. A tick 200 ms long: the next period
+  // ends on the next beat, not 1200 ms on.
   const std::vector<std::pair<long long, char>> onBeat = {
-      {1000, 'b'}, {2000, 'b'}, {2001, 'p'}, {3000, 'b'}, {3001, 'p'}};
+      {1000, 'b'}, {2000, 'b'}, {2000, 'p'}, {3000, 'b'}, {3000, 'p'}};
   EXPECT_EQ(ticks, onBeat);
-  EXPECT_EQ(polling.periodMs(), 800);
+  EXPECT_EQ(polling.periodMs(), 801);
   // A tick 700 ms long (a slow controller) stretches the period to the beat after.
   polling.setTag(1);
   ticks.clear();
   backend.advance(3000);
   const std::vector<std::pair<long long, char>> stretched = {
-      {4000, 'b'}, {4001, 'p'}, {5000, 'b'}, {6000, 'b'}, {6001, 'p'}};
+      {4000, 'b'}, {4000, 'p'}, {5000, 'b'}, {6000, 'b'}, {6000, 'p'}};
   EXPECT_EQ(ticks, stretched);
 }
 
@@ -187,7 +187,7 @@ TEST(HeadlessTimerTest, ABeatKeepsLongerPeriodsOnItAndLeavesShorterOnesAlone) {
   slow.start();
   fast.start();
   backend.advance(4500);
-  EXPECT_EQ(slowLog.at, (std::vector<long long>{2001, 4001}));
+  EXPECT_EQ(slowLog.at, (std::vector<long long>{2000, 4000}));
   EXPECT_EQ(fastLog.at, (std::vector<long long>{500, 900, 1300, 1700, 2100, 2500, 2900, 3300,
                                                 3700, 4100, 4500}));
   // A beat that stops leaves the period to the interval; a timer let off the beat too.
