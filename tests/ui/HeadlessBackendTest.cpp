@@ -203,6 +203,21 @@ TEST(HeadlessTimerTest, ABeatKeepsLongerPeriodsOnItAndLeavesShorterOnesAlone) {
   backend.advance(2100);
   EXPECT_EQ(slowLog.at.back(), 8700);
   EXPECT_EQ(slow.periodMs(), 2000);
+
+  // A beat that goes before the timers kept on it (a window closed) leaves them the
+  // interval; one that goes after them has nothing left to bring forward.
+  auto window = std::make_unique<Timer>(backend, 1000);
+  auto kept = std::make_unique<Timer>(backend, 1000);
+  kept->setBeat(window.get());
+  slow.setBeat(window.get());
+  kept.reset();
+  backend.advance(1000);
+  window.reset();
+  slow.stop();
+  slow.start();
+  EXPECT_EQ(slow.periodMs(), 2000);
+  backend.advance(2000);
+  EXPECT_EQ(slowLog.at.back(), 11800);
 }
 
 TEST(HeadlessTimerTest, SleepAdvancesTheClockWithoutTicking) {
