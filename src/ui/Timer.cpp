@@ -92,11 +92,8 @@ int Timer::periodMs() const {
 void Timer::tick() {
   lastBeatMs_ = backend_.ticksMs();
   // A period kept on a beat is measured anew each time: the next beat, not the interval.
-  if (beat_ != nullptr && running()) {
-    armPeer();
-  } else {
-    dueNow_ = false;
-  }
+  // One brought forward goes back to its period too (its beat may have gone meanwhile).
+  if ((beat_ != nullptr && running()) || dueNow_) armPeer();
   if (running() && onTimer && !ticking_) {
     bool destroyed = false;
     {
