@@ -201,7 +201,7 @@ Timer* HeadlessBackend::earliestDue(long long upTo, const std::vector<Timer*>& s
   Timer* due = nullptr;
   TimerEntry best{std::numeric_limits<long long>::max(), 0};
   for (const auto& [timer, entry] : timers_) {
-    if (entry.dueMs > upTo || ticking(timer)) continue;
+    if (entry.dueMs > upTo || timer->ticking()) continue;
     if (std::find(skip.begin(), skip.end(), timer) != skip.end()) continue;
     if (entry.dueMs < best.dueMs || (entry.dueMs == best.dueMs && entry.sequence < best.sequence)) {
       best = entry;
@@ -220,14 +220,9 @@ void HeadlessBackend::fire(Timer* timer) {
   tickTimer(timer);
 }
 
-bool HeadlessBackend::ticking(Timer* timer) const {
-  return std::find(ticking_.begin(), ticking_.end(), timer) != ticking_.end();
-}
-
 void HeadlessBackend::tickTimer(Timer* timer) {
-  // While its handler runs (and lets events run in a wait) the timer does not tick again,
-  // as a toolkit timer does not recurse into itself.
-  ticking_.push_back(timer);
+  // While its handler runs (and lets events run in a wait) the timer does not tick again
+  // (Timer::ticking), as a toolkit timer does not recurse into itself.
   // An error that reaches the message loop is shown in the error box, and the loop goes on.
   try {
     timer->tick();
@@ -240,7 +235,6 @@ void HeadlessBackend::tickTimer(Timer* timer) {
       messageBoxHandler(record);
     }
   }
-  ticking_.pop_back();
 }
 
 bool HeadlessBackend::runHandedOverCalls() {

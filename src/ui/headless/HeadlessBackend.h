@@ -131,7 +131,6 @@ class HeadlessBackend : public Backend {
   Timer* earliestDue(long long upTo, const std::vector<Timer*>& skip) const;
   // Moves the clock to the timer's due time (never back), starts its next period and ticks it.
   void fire(Timer* timer);
-  bool ticking(Timer* timer) const;
   void tickTimer(Timer* timer);
   // True when at least one call ran.
   bool runHandedOverCalls();
@@ -178,7 +177,6 @@ class HeadlessBackend : public Backend {
   ScheduledTimer* scheduled(Timer* timer);
   // When a wait of up to maxMs from now ends: sooner if a timer falls due before.
   long long waitEnd(int maxMs);
-  std::vector<Timer*> ticking_;  // timers whose handlers are running, innermost last
   long long timerSequence_ = 0;
 
   std::thread::id guiThread_;
