@@ -8,6 +8,7 @@
 
 #include "ui/Controls.h"
 #include "ui/qt/QtConvert.h"
+#include "ui/qt/QtPlainLine.h"
 
 namespace orvane::ui {
 
@@ -108,7 +109,10 @@ void QtPaintedWidget::paintLabel(QPainter& painter) {
   flags |= label.verticalCenter() ? Qt::AlignVCenter : Qt::AlignTop;
   if (label.wordWrap()) flags |= Qt::TextWordWrap;
   painter.setPen(toQColor(label.font().color));
-  painter.drawText(rect(), flags, toQString(label.text()));
+  // Clocks and times, repainted every second, are drawn from glyphs kept per font.
+  if (!drawPlainLine(painter, rect(), flags, label.text())) {
+    painter.drawText(rect(), flags, toQString(label.text()));
+  }
   if (label.flatButton() && label.focused()) {
     // The focus mark inside the button, clear of its outline, in the caption's colour: it
     // stands out from the button's fill as the caption does.
