@@ -2,6 +2,7 @@
 // stands in for the system colours, the display mode, and the line-list updates of logging
 // lists.
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,16 +14,56 @@
 #include <atomic>
 #include <chrono>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "QtTestSupport.h"
 #include "ui/Timer.h"
 #include "ui/TrayIcon.h"
 #include "ui/qt/LineListChange.h"
+#include "ui/qt/QtApplication.h"
 #include "ui/qt/QtComboPager.h"
 
 namespace orvane::test {
 namespace {
+
+TEST_F(QtBackendTest, AnErrorThatReachesTheMessageLoopShowsInTheProgramsOwnBoxAndTheLoopGoesOn) {
+  auto& program = *dynamic_cast<ui::QtApplication*>(QCoreApplication::instance());
+  // The box that comes up inside the failing event's delivery: looked at, then answered
+  // with Enter as a user would.
+  bool frameless = false;
+  bool toolkitBox = true;
+  int boxes = 0;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr) return;
+    ++boxes;
+    frameless = (box->windowFlags() & Qt::FramelessWindowHint) != 0;
+    toolkitBox = qobject_cast<QMessageBox*>(box) != nullptr;
+    pressKey(box->focusWidget() != nullptr ? box->focusWidget() : box, Qt::Key_Return);
+  });
+  answer.start(10);
+  QTimer::singleShot(0, [] { throw std::runtime_error("Profile line 12 unreadable"); });
+  bool later = false;
+  QTimer::singleShot(30, [&] { later = true; });
+  ASSERT_TRUE(waitUntil([&] { return later && boxes == 1; }, 200));
+  EXPECT_TRUE(frameless);
+  EXPECT_FALSE(toolkitBox);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  answer.stop();
+
+  // The box is handed the error's text as it is (Latin-1), and something for an error that
+  // is no exception of the library's.
+  std::vector<std::string> shown;
+  program.setErrorBox([&](const std::string& text) { shown.push_back(text); });
+  QTimer::singleShot(0, [] { throw std::runtime_error("Declination 45\xB0 out of range"); });
+  QTimer::singleShot(0, [] { throw 42; });
+  waitUntil([&] { return shown.size() == 2; }, 100);
+  EXPECT_EQ(shown, (std::vector<std::string>{"Declination 45\xB0 out of range", "Unknown error"}));
+  program.setErrorBox({});
+}
 
 TEST_F(QtBackendTest, TimersTickOnlyWhileRunningWithAnInterval) {
   ui::Timer fast(backend, 5);

@@ -1,7 +1,7 @@
-// Test entry of the Qt backend tests: one QApplication for all tests (Qt allows only one
-// per process), on the offscreen platform unless another is asked for, with HOME and the
-// XDG folders in a temporary directory so that Qt's caches and settings stay out of the
-// user's.
+// Test entry of the Qt backend tests: one application object for all tests (Qt allows only
+// one per process), the program's own, on the offscreen platform unless another is asked
+// for, with HOME and the XDG folders in a temporary directory so that Qt's caches and
+// settings stay out of the user's.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+
+#include "ui/qt/QtApplication.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int result = 0;
   {
-    QApplication application(argc, argv);
+    orvane::ui::QtApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     result = RUN_ALL_TESTS();
   }

@@ -11,11 +11,24 @@ bool QtApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    QMessageBox::critical(nullptr, applicationDisplayName(), QString::fromLatin1(error.what()));
+    showError(error.what());
   } catch (...) {
-    QMessageBox::critical(nullptr, applicationDisplayName(), QStringLiteral("Unknown error"));
+    showError("Unknown error");
   }
   return false;
+}
+
+void QtApplication::showError(const std::string& text) {
+  if (errorBox_) {
+    try {
+      errorBox_(text);
+      return;
+    } catch (...) {
+      // The program's box failed as well: the toolkit's still says what happened.
+    }
+  }
+  QMessageBox::critical(nullptr, applicationDisplayName(),
+                        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 }  // namespace orvane::ui

@@ -20,6 +20,7 @@
 #include "ui/MessageBoxForm.h"
 #include "ui/NestingLevel.h"
 #include "ui/TrayIcon.h"
+#include "ui/qt/QtApplication.h"
 #include "ui/qt/QtButtonPeer.h"
 #include "ui/qt/QtComboPeer.h"
 #include "ui/qt/QtConvert.h"
@@ -64,10 +65,17 @@ QtBackend::QtBackend(QApplication& application)
     QApplication::setStyle(new QtSchemeStyle);
   }
   application_.installEventFilter(router_.get());
+  // An error that reaches the message loop shows in the program's own box.
+  if (auto* program = dynamic_cast<QtApplication*>(&application_)) {
+    program->setErrorBox([this](const std::string& text) {
+      messageBox(text, fromQString(QApplication::applicationDisplayName()), MessageButtons::Ok);
+    });
+  }
   router_->globalKey = [this](int key, ShiftState shift) { return runGlobalKey(key, shift); };
 }
 
 QtBackend::~QtBackend() {
+  if (auto* program = dynamic_cast<QtApplication*>(&application_)) program->setErrorBox({});
   calls_.close();
   application_.removeEventFilter(router_.get());
   // Qt widgets and timers of destroyed peers wait for the event loop to delete them.
