@@ -64,6 +64,10 @@ TAlignmentForm::TAlignmentForm(ui::Backend& backend, ControllerState& controller
   Dec->setEditMask("c00\xB0 00' 00'';1;_");
   Dec->setText("+00\xB0 00' 00''");
   Dec->onChange = [this](ui::Widget&) { DecChange(); };
+  // A digit typed over the sign: the sign becomes "+" and the digit goes on to the degrees.
+  Dec->onKeyPress = [this](ui::Widget&, char& key) {
+    if (key >= '0' && key <= '9' && Dec->selStart() == 0) Dec->typeChar('+');
+  };
   ui::MakeFlatButton(b, this, AddShape, Add, "Add", "Add", 20, 214, 110);
   ProceedNote = makeText(b, this, "ProceedNote",
                          "Please perform the initial alignment now or click \"Proceed\" to "

@@ -184,6 +184,7 @@ class TSchedule : public ui::Form, public TickListener, public ProfileSchedule {
   // the marker stands beside "J2000.0"; that choice is taken then, telling the controller
   // as choosing it does.
   int ShownEquinoxMode();
+  void EditDecKeyPress(ui::MaskEdit& field, char key);
   void EditDecChange(ui::MaskEdit& field);
 
  private:

@@ -157,6 +157,7 @@ void TSchedule::BuildTargeting() {
   TargetDEC =
       makeField(b, this, "TargetDEC", "c00\xB0 00' 00'';1;_", "+00\xB0 00' 00''", 110, 240, 104);
   TargetDEC->onChange = [this](ui::Widget&) { EditDecChange(*TargetDEC); };
+  TargetDEC->onKeyPress = [this](ui::Widget&, char& key) { EditDecKeyPress(*TargetDEC, key); };
   ui::MakeFlatButton(b, this, GoShape, Go, "Go", "Go", 224, 216, 76, 45);
   Go->onClick = [this](ui::Widget&) { GoClick(); };
 
@@ -201,6 +202,7 @@ void TSchedule::BuildSchedule() {
   EditDec = makeField(b, this, "EditDec", "c00\xB0 00' 00'';1;_", "+00\xB0 00' 00''", 588,
                       kFieldsTop, 118);
   EditDec->onChange = [this](ui::Widget&) { EditDecChange(*EditDec); };
+  EditDec->onKeyPress = [this](ui::Widget&, char& key) { EditDecKeyPress(*EditDec, key); };
 
   ui::MakeFlatButton(b, this, AddShape, Add, "Add", "Add", kRightColumn, 266, 70);
   ui::MakeFlatButton(b, this, ReplaceShape, Replace, "Replace", "Replace", 396, 266, 80);

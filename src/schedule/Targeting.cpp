@@ -52,6 +52,13 @@ int TSchedule::ShownEquinoxMode() {
   return EquinoxMode;
 }
 
+void TSchedule::EditDecKeyPress(ui::MaskEdit& field, char key) {
+  // A digit typed over the sign: the sign becomes "+" first and the digit goes on to the
+  // degrees. Typed over the sign it would be lost, and every later digit land one place
+  // late: "052328" would read +52 32' 8x''.
+  if (key >= '0' && key <= '9' && field.selStart() == 0) field.typeChar('+');
+}
+
 void TSchedule::EditDecChange(ui::MaskEdit& field) {
   std::string withSign = WithDeclinationSign(field.text());
   if (withSign == field.text()) return;

@@ -182,7 +182,11 @@ TEST_F(AlignmentTest, AddDefinesTheStarWithoutSlewing) {
   TAlignmentForm& form = dialog();
   form.Name->setText("Deneb");
   form.RA->setText("20h 41m 26s");
-  form.Dec->setText("545\xB0 16' 49''");  // a digit typed over the sign
+  form.Dec->setText("545\xB0 16' 49''");  // a digit put over the sign
+  EXPECT_EQ(form.Dec->text(), "+45\xB0 16' 49''");
+  // Typed by keys without a sign, the digits land in place over the old value.
+  form.Dec->setSelection(0, 0);
+  for (char key : std::string("451649")) form.keyPress(*form.Dec, key);
   EXPECT_EQ(form.Dec->text(), "+45\xB0 16' 49''");
   main().UpdateTimer.stop();
   form.AddClick();

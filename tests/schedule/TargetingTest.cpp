@@ -113,14 +113,32 @@ TEST_F(TargetingTest, AClickDuringASlewWaitsForItsEnd) {
 
 TEST_F(TargetingTest, TheDeclinationFieldsKeepASign) {
   for (ui::MaskEdit* field : {schedule->TargetDEC.get(), schedule->EditDec.get()}) {
+    // A digit typed over the sign makes it "+" and goes on to the degrees.
     field->setText("-12" + kDegree + " 00' 00''");
     field->setSelection(0, 0);
     schedule->keyPress(*field, '5');
-    EXPECT_EQ(field->text(), "+12" + kDegree + " 00' 00''") << field->name();
+    EXPECT_EQ(field->text(), "+52" + kDegree + " 00' 00''") << field->name();
     field->setSelection(0, 0);
     schedule->keyPress(*field, '-');
-    EXPECT_EQ(field->text(), "-12" + kDegree + " 00' 00''") << field->name();
+    EXPECT_EQ(field->text(), "-52" + kDegree + " 00' 00''") << field->name();
+    // A whole declination typed without its sign lands digit for digit, over an old value.
+    field->setText("-71" + kDegree + " 19' 46''");
+    field->setSelection(0, 0);
+    for (char key : std::string("052328")) schedule->keyPress(*field, key);
+    EXPECT_EQ(field->text(), "+05" + kDegree + " 23' 28''") << field->name();
+    // With its sign, as before.
+    field->setSelection(0, 0);
+    for (char key : std::string("-052328")) schedule->keyPress(*field, key);
+    EXPECT_EQ(field->text(), "-05" + kDegree + " 23' 28''") << field->name();
   }
+  // And "Go" sends what was typed.
+  schedule->TargetRA->setText("05h 35m 17s");
+  schedule->TargetDEC->setText("+00" + kDegree + " 00' 00''");
+  schedule->TargetDEC->setSelection(0, 0);
+  for (char key : std::string("052328")) schedule->keyPress(*schedule->TargetDEC, key);
+  schedule->GoClick();
+  EXPECT_EQ(Sent(),
+            (Commands{":p0#", ":Sr05:35:17#", ":ONunknown#", ":Sd+05:23:28#", ":Sp#", ":MS#"}));
 }
 
 TEST_F(TargetingTest, DraggingPullsTheWindowBackOntoTheScreen) {
