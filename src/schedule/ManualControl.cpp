@@ -73,11 +73,18 @@ void TSchedule::SetDirection(ui::Label& label, ui::Shape& shape, bool send, int 
     SendCommand(MaxSlewSpeedCommand(Speed->itemIndex()), false);
     return;
   }
-  SendCommand(MaxSlewSpeedCommand(Speed->itemIndex()), false);
-  if (wanted == label.tag()) return;
-  label.setTag(wanted > 0 ? 1 : 0);
+  if (wanted == label.tag()) {
+    SendCommand(MaxSlewSpeedCommand(Speed->itemIndex()), false);
+    return;
+  }
+  // The button takes its new state before the speed command waits for its turn: a press
+  // or release handled during that wait (a short tap while the line is busy) then sees
+  // where the direction is going, not where it was.
+  const int state = wanted > 0 ? 1 : 0;
+  label.setTag(state);
   DrawButton(label, shape, wanted > 0);
-  if (!send) return;
+  SendCommand(MaxSlewSpeedCommand(Speed->itemIndex()), false);
+  if (!send || label.tag() != state) return;  // changed again meanwhile: that change has spoken
   if (wanted != 0) {
     SendCommand(std::string(":M") + LetterOf(label) + "#", false);
   } else {

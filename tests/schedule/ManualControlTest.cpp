@@ -84,6 +84,42 @@ TEST_F(ManualControlTest, TouchModeMovesWhileTheButtonIsHeld) {
   EXPECT_EQ(schedule->North->tag(), 0);
 }
 
+TEST_F(ManualControlTest, AHeldButtonReleasedBeforeItsMoveWentOutLeavesTheMountStill) {
+  // A press while the line is busy waits for its turn; a release that comes meanwhile (a
+  // short tap, or the keyboard's repeat) must leave the mount still, in either mode.
+  app.main().UpdateTimer.stop();
+  controller->options().lateReplyMs = 800;
+  TCache& cache = *app.windows().cache;
+  Looks looks(app.main());
+  for (bool touch : {true, false}) {
+    if (touch) {
+      schedule->TouchModeClick();
+    } else {
+      schedule->ToggleModeClick();
+    }
+    ui::Timer release(app.backend(), 300, false);
+    release.onTimer = [&](ui::Timer& timer) {
+      timer.stop();
+      Release(*schedule->North);
+      // In toggle mode the second press is what stops.
+      if (!touch) Press(*schedule->North);
+      if (!touch) Release(*schedule->North);
+    };
+    ui::Timer press(app.backend(), 100, true);
+    press.onTimer = [&](ui::Timer& timer) {
+      timer.stop();
+      release.start();
+      Press(*schedule->North);
+    };
+    Mark();
+    cache.SendCommand(":GR#", true);
+    SentAfterFlush();
+    EXPECT_FALSE(controller->mount().moving(sim::Direction::North)) << (touch ? "touch" : "toggle");
+    EXPECT_EQ(schedule->North->tag(), 0) << (touch ? "touch" : "toggle");
+    EXPECT_TRUE(looks.normal(*schedule->NorthShape, *schedule->North));
+  }
+}
+
 TEST_F(ManualControlTest, StopHaltsEverythingWithOneCommand) {
   Looks looks(app.main());
   PressAndRelease(*schedule->North);
