@@ -104,6 +104,8 @@ class Form : public Widget {
   // does; Escape presses the cancel control (anywhere on the form). Returns whether the
   // key was taken; a held key's repeats are taken without pressing again.
   bool pressFlatButton(Widget& target, int key, bool repeated);
+  // Whether key holds a flat button down (pressed by it and not released yet).
+  bool holdsButtonByKey(int key) const { return keyPressedButton_ != nullptr && keyPressedKey_ == key; }
   // The button a released key is pressing right now (while its click runs), else null.
   Widget* keyReleasingButton() const { return releasingButton_; }
 

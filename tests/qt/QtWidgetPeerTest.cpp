@@ -364,6 +364,54 @@ TEST_F(QtBackendTest, FlatButtonsWorkFromTheKeyboardAndTheGlobalKeyEverywhere) {
   backend.setGlobalKey(0, nullptr);
 }
 
+TEST_F(QtBackendTest, AHeldKeysRepeatAsAReleaseAndAPressAtOneMomentKeepsTheButtonDown) {
+  ui::Label button(backend, form.get(), "Button");
+  button.setAutoSize(false);
+  button.setBounds(10, 40, 80, 25);
+  button.setFlatButton(true);
+  std::vector<std::string> seen;
+  button.onMouseDown = [&](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) {
+    seen.push_back("down");
+  };
+  button.onMouseUp = [&](ui::Widget&, ui::MouseButton, ui::ShiftState, int, int) {
+    seen.push_back("up");
+  };
+  showForm();
+  form->setActiveControl(&button);
+  // As the window system sends a held key: the press, then the repeats, each a release and
+  // a press with one time, not marked as repeats; then the real release.
+  auto send = [&](QEvent::Type type, unsigned long time) {
+    QKeyEvent event(type, Qt::Key_Space, Qt::NoModifier, " ");
+    event.setTimestamp(time);
+    QCoreApplication::sendEvent(keyReceiver(*form), &event);
+  };
+  send(QEvent::KeyPress, 1000);
+  for (unsigned long time = 1500; time <= 1620; time += 40) {
+    send(QEvent::KeyRelease, time);
+    send(QEvent::KeyPress, time);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"down"}));
+  send(QEvent::KeyRelease, 1700);
+  // The release goes through once it is clear that no repeat's press comes with it.
+  EXPECT_TRUE(waitUntil([&] { return seen.size() == 2; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"down", "up"}));
+
+  // A press a moment after a release is a new press: released, then down again at once.
+  seen.clear();
+  send(QEvent::KeyPress, 2000);
+  send(QEvent::KeyRelease, 2100);
+  send(QEvent::KeyPress, 2130);
+  EXPECT_EQ(seen, (std::vector<std::string>{"down", "up", "down"}));
+  send(QEvent::KeyRelease, 2200);
+  EXPECT_TRUE(waitUntil([&] { return seen.size() == 4; }));
+  // Another key goes after the held release, never before it.
+  seen.clear();
+  send(QEvent::KeyPress, 3000);
+  send(QEvent::KeyRelease, 3100);
+  pressKey(keyReceiver(*form), Qt::Key_A);
+  EXPECT_EQ(seen, (std::vector<std::string>{"down", "up"}));
+}
+
 TEST_F(QtBackendTest, ComboUserSelectionFiresChangeButProgramSelectionDoesNot) {
   ui::ComboBox combo(backend, form.get());
   combo.setItems({"Alpha", "Beta", "Gamma"});

@@ -64,7 +64,11 @@ Widget& keyTargetOf(QtWidgetPeer& peer, Form& form) {
 
 }  // namespace
 
-QtEventRouter::QtEventRouter() = default;
+QtEventRouter::QtEventRouter() {
+  releaseTimer_.setSingleShot(true);
+  connect(&releaseTimer_, &QTimer::timeout, this, [this] { deliverHeldRelease(); });
+}
+
 QtEventRouter::~QtEventRouter() = default;
 
 void QtEventRouter::add(QWidget* widget, QtWidgetPeer* peer) {
@@ -170,10 +174,21 @@ bool QtEventRouter::mouseEvent(QWidget* receiver, QtWidgetPeer& peer, QMouseEven
 
 bool QtEventRouter::keyPress(QWidget* receiver, QKeyEvent& event) {
   if (!isFirstReceiver(receiver)) return false;
+  bool repeated = event.isAutoRepeat();
+  if (heldRelease_) {
+    // The same key at the very moment of its release: the keyboard's repeat.
+    if (event.timestamp() == heldRelease_->timestamp && keyCodeOf(event) == heldRelease_->key) {
+      heldRelease_.reset();
+      releaseTimer_.stop();
+      repeated = true;
+    } else {
+      deliverHeldRelease();
+    }
+  }
   QtWidgetPeer* peer = owningPeer(receiver);
   if (peer == nullptr) {
     const int code = keyCodeOf(event);
-    return globalKey && !event.isAutoRepeat() && globalKey(code, shiftStateOf(event.modifiers()));
+    return globalKey && !repeated && globalKey(code, shiftStateOf(event.modifiers()));
   }
   Form* form = peer->widget().form();
   if (form == nullptr) return false;
@@ -198,23 +213,46 @@ bool QtEventRouter::keyPress(QWidget* receiver, QKeyEvent& event) {
       target.onKeyDown(target, key, shift);
       if (!alive || key == 0) return true;
     }
-    if (form->pressFlatButton(target, code, event.isAutoRepeat())) return true;
+    if (form->pressFlatButton(target, code, repeated)) return true;
   }
   return peer->keyPressed(event, *form) || !alive;
 }
 
 bool QtEventRouter::keyRelease(QWidget* receiver, QKeyEvent& event) {
   if (event.isAutoRepeat() || !isFirstReceiver(receiver)) return false;
+  deliverHeldRelease();  // an earlier key's, first
   QtWidgetPeer* peer = owningPeer(receiver);
   if (peer == nullptr) return false;
   const int code = keyCodeOf(event);
   if (code == 0) return false;
-  if (Form* form = peer->widget().form()) {
-    form->keyUp(keyTargetOf(*peer, *form), code, shiftStateOf(event.modifiers()));
-  } else {
-    peer->widget().keyUp(code, shiftStateOf(event.modifiers()));
+  const ShiftState shift = shiftStateOf(event.modifiers());
+  // A release without a time (made up by the program, not typed) is no repeat's.
+  Form* form = peer->widget().form();
+  if (form != nullptr && event.timestamp() != 0 && form->holdsButtonByKey(code)) {
+    heldRelease_ = HeldRelease{receiver, code, shift, event.timestamp()};
+    releaseTimer_.start(kRepeatGraceMs);
+    return false;
   }
+  deliverRelease(receiver, code, shift);
   return false;
+}
+
+void QtEventRouter::deliverHeldRelease() {
+  if (!heldRelease_) return;
+  const HeldRelease held = *heldRelease_;
+  heldRelease_.reset();
+  releaseTimer_.stop();
+  if (held.receiver) deliverRelease(held.receiver, held.key, held.shift);
+}
+
+void QtEventRouter::deliverRelease(QWidget* receiver, int key, ShiftState shift) {
+  QtWidgetPeer* peer = owningPeer(receiver);
+  if (peer == nullptr) return;
+  if (Form* form = peer->widget().form()) {
+    form->keyUp(keyTargetOf(*peer, *form), key, shift);
+  } else {
+    peer->widget().keyUp(key, shift);
+  }
 }
 
 void QtEventRouter::focusIn(QWidget* receiver, QFocusEvent& event) {

@@ -7,12 +7,22 @@
 // Qt's propagation of an unhandled key to the parents does not preview it twice. Focus
 // changes that Qt makes by itself are reported to the form.
 //
+// The release of a key that holds a button down is kept back for a moment: a held key's
+// repeat comes from the window system as a release and a press at the same moment, which
+// the toolkit does not always mark as a repeat (a busy program reads the press later). A
+// press of that key at the release's very moment is then a repeat, and the button stays
+// down; otherwise the release is delivered when the moment has passed, or before the next
+// key.
+//
 // Thread: user-interface thread only.
 #pragma once
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <functional>
+#include <optional>
 
 #include "ui/Types.h"
 
@@ -50,8 +60,21 @@ class QtEventRouter : public QObject {
   bool keyPress(QWidget* receiver, QKeyEvent& event);
   bool keyRelease(QWidget* receiver, QKeyEvent& event);
   void focusIn(QWidget* receiver, QFocusEvent& event);
+  void deliverRelease(QWidget* receiver, int key, ShiftState shift);
+  void deliverHeldRelease();
+
+  // How long a release that lets a button go is kept back.
+  static constexpr int kRepeatGraceMs = 30;
+  struct HeldRelease {
+    QPointer<QWidget> receiver;
+    int key = 0;
+    ShiftState shift;
+    unsigned long timestamp = 0;
+  };
 
   QHash<QObject*, QtWidgetPeer*> peers_;
+  std::optional<HeldRelease> heldRelease_;
+  QTimer releaseTimer_;
 };
 
 }  // namespace orvane::ui
